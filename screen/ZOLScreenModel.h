@@ -1,0 +1,105 @@
+#pragma once
+// The generator screen's model: what the generator is set to and what the
+// screen shows. Plain C++, no Qt.
+//
+// Thread contract: the model has no lock of its own. The main window keeps
+// it under its state lock; the update tick (timer thread) reads the slots,
+// levels and codes and moves the Frequency slot while a sweep runs, the GUI
+// thread changes it on user actions and renders it. Whoever holds the main
+// window's state lock may call any operation.
+
+#include <array>
+#include <cstdint>
+
+namespace screen {
+
+// Colours are 0xRRGGBB.
+using TColor = std::uint32_t;
+
+constexpr double GridClock = 25000000.0;
+constexpr double GridSteps = 268435456.0;  // 2^28
+constexpr std::int32_t TopWord = 0x7FFFFFF;
+constexpr double LinearSpan = 8.027777777777777778;  // 8 + 0.25/9
+constexpr double LogSpan = 8.0969100130080564155;    // log10(12.5e6) + 1
+constexpr double PulseClock = 16000000.0;
+constexpr std::array<int, 5> PrescalerTable = {1, 8, 64, 256, 1024};
+
+enum TSlotIndex : int { FrequencySlot = 0, StartSlot = 1, StopSlot = 2, MarkerSlot = 3 };
+
+struct TFreqSlot {
+  TColor Color = 0;
+  bool Visible = false;
+  double Position = 0.0;  // 0 = 0.1 Hz at the left end, 1 = 12.5 MHz at the right end
+  double Freq = 0.0;      // always Word on the grid
+  std::int32_t Word = 0;  // tuning word
+};
+
+struct THitResult {
+  bool Hit = false;
+  int Slot = -1;
+  bool OnScale = false;
+};
+
+// Linear-decade mapping: each decade one unit, linear inside the decade.
+double DecadeCoord(double f);
+double DecadeFreq(double u);
+// 16-bit pulse timing code for frequency f, at least min.
+int PulseCode(int min, double f);
+// Round to nearest, halves to even (the rounding the grid uses).
+double RoundHalfEven(double x);
+
+class TZOLScreenModel {
+ public:
+  TZOLScreenModel();
+  virtual ~TZOLScreenModel() = default;
+  TZOLScreenModel(const TZOLScreenModel&) = default;
+  TZOLScreenModel& operator=(const TZOLScreenModel&) = default;
+
+  TColor BackColor = 0x000080;
+  double Step = 0.0;
+  std::int32_t StepShowTicks = 0;
+  std::array<TFreqSlot, 4> Slots{};
+  std::array<float, 16> AnalogAmpTable{};
+  std::array<float, 16> SquareAmpTable{};
+  std::int32_t AmpLevelAnalog = 0;
+  std::int32_t AmpLevelSquare = 0;
+  std::int32_t Waveform = 1;  // 1 sine, 2 triangle, 3 square; negated in pulse mode
+  bool AmpFromWaveform = false;
+  std::int32_t Divider = 0;
+  bool LogScale = false;
+
+  // Geometry of the last layout (UpdateLayout), in bitmap pixels.
+  int BitmapWidth = 1;
+  int BitmapHeight = 1;
+  int ScaleLeft = 23;
+  int ScaleRight = 0;
+  int ScaleTop = 24;
+  int ScaleBottom = 0;
+  int ScaleWidth = 0;
+  int ScaleHeight = 0;
+  double DecadeWidth = 0.0;
+  double ValueAspect = 0.0;
+
+  static double SnapToGrid(double f);
+  void SetStep(double f);
+  void ShowStep();
+  void ShowFrequencySlot(bool visible);
+  void ShowRangeSlots(bool visible);
+  void ShowMarkerSlot(bool visible);
+  void SetSlotFreq(int slot, double f);
+  void ShiftSlot(int slot, double delta);
+  int PositionToX(double position) const;
+  void UpdateLayout();
+  int PulseWidthCode() const;
+  int PulsePeriodCode() const;
+  // (code + 1) x prescaler / 16 MHz, in seconds, with the prescaler of Divider.
+  double PulseTime(int code) const;
+  // 2 when the square output is divided by two, else 1.
+  int DividerFactor() const;
+
+  // Pointer interaction with the scale.
+  THitResult HitTest(int x, int y) const;
+  bool DragSlotTo(int slot, int x);
+};
+
+}  // namespace screen

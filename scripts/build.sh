@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Configures and builds one configuration: release (default), asan or tsan.
+# Usage: scripts/build.sh [release|asan|tsan] [cmake --build arguments...]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+config=${1:-release}
+shift || true
+
+case "$config" in
+  release) flags=(-DCMAKE_BUILD_TYPE=Release) ;;
+  asan)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_ASAN=ON) ;;
+  tsan)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_TSAN=ON) ;;
+  *) echo "unknown configuration: $config (release, asan or tsan)" >&2; exit 2 ;;
+esac
+
+dir="$top/build/$config"
+generator=()
+if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$dir" "${generator[@]}" "${flags[@]}"
+fi
+cmake --build "$dir" --parallel "${ZOLVEK_JOBS:-2}" "$@"
