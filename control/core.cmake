@@ -1,0 +1,1 @@
+# Plain C++ control core: target zolvek_control.

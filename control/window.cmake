@@ -1,0 +1,1 @@
+# Main window and About box: target zolvek_control_qt.
