@@ -1,0 +1,175 @@
+#pragma once
+// The main window: its controls, its control state and the update cycle.
+//
+// Owns: the controls (through Qt parents), the screen, the serial port
+// MainComPort, the shared state and the update cycle with its timer.
+// Thread contract: every member function runs on the GUI thread. The update
+// tick runs on the timer thread inside TUpdateCycle and shares only
+// Shared (state, snapshot) and the screen model, under Shared.Lock.
+// Never hold Shared.Lock while changing a widget: widget signals run
+// handlers synchronously, and those take the lock themselves.
+
+#include <QFont>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "control/ControlState.h"
+
+class QLabel;
+class QPushButton;
+
+namespace screen { class TZOLScreen; }
+namespace serial { class TTinyComPort; class TComSelBox; }
+namespace platform { class TMultimediaTimer; }
+namespace ui {
+class TSpeedButton;
+class TGaugeBar;
+class TImageView;
+class TPanel;
+class TFloatMinimizer;
+class TDialogs;
+}
+
+namespace control {
+
+class TAboutBox;
+class TUpdateCycle;
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The other two windows, created after the main window.
+  void SetAboutBox(TAboutBox* box) { AboutBox = box; }
+  void SetComSelBox(serial::TComSelBox* box) { ComSelBox = box; }
+
+  // Controls of the bottom panel.
+  ui::TPanel* BottomPanel = nullptr;
+  ui::TSpeedButton* FLeftBtn = nullptr;
+  ui::TSpeedButton* FDeltaFBtn = nullptr;
+  ui::TSpeedButton* FRightBtn = nullptr;
+  ui::TSpeedButton* FSetBtn = nullptr;
+  ui::TSpeedButton* FStartBtn = nullptr;
+  ui::TSpeedButton* FstopBtn = nullptr;
+  ui::TSpeedButton* SweepBtn = nullptr;
+  ui::TSpeedButton* PulseBtn = nullptr;
+  ui::TGaugeBar* LinLogGauge = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  ui::TGaugeBar* SweepDirBar = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* SwTimeLabel = nullptr;
+  ui::TGaugeBar* SwGaugeBar = nullptr;
+  ui::TSpeedButton* InvertBtn = nullptr;
+  ui::TSpeedButton* SwRstBtn = nullptr;
+  ui::TSpeedButton* PauseBtn = nullptr;
+  ui::TSpeedButton* RunBtn = nullptr;
+  ui::TSpeedButton* ConnectBtn = nullptr;
+  QPushButton* ExitBtn = nullptr;
+  // Controls of the right panel.
+  ui::TPanel* RightPanel = nullptr;
+  ui::TGaugeBar* AmpGaugeBar = nullptr;
+  ui::TGaugeBar* DivGaugeBar = nullptr;
+  ui::TSpeedButton* SineBtn = nullptr;
+  ui::TSpeedButton* TriBtn = nullptr;
+  ui::TSpeedButton* SquareBtn = nullptr;
+  // The generator screen.
+  ui::TImageView* Image321 = nullptr;
+
+  // Fonts handed to the screen: the window's own ("Arial Narrow" 100 px),
+  // the right panel's ("Tahoma" 100 px) and the bottom panel's (12 px).
+  QFont MainFont;
+  QFont RightPanelFont;
+  QFont BottomPanelFont;
+
+  std::unique_ptr<serial::TTinyComPort> MainComPort;
+  ui::TFloatMinimizer* FloatMinimizer = nullptr;
+  std::unique_ptr<screen::TZOLScreen> Screen;
+  TSharedState Shared;
+  std::unique_ptr<TUpdateCycle> Cycle;
+  std::unique_ptr<platform::TMultimediaTimer> Timer;
+  // Modal dialogs and message boxes; tests replace it.
+  std::unique_ptr<ui::TDialogs> Dialogs;
+
+  // Life cycle.
+  void FormCreate();
+  void InitControlState();
+  void FormShow();
+  void ExitBtnClick();
+  void FormClose();
+  void FormDestroy();
+
+  // Layout, redraw and About box.
+  void FormCanResize(int& newWidth, int& newHeight);
+  void FormResize();
+  void Image321Resize();
+  void WMRedraw();
+  void PanelDblClick();
+  void HiddenAboutText();
+
+  // Connection and handshake.
+  void ConnectBtnClick();
+  bool Identify();
+  void Disconnect();
+  // The port with this name (as listed by the port dialog) has gone.
+  void WMDeviceChange(const std::string& removedPortName);
+  // A port error inside a tick: the device has vanished.
+  void PortLost();
+  std::string ReadLine();
+  void WaitWithMessages(unsigned ms);
+
+  // Operating modes and the sweep controls.
+  void RunBtnClick();
+  void SweepBtnClick();
+  void SwGaugeBarChange();
+  void SwRstBtnClick();
+  void SweepDirBarChange();
+  void PauseBtnClick();
+
+  // Waveform, amplitude, divider and invert.
+  void FormBtnClick(int tag);
+  void AmpGaugeBarChange();
+  void DivGaugeBarChange();
+  void InvertBtnClick();
+
+  // Frequency entry and stepping.
+  void FSetBtnClick();
+  void FDeltaFBtnClick();
+  void FSetRangeBtnClick(int tag);
+  void ControlMouseDown(int tag, Qt::MouseButton button);
+  void ControlMouseUp(Qt::MouseButton button);
+  void StepFrequency(int direction);
+  void RepeatStep();
+
+  // Pointer interaction with the scale.
+  void Image321MouseDown(Qt::MouseButton button, int x, int y);
+  void Image321MouseMove(int x, int y);
+  void Image321MouseUp(Qt::MouseButton button);
+
+ protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+
+ private:
+  // Copies the widgets the tick reads into Shared.Controls (takes the lock).
+  void SyncSnapshot();
+  void CreateControls();
+  void ConnectHandlers();
+
+  TAboutBox* AboutBox = nullptr;
+  serial::TComSelBox* ComSelBox = nullptr;
+  bool Closed = false;
+};
+
+// The one main window, set while it exists (the program block creates it).
+extern TMainForm* MainForm;
+
+}  // namespace control
