@@ -68,7 +68,8 @@ class TZOLScreenModel {
   std::int32_t Divider = 0;
   bool LogScale = false;
 
-  // Geometry of the last layout (UpdateLayout), in bitmap pixels.
+  // Geometry of the last layout (UpdateLayout), in bitmap pixels. The
+  // bitmap size is kept here so that the plain model can lay out and hit-test.
   int BitmapWidth = 1;
   int BitmapHeight = 1;
   int ScaleLeft = 23;
@@ -100,6 +101,19 @@ class TZOLScreenModel {
   // Pointer interaction with the scale.
   THitResult HitTest(int x, int y) const;
   bool DragSlotTo(int slot, int x);
+
+  // The prescaler that Divider selects (Divider limited to 0..4).
+  int Prescaler() const;
+
+ protected:
+  // Scale position of frequency f with the current mapping.
+  double FreqToPosition(double f) const;
+  // Frequency at scale position p with the current mapping.
+  double PositionToFreq(double p) const;
+  // Puts a slot at position p and quantises the frequency found there.
+  void PlaceSlot(int slot, double p);
+  // Scale position under pixel column x, limited to 0..1.
+  double ColumnToPosition(int x) const;
 };
 
 }  // namespace screen
