@@ -1,10 +1,14 @@
 #pragma once
 // A periodic timer on a dedicated thread with absolute-deadline sleeps on
-// the steady clock. A callback that overruns skips the missed deadlines.
+// the steady clock. A callback that overruns skips the missed deadlines: the
+// next call comes at the first deadline of the original grid that is still
+// ahead, so calls never pile up.
 //
 // Owns its thread. Start and Stop are called from one thread (the GUI
-// thread); the callback runs on the timer thread. Stop returns after the
-// thread has ended, so no callback runs after it.
+// thread), never from the callback; the callback runs on the timer thread.
+// Stop wakes the thread at once (no wait for the current period to end),
+// waits for a running callback to return and joins, so no callback runs
+// after it. Do not hold a lock in Stop that the callback takes.
 
 #include <chrono>
 #include <cstdint>
@@ -20,7 +24,9 @@ class TMultimediaTimer {
   TMultimediaTimer(const TMultimediaTimer&) = delete;
   TMultimediaTimer& operator=(const TMultimediaTimer&) = delete;
 
-  // Returns false when the thread cannot be started.
+  // The first call comes one period after Start. Returns false when the
+  // timer already runs, the period is not positive or the thread cannot be
+  // started.
   bool Start(std::chrono::milliseconds period, std::function<void()> callback);
   void Stop();
   bool Running() const;

@@ -1,0 +1,89 @@
+#include "control/UpdateCycle.h"
+
+#include <optional>
+
+#include "serial/TinyComms.h"
+
+namespace control {
+
+namespace {
+// TickGuard while a tick runs; a callback that finds it positive only
+// counts it down, and the finished tick resets it, so skips leave no debt.
+constexpr std::int32_t TickRunning = 10;
+}  // namespace
+
+TUpdateCycle::TUpdateCycle(TSharedState& shared, screen::TZOLScreenModel& model,
+                           serial::TTinyComPort& port)
+    : Shared(shared), Model(model), Port(port) {}
+
+void TUpdateCycle::TimerCallback() {
+  std::optional<std::string> lostMessage;
+  {
+    std::lock_guard<std::mutex> lock(Shared.Lock);
+    TControlState& state = Shared.State;
+    if (state.TickGuard > 0) {
+      --state.TickGuard;
+      return;
+    }
+    state.TickGuard = TickRunning;
+    try {
+      UpdateTick();
+    } catch (const serial::EComPort& error) {
+      // The device vanished under the tick: stop writing at once; the GUI
+      // thread takes the program offline when PortLost reaches it.
+      state.DeviceOnline = false;
+      lostMessage = error.what();
+    }
+    state.TickGuard = 0;
+  }
+  if (lostMessage && PortLost) PortLost(*lostMessage);
+  if (PostRedraw) PostRedraw();
+}
+
+void TUpdateCycle::UpdateTick() {
+  TUpdateFlags& flags = Shared.State.Flags;
+  const TControlSnapshot& controls = Shared.Controls;
+
+  if (flags.ResyncAll) {
+    flags.ResyncAll = false;
+    if (controls.RunDown) {
+      flags.PulseModeDirty = controls.PulseDown;
+      flags.PulseWidthDirty = controls.PulseDown;
+      flags.InvertDirty = controls.PulseDown;
+      flags.PulseDivDirty = controls.PulseDown;
+      flags.AmpAnalogDirty = true;
+      flags.AmpSquareDirty = true;
+      flags.WaveDirty = true;
+      if (controls.SweepDown) {
+        flags.SweepRestart = true;
+      } else {
+        flags.FreqDirty = true;
+      }
+    } else {
+      SendWaveform(true);
+    }
+  }
+
+  // While Run is up raised flags wait; the next Run press resyncs anyway.
+  if (!controls.RunDown) return;
+
+  if (flags.AmpAnalogDirty) SendAmpAnalog();
+  if (flags.AmpSquareDirty) SendAmpSquare();
+  if (flags.PulseModeDirty) {
+    // The device expects a stop right before every change of pulse mode.
+    SendWaveform(true);
+    SendPulseMode();
+  }
+  if (controls.SweepDown) {
+    // A paused sweep can still be reset to its start.
+    if (!controls.PauseDown || flags.SweepRestart) SweepStep();
+  } else if (flags.FreqDirty || flags.FreqStepDirty) {
+    SendFrequency(false);
+  }
+  if (flags.WaveDirty) SendWaveform(false);
+  if (flags.PulseWidthDirty) SendPulseWidth();
+  if (flags.InvertDirty) SendInvert();
+  if (flags.PulseDivDirty) SendPulseDivider();
+}
+
+}  // namespace control
