@@ -47,6 +47,7 @@ double DecadeFreq(double u) {
 }
 
 int PulseCode(int min, double f) {
+  if (std::isinf(f) && f > 0) return 0xFFFF;
   long double code = 0.0L;
   if (f > 0.1) {
     const double d = std::floor(std::log10(f));
