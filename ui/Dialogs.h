@@ -12,6 +12,12 @@ namespace ui {
 
 enum class TMsgIcon { Error, Warning, Information };
 
+// The application title: caption of the default error box.
+inline constexpr char ApplicationTitle[] = "Zolvek";
+
+// The default error box's text: the message with a full stop added when missing.
+QString ExceptionText(const std::exception& error);
+
 class TDialogs {
  public:
   explicit TDialogs(QWidget* parent = nullptr) : Parent(parent) {}

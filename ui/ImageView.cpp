@@ -1,0 +1,44 @@
+#include "ui/ImageView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace ui {
+
+TImageView::TImageView(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TImageView::SetImage(const QImage& image) {
+  FImage = image;
+  update();
+}
+
+void TImageView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), FBackground);
+  painter.drawImage(QPoint(0, 0), FImage);
+}
+
+void TImageView::mousePressEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  emit MousePressed(event->button(), p.x(), p.y());
+}
+
+void TImageView::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  emit MouseMoved(p.x(), p.y());
+}
+
+void TImageView::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  emit MouseReleased(event->button(), p.x(), p.y());
+}
+
+void TImageView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  emit Resized();
+}
+
+}  // namespace ui

@@ -1,0 +1,40 @@
+#pragma once
+// The image control of the generator screen: paints its picture 1:1 from
+// the top-left corner, fills the rest with its background colour, and
+// reports mouse presses, moves and releases in widget pixels.
+// Keeps its own (implicitly shared) copy of the picture. GUI thread only.
+
+#include <QImage>
+#include <QWidget>
+
+namespace ui {
+
+class TImageView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TImageView(QWidget* parent = nullptr);
+
+  void SetImage(const QImage& image);
+  const QImage& Image() const { return FImage; }
+  void SetBackground(const QColor& color) { FBackground = color; }
+
+ signals:
+  void MousePressed(Qt::MouseButton button, int x, int y);
+  void MouseMoved(int x, int y);
+  void MouseReleased(Qt::MouseButton button, int x, int y);
+  void Resized();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QImage FImage;
+  QColor FBackground{0, 0, 0x80};
+};
+
+}  // namespace ui

@@ -1,0 +1,44 @@
+#include "ui/SpeedButton.h"
+
+#include <QPalette>
+
+namespace ui {
+
+TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
+  setFocusPolicy(Qt::NoFocus);
+  setToolButtonStyle(Qt::ToolButtonTextOnly);
+  connect(this, &QAbstractButton::toggled, this, &TSpeedButton::ReleaseGroupSiblings);
+}
+
+void TSpeedButton::SetGroup(int group, bool allowAllUp) {
+  FGroupIndex = group;
+  FAllowAllUp = allowAllUp;
+  setCheckable(group != 0);
+}
+
+void TSpeedButton::SetFontColor(const QColor& color) {
+  QPalette p = palette();
+  p.setColor(QPalette::ButtonText, color);
+  p.setColor(QPalette::WindowText, color);
+  setPalette(p);
+}
+
+QColor TSpeedButton::FontColor() const { return palette().color(QPalette::ButtonText); }
+
+void TSpeedButton::nextCheckState() {
+  if (isChecked() && !FAllowAllUp) return;
+  setChecked(!isChecked());
+}
+
+// Going down, from a click or from code, releases the rest of the group.
+void TSpeedButton::ReleaseGroupSiblings(bool down) {
+  if (!down || FGroupIndex == 0 || !parentWidget()) return;
+  const auto siblings =
+      parentWidget()->findChildren<TSpeedButton*>(QString(), Qt::FindDirectChildrenOnly);
+  for (TSpeedButton* other : siblings) {
+    if (other != this && other->FGroupIndex == FGroupIndex && other->isChecked())
+      other->setChecked(false);
+  }
+}
+
+}  // namespace ui
