@@ -1,0 +1,125 @@
+// The readouts of the generator screen: the small texts under the scale,
+// the large output readout and the amplitude block.
+#include <QString>
+#include <algorithm>
+#include <cmath>
+
+#include "screen/Canvas.h"
+#include "screen/ReadoutFormat.h"
+#include "screen/ScreenTables.h"
+#include "screen/ZOLScreen.h"
+
+namespace screen {
+
+namespace {
+
+int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
+
+QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// A voltage of the amplitude block: " 0.31 V".
+QString VoltText(long double volts) { return Text(" " + FormatFixed(volts, 3, 2) + " V"); }
+
+}  // namespace
+
+void TZOLScreen::DrawReadouts(TCanvas& canvas) {
+  const int R = ScaleRight, B = ScaleBottom;
+  canvas.SetBrushColor(BackColor);
+  canvas.SetFont(CurrentScaleFont());
+  const int w = canvas.TextWidth(QString::fromLatin1(ValueSample));
+  const int y = B + 7;
+  auto frequency = [&](int extra, double f) {
+    return Text(FormatFrequency(extra, f, Waveform, Divider));
+  };
+  const bool rangeShown = Slots[StartSlot].Visible || Slots[StopSlot].Visible;
+  if (rangeShown) {
+    canvas.SetFontColor(RangeColor);
+    canvas.TextOut(7, y, frequency(1, Slots[StartSlot].Freq));
+    canvas.TextOut(R - w + 14, y, frequency(1, Slots[StopSlot].Freq));
+  }
+  if (Slots[MarkerSlot].Visible && Waveform > 0) {
+    canvas.SetFontColor(MarkerColor);
+    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, Slots[MarkerSlot].Freq));
+  }
+  if (StepShowTicks > 0) {
+    canvas.SetFontColor(Slots[MarkerSlot].Visible ? MarkerColor : FrequencyColor);
+    canvas.TextOut(Slots[StartSlot].Visible ? 14 + w : 14, y,
+                   QStringLiteral("Step = ") + frequency(0, Step));
+  }
+  if (Waveform < 0) {
+    canvas.SetFontColor(FrequencyColor);
+    const double rate = PulseClock / ((PulsePeriodCode() + 1.0) * Prescaler());
+    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, rate));
+  }
+  DrawValue(canvas);
+  DrawAmplitude(canvas);
+}
+
+void TZOLScreen::DrawValue(TCanvas& canvas) {
+  canvas.SetFont(CurrentValueFont());
+  canvas.SetFontColor(ValueFontColor);
+  const int room = ScaleHeight - 12 - ScaleFontHeight();
+  int h = std::min({Round((ScaleWidth - 46) * ValueAspect), room, 100});
+  if (!NarrowFont()) h = Round(h * 0.9);
+  canvas.SetFontHeight(h);
+  const QString text = Waveform < 0 ? Text(FormatPeriod(PulseTime(PulsePeriodCode())))
+                                    : Text(FormatFrequency(2, Slots[FrequencySlot].Freq,
+                                                           Waveform, Divider));
+  const QSize extent = canvas.TextExtent(text);
+  canvas.TextOut(ScaleLeft + Round((ScaleWidth - extent.width()) / 2.0),
+                 ScaleTop + (room - extent.height()) / 2, text);
+}
+
+void TZOLScreen::DrawAmplitude(TCanvas& canvas) {
+  const bool narrow = NarrowFont();
+  const int h0 = narrow ? 30 : 26;
+  const int k = narrow ? 0 : 1;
+  const int R = ScaleRight, B = ScaleBottom;
+  ClampAmpLevels();
+  const long double analog = AnalogAmpTable[static_cast<std::size_t>(AmpLevelAnalog)];
+  const long double square = SquareAmpTable[static_cast<std::size_t>(AmpLevelSquare)];
+  const QString ampSample = QString::fromLatin1(AmpSample);
+  auto height = [&](int h) {
+    canvas.SetFontHeight(h);
+    return canvas.TextWidth(ampSample);
+  };
+  canvas.SetFontColor(Silver);
+  int t = 0;
+  switch (Waveform) {
+    case 1:
+      t = height(h0 - 9);
+      canvas.SetFontColor(RangeColor);
+      canvas.TextOut(R - t - 5 + 7 * k, B - 113,
+                     Text(FormatFixed(analog / 2.8284271247461901L, 3, 2) + " V"));
+      height(h0 - 12);
+      canvas.TextOut(canvas.PenPos.x(), canvas.PenPos.y() + 2, QStringLiteral("rms"));
+      canvas.SetFontColor(Silver);
+      t = height(h0);
+      canvas.TextOut(R - t + 4 * k, B - 94, QStringLiteral("~"));
+      canvas.TextOut(canvas.PenPos.x(), canvas.PenPos.y() - 1, VoltText(analog / 2));
+      return;
+    case 2:
+      t = height(h0);
+      canvas.TextOut(R - t + 1 + 2 * k, B - 90, QStringLiteral("^"));
+      canvas.TextOut(canvas.PenPos.x() + 1, canvas.PenPos.y() - 5, VoltText(analog));
+      return;
+    case 3:
+      t = height(h0 - 5);
+      if (Divider != 0) canvas.TextOut(R - t - 6 + 2 * k, B - 64, QStringLiteral("\u00F7 2"));
+      break;
+    default:
+      height(h0);
+      // The pulse width, at the left above the scale.
+      canvas.TextOut(ScaleLeft, B - 64, Text(FormatPeriod(PulseTime(PulseWidthCode()))));
+      t = height(h0 - 5);
+      if (Divider != 0)
+        canvas.TextOut(R - t - 6 + 2 * k, B - 64,
+                       QStringLiteral("\u00D7 ") + QString::number(Prescaler()));
+      break;
+  }
+  canvas.TextOut(R - t - 6 + 2 * k, B - 92, QStringLiteral("ll"));
+  height(h0);
+  canvas.TextOut(canvas.PenPos.x() + 1, canvas.PenPos.y() - 3, VoltText(square));
+}
+
+}  // namespace screen
