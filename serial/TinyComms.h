@@ -12,6 +12,7 @@
 // The platform's serial calls sit behind TComPlatform (ComPlatform.h); the
 // POSIX implementation is chosen when none is given.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -145,10 +146,13 @@ class TTinyComPort {
   void SetPortPresent(bool present) { FPortPresent = present; }
 
   std::int32_t InputCount();
-  // Bytes written, or -1 when the transfer was left pending.
+  // Bytes written, or -1 when the transfer was left pending. The bytes are
+  // copied, so buffer may go at once. A negative count counts as 0.
   std::int32_t Write(const void* buffer, std::int32_t count, bool wait);
   std::int32_t WriteStr(const std::string& text, bool wait);
-  // Bytes read, or -1 when left pending; s ends with count characters.
+  // Bytes read, or -1 when left pending; s ends with count characters. A
+  // read left pending fills s when WaitForPending takes it, so s must live
+  // until then. A negative count counts as 0.
   std::int32_t ReadStr(std::string& s, std::int32_t count, bool wait);
   // Bytes of the newest pending transfer, or -2 when none is pending.
   std::int32_t WaitForPending();
@@ -207,14 +211,18 @@ class TTinyComPort {
   TComPlatform& Platform() { return *FPlatform; }
 
  private:
+  struct TPendingOp;
   std::string LastErrorText() const;
+  TPendingOp& PushPendingOp();
+  void ReleasePendingOp(TPendingOp* op);
 
   std::unique_ptr<TComPlatform> FPlatform;
   std::unique_ptr<TComThread> FEventThread;
   bool FThreadStarted = false;
   TStack FPending;
   bool FConnected = false;
-  bool FPortPresent = false;
+  // Written by the owner, read by the event thread when it ends.
+  std::atomic<bool> FPortPresent{false};
   TBaudRate FBaudRate = br9600;
   std::string FPort = "COM1";
   TStopBits FStopBits = sbOneStopBit;

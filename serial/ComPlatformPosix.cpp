@@ -1,0 +1,644 @@
+// POSIX half of the serial port: termios on a non-blocking descriptor, with
+// the platform's overlapped transfers emulated by one worker thread per open
+// port that completes queued reads and writes by poll, and the event wait of
+// the event thread built on poll as well.
+
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "serial/ComPlatform.h"
+
+namespace serial {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Millis = std::chrono::milliseconds;
+
+constexpr std::uint32_t NoLimit = 0xFFFFFFFFu;
+// How often unread input and the modem lines are sampled by the event wait
+// while poll cannot tell (input stays readable until the owner reads it).
+constexpr int InputSampleMs = 5;
+constexpr int ModemSampleMs = 10;
+
+// Like the platform's per-thread last error.
+thread_local int LastErrno = 0;
+
+bool Fail(int error) {
+  LastErrno = error;
+  return false;
+}
+
+TIoStart FailStart(int error) {
+  LastErrno = error;
+  return TIoStart::Failed;
+}
+
+TEventWait FailWait(int error) {
+  LastErrno = error;
+  return TEventWait::Failed;
+}
+
+std::string ErrorText(int error) {
+  char buffer[256];
+  return strerror_r(error, buffer, sizeof buffer);  // GNU variant
+}
+
+struct TPosixOp : TComOp, std::enable_shared_from_this<TPosixOp> {
+  enum class TKind { None, Read, Write };
+  TKind Kind = TKind::None;
+  bool Started = false;
+  bool Done = false;
+  bool Ok = false;
+  bool Draining = false;
+  int Error = 0;
+  std::vector<char> Data;  // bytes still to write, or the bytes read
+  std::uint32_t Count = 0;
+  std::uint32_t Transferred = 0;
+  std::size_t WriteOffset = 0;
+  Clock::time_point Start;
+  Clock::time_point LastByte;
+  bool HasDeadline = false;
+  Clock::time_point Deadline;
+};
+
+TPosixOp& AsPosix(TComOp& op) { return static_cast<TPosixOp&>(op); }
+const TPosixOp& AsPosix(const TComOp& op) { return static_cast<const TPosixOp&>(op); }
+
+speed_t SpeedFor(std::uint32_t rate) {
+  switch (rate) {
+    case 110: return B110;
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+  }
+}
+
+tcflag_t ByteSizeFlag(std::uint8_t size) {
+  switch (size) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    default: return CS8;
+  }
+}
+
+tcflag_t ParityFlags(std::uint8_t parity) {
+  switch (parity) {
+    case 1: return PARENB | PARODD;
+    case 2: return PARENB;
+    case 3: return PARENB | PARODD | CMSPAR;
+    case 4: return PARENB | CMSPAR;
+    default: return 0;
+  }
+}
+
+void DrainEventFd(int fd) {
+  std::uint64_t value;
+  while (::read(fd, &value, sizeof value) > 0) {
+  }
+}
+
+void SignalEventFd(int fd) {
+  const std::uint64_t one = 1;
+  [[maybe_unused]] ssize_t written = ::write(fd, &one, sizeof one);
+}
+
+int MillisUntil(Clock::time_point now, Clock::time_point when) {
+  if (when <= now) return 0;
+  auto ms = std::chrono::ceil<Millis>(when - now).count();
+  return static_cast<int>(std::min<long long>(ms, 1 << 30));
+}
+
+class TPosixComPlatform final : public TComPlatform {
+ public:
+  ~TPosixComPlatform() override { Close(); }
+
+  bool Open(const std::string& name) override;
+  void Close() override;
+  bool IsOpen() const override { return Fd >= 0; }
+  bool SetupQueues(std::uint32_t inQueue, std::uint32_t outQueue) override;
+  bool SetLine(const TLineSettings& line) override;
+  bool SetTimeouts(const TTimeoutSettings& timeouts) override;
+  std::shared_ptr<TComOp> NewOp() override { return std::make_shared<TPosixOp>(); }
+  void ReleaseOp(TComOp& op) override;
+  TIoStart StartWrite(TComOp& op, const void* buffer, std::uint32_t count,
+                      std::uint32_t& done) override;
+  TIoStart StartRead(TComOp& op, std::uint32_t count, std::uint32_t& done) override;
+  const char* ReadData(const TComOp& op) const override { return AsPosix(op).Data.data(); }
+  bool WaitOp(TComOp& op) override;
+  bool OpResult(TComOp& op, std::uint32_t& count) override;
+  bool InputCount(std::uint32_t& count) override;
+  bool Purge(std::uint32_t flags) override;
+  std::string LastErrorText() const override { return ErrorText(LastErrno); }
+  bool SetEventMask(std::uint32_t mask) override;
+  TEventWait WaitEvent(int stopFd, std::uint32_t& mask) override;
+
+ private:
+  using TOpQueue = std::deque<std::shared_ptr<TPosixOp>>;
+
+  void RunWorker();
+  bool OutputQueueEmpty() const;
+  void Complete(TOpQueue& queue, TPosixOp& op, bool ok, int error);
+  void CancelAll(TOpQueue& queue);
+  void ReadAvailable(TPosixOp& op, int& error, bool& hungUp);
+  void ProgressRead(short revents);
+  void ProgressWrite(short revents);
+  void ExpireOps(Clock::time_point now);
+  int WorkerTimeout(Clock::time_point now) const;
+  bool ReadEndsAtOnce(const TPosixOp& op) const;
+  void ArmReadDeadline(TPosixOp& op, Clock::time_point now) const;
+  std::uint32_t SampleLineEvents(std::uint32_t mask);
+  std::uint32_t SampleInput(std::uint32_t mask);
+
+  int Fd = -1;
+  int WakeFd = -1;    // wakes the worker
+  int NotifyFd = -1;  // wakes the event wait (transmit queue went empty)
+
+  mutable std::mutex Lock;
+  std::condition_variable OpEnded;
+  TOpQueue Reads, Writes;
+  TTimeoutSettings Timeouts;
+  std::uint32_t InQueueSize = 4096;
+  bool StopWorker = false;
+  std::thread Worker;
+
+  std::atomic<std::uint32_t> EventMask{0};
+  std::atomic<bool> TxEmptySeen{false};
+  // Event-thread state, reset before the thread starts.
+  std::uint32_t LastInq = 0;
+  bool ModemReadable = true;
+  int LastModem = 0;
+  bool CountersReadable = true;
+  serial_icounter_struct LastCounters{};
+};
+
+bool TPosixComPlatform::Open(const std::string& name) {
+  Close();
+  const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Fail(errno);
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Someone else holds the port; say so in the device's words.
+    const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+    ::close(fd);
+    return Fail(error);
+  }
+  if (::isatty(fd)) ::ioctl(fd, TIOCEXCL);
+  WakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  NotifyFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (WakeFd < 0 || NotifyFd < 0) {
+    const int error = errno;
+    Fd = fd;
+    Close();
+    return Fail(error);
+  }
+  Fd = fd;
+  StopWorker = false;
+  Worker = std::thread(&TPosixComPlatform::RunWorker, this);
+  return true;
+}
+
+void TPosixComPlatform::Close() {
+  if (Worker.joinable()) {
+    {
+      std::lock_guard lock(Lock);
+      StopWorker = true;
+      CancelAll(Reads);
+      CancelAll(Writes);
+    }
+    SignalEventFd(WakeFd);
+    Worker.join();
+  }
+  if (Fd >= 0) {
+    if (::isatty(Fd)) ::ioctl(Fd, TIOCNXCL);
+    ::close(Fd);
+  }
+  if (WakeFd >= 0) ::close(WakeFd);
+  if (NotifyFd >= 0) ::close(NotifyFd);
+  Fd = WakeFd = NotifyFd = -1;
+}
+
+bool TPosixComPlatform::SetupQueues(std::uint32_t inQueue, std::uint32_t) {
+  // The kernel's queues have fixed sizes; the input size only sets the
+  // 80 % mark of the event wait.
+  if (Fd < 0) return Fail(EBADF);
+  std::lock_guard lock(Lock);
+  InQueueSize = inQueue;
+  return true;
+}
+
+bool TPosixComPlatform::SetLine(const TLineSettings& line) {
+  if (Fd < 0) return Fail(EBADF);
+  const speed_t speed = SpeedFor(line.BaudRate);
+  if (speed == B0) return Fail(EINVAL);
+  termios tio{};
+  if (::tcgetattr(Fd, &tio) != 0) return Fail(errno);
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL);
+  tio.c_cflag |= CLOCAL | CREAD | ByteSizeFlag(line.ByteSize) | ParityFlags(line.Parity);
+  if (line.StopBits != 0) tio.c_cflag |= CSTOPB;
+  if (line.OutxCtsFlow || line.RtsControl == 2) tio.c_cflag |= CRTSCTS;
+  tio.c_iflag &= ~(INPCK | IGNPAR | IXON | IXOFF | IXANY);
+  if (line.ParityCheck) tio.c_iflag |= INPCK;
+  if (line.OutX) tio.c_iflag |= IXON;
+  if (line.InX) tio.c_iflag |= IXOFF;
+  tio.c_cc[VSTART] = static_cast<cc_t>(line.XonChar);
+  tio.c_cc[VSTOP] = static_cast<cc_t>(line.XoffChar);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::cfsetispeed(&tio, speed);
+  ::cfsetospeed(&tio, speed);
+  if (::tcsetattr(Fd, TCSANOW, &tio) != 0) return Fail(errno);
+  // Lines without modem control (pseudo-terminals) refuse these; that is no error.
+  int dtr = TIOCM_DTR, rts = TIOCM_RTS;
+  if (line.DtrControl != 2) ::ioctl(Fd, line.DtrControl == 1 ? TIOCMBIS : TIOCMBIC, &dtr);
+  if (line.RtsControl <= 1) ::ioctl(Fd, line.RtsControl == 1 ? TIOCMBIS : TIOCMBIC, &rts);
+  return true;
+}
+
+bool TPosixComPlatform::SetTimeouts(const TTimeoutSettings& timeouts) {
+  if (Fd < 0) return Fail(EBADF);
+  std::lock_guard lock(Lock);
+  Timeouts = timeouts;
+  return true;
+}
+
+void TPosixComPlatform::ReleaseOp(TComOp& op) {
+  std::lock_guard lock(Lock);
+  auto& p = AsPosix(op);
+  auto drop = [&](TOpQueue& queue) {
+    queue.erase(std::remove_if(queue.begin(), queue.end(),
+                               [&](const auto& item) { return item.get() == &p; }),
+                queue.end());
+  };
+  drop(Reads);
+  drop(Writes);
+  p.Done = true;
+}
+
+bool TPosixComPlatform::OutputQueueEmpty() const {
+  int queued = 0;
+  return ::ioctl(Fd, TIOCOUTQ, &queued) != 0 || queued == 0;
+}
+
+TIoStart TPosixComPlatform::StartWrite(TComOp& op, const void* buffer, std::uint32_t count,
+                                       std::uint32_t& done) {
+  if (Fd < 0) return FailStart(EBADF);
+  std::unique_lock lock(Lock);
+  auto& p = AsPosix(op);
+  p.Kind = TPosixOp::TKind::Write;
+  p.Started = true;
+  p.Count = count;
+  const char* bytes = static_cast<const char*>(buffer);
+  std::uint32_t written = 0;
+  if (Writes.empty() && count > 0) {
+    const ssize_t n = ::write(Fd, bytes, count);
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      p.Done = true;
+      p.Error = errno;
+      return FailStart(errno);
+    }
+    written = n > 0 ? static_cast<std::uint32_t>(n) : 0;
+  }
+  if (Writes.empty() && written == count && OutputQueueEmpty()) {
+    p.Done = p.Ok = true;
+    p.Transferred = done = count;
+    TxEmptySeen = true;
+    SignalEventFd(NotifyFd);
+    return TIoStart::Finished;
+  }
+  p.Data.assign(bytes + written, bytes + count);
+  p.Transferred = written;
+  p.Draining = written == count;
+  p.Start = Clock::now();
+  const std::uint64_t total = std::uint64_t{Timeouts.WriteTotalMultiplier} * count +
+                              Timeouts.WriteTotalConstant;
+  p.HasDeadline = total != 0;
+  if (p.HasDeadline) p.Deadline = p.Start + Millis(total);
+  Writes.push_back(p.shared_from_this());
+  lock.unlock();
+  SignalEventFd(WakeFd);
+  return TIoStart::Pending;
+}
+
+// Interval "all ones" with both totals 0: return at once with what is there.
+bool TPosixComPlatform::ReadEndsAtOnce(const TPosixOp& op) const {
+  if (op.Transferred == op.Count) return true;
+  if (Timeouts.ReadInterval != NoLimit) return false;
+  const bool noTotals = Timeouts.ReadTotalMultiplier == 0 && Timeouts.ReadTotalConstant == 0;
+  return noTotals || op.Transferred > 0;
+}
+
+void TPosixComPlatform::ArmReadDeadline(TPosixOp& op, Clock::time_point now) const {
+  op.Start = now;
+  const std::uint64_t total = std::uint64_t{Timeouts.ReadTotalMultiplier} * op.Count +
+                              Timeouts.ReadTotalConstant;
+  op.HasDeadline = total != 0;
+  if (op.HasDeadline) op.Deadline = now + Millis(total);
+}
+
+void TPosixComPlatform::ReadAvailable(TPosixOp& op, int& error, bool& hungUp) {
+  while (op.Transferred < op.Count) {
+    const ssize_t n = ::read(Fd, op.Data.data() + op.Transferred, op.Count - op.Transferred);
+    if (n > 0) {
+      op.Transferred += static_cast<std::uint32_t>(n);
+      op.LastByte = Clock::now();
+    } else if (n == 0) {
+      hungUp = true;  // readable but nothing: the other side is gone
+      return;
+    } else {
+      if (errno != EAGAIN && errno != EINTR) error = errno;
+      return;
+    }
+  }
+}
+
+TIoStart TPosixComPlatform::StartRead(TComOp& op, std::uint32_t count, std::uint32_t& done) {
+  if (Fd < 0) return FailStart(EBADF);
+  std::unique_lock lock(Lock);
+  auto& p = AsPosix(op);
+  p.Kind = TPosixOp::TKind::Read;
+  p.Started = true;
+  p.Count = count;
+  p.Data.assign(count, '\0');
+  if (Reads.empty()) {
+    int error = 0;
+    bool hungUp = false;
+    ReadAvailable(p, error, hungUp);
+    if (hungUp && error == 0) error = EIO;
+    if (error != 0 && p.Transferred == 0) {
+      p.Done = true;
+      p.Error = error;
+      return FailStart(error);
+    }
+    if (error != 0 || ReadEndsAtOnce(p)) {
+      p.Done = p.Ok = true;
+      done = p.Transferred;
+      return TIoStart::Finished;
+    }
+  }
+  ArmReadDeadline(p, Clock::now());
+  Reads.push_back(p.shared_from_this());
+  lock.unlock();
+  SignalEventFd(WakeFd);
+  return TIoStart::Pending;
+}
+
+void TPosixComPlatform::Complete(TOpQueue& queue, TPosixOp& op, bool ok, int error) {
+  op.Done = true;
+  op.Ok = ok;
+  op.Error = error;
+  op.Draining = false;
+  queue.erase(std::remove_if(queue.begin(), queue.end(),
+                             [&](const auto& item) { return item.get() == &op; }),
+              queue.end());
+  if (ok && op.Kind == TPosixOp::TKind::Write) {
+    TxEmptySeen = true;
+    SignalEventFd(NotifyFd);
+  }
+  OpEnded.notify_all();
+}
+
+void TPosixComPlatform::CancelAll(TOpQueue& queue) {
+  while (!queue.empty()) Complete(queue, *queue.front(), false, ECANCELED);
+}
+
+void TPosixComPlatform::ProgressRead(short revents) {
+  if (Reads.empty()) return;
+  TPosixOp& op = *Reads.front();
+  const std::uint32_t before = op.Transferred;
+  int error = 0;
+  bool hungUp = false;
+  ReadAvailable(op, error, hungUp);
+  // A hang-up or error flag without progress must end the read, never spin.
+  if (op.Transferred == before && (revents & (POLLHUP | POLLERR | POLLNVAL)) && error == 0)
+    hungUp = true;
+  if (hungUp && error == 0) error = EIO;
+  if (error != 0)
+    Complete(Reads, op, op.Transferred > 0, op.Transferred > 0 ? 0 : error);
+  else if (ReadEndsAtOnce(op))
+    Complete(Reads, op, true, 0);
+}
+
+void TPosixComPlatform::ProgressWrite(short revents) {
+  if (Writes.empty()) return;
+  TPosixOp& op = *Writes.front();
+  if (!op.Draining) {
+    const std::size_t left = op.Data.size() - op.WriteOffset;
+    const ssize_t n = ::write(Fd, op.Data.data() + op.WriteOffset, left);
+    if (n > 0) {
+      op.WriteOffset += static_cast<std::size_t>(n);
+      op.Transferred += static_cast<std::uint32_t>(n);
+    } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      return Complete(Writes, op, false, errno);
+    } else if (revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      return Complete(Writes, op, false, EIO);
+    }
+    op.Draining = op.WriteOffset == op.Data.size();
+  }
+  if (op.Draining && OutputQueueEmpty()) {
+    ::tcdrain(Fd);  // the bytes are with the line; this returns at once
+    Complete(Writes, op, true, 0);
+  }
+}
+
+void TPosixComPlatform::ExpireOps(Clock::time_point now) {
+  if (!Reads.empty()) {
+    TPosixOp& op = *Reads.front();
+    const std::uint32_t interval = Timeouts.ReadInterval;
+    const bool intervalOver = interval != 0 && interval != NoLimit && op.Transferred > 0 &&
+                              now >= op.LastByte + Millis(interval);
+    if (intervalOver || (op.HasDeadline && now >= op.Deadline)) Complete(Reads, op, true, 0);
+  }
+  if (!Writes.empty()) {
+    TPosixOp& op = *Writes.front();
+    if (op.HasDeadline && now >= op.Deadline) Complete(Writes, op, true, 0);
+  }
+}
+
+int TPosixComPlatform::WorkerTimeout(Clock::time_point now) const {
+  int timeout = -1;
+  auto consider = [&](Clock::time_point when) {
+    const int ms = MillisUntil(now, when);
+    timeout = timeout < 0 ? ms : std::min(timeout, ms);
+  };
+  if (!Reads.empty()) {
+    const TPosixOp& op = *Reads.front();
+    if (op.HasDeadline) consider(op.Deadline);
+    const std::uint32_t interval = Timeouts.ReadInterval;
+    if (interval != 0 && interval != NoLimit && op.Transferred > 0)
+      consider(op.LastByte + Millis(interval));
+  }
+  if (!Writes.empty()) {
+    const TPosixOp& op = *Writes.front();
+    if (op.HasDeadline) consider(op.Deadline);
+    if (op.Draining) consider(now + Millis(1));
+  }
+  return timeout;
+}
+
+void TPosixComPlatform::RunWorker() {
+  std::unique_lock lock(Lock);
+  while (!StopWorker) {
+    ExpireOps(Clock::now());
+    pollfd fds[2] = {{WakeFd, POLLIN, 0}, {Fd, 0, 0}};
+    if (!Reads.empty()) fds[1].events |= POLLIN;
+    if (!Writes.empty() && !Writes.front()->Draining) fds[1].events |= POLLOUT;
+    const bool watchPort = !Reads.empty() || !Writes.empty();
+    const int timeout = WorkerTimeout(Clock::now());
+    lock.unlock();
+    const int ready = ::poll(fds, watchPort ? 2 : 1, timeout);
+    lock.lock();
+    if (fds[0].revents) DrainEventFd(WakeFd);
+    if (ready < 0) continue;  // EINTR: just look again
+    if (watchPort && fds[1].revents) {
+      ProgressRead(fds[1].revents);
+      ProgressWrite(fds[1].revents);
+    } else if (!Writes.empty() && Writes.front()->Draining) {
+      ProgressWrite(0);
+    }
+  }
+}
+
+bool TPosixComPlatform::WaitOp(TComOp& op) {
+  std::unique_lock lock(Lock);
+  auto& p = AsPosix(op);
+  if (!p.Started) return true;
+  OpEnded.wait(lock, [&] { return p.Done; });
+  return true;
+}
+
+bool TPosixComPlatform::OpResult(TComOp& op, std::uint32_t& count) {
+  std::lock_guard lock(Lock);
+  const auto& p = AsPosix(op);
+  count = p.Transferred;
+  if (!p.Started) return true;
+  if (!p.Done) return Fail(EINPROGRESS);
+  return p.Ok || Fail(p.Error);
+}
+
+bool TPosixComPlatform::InputCount(std::uint32_t& count) {
+  if (Fd < 0) return Fail(EBADF);
+  int queued = 0;
+  if (::ioctl(Fd, FIONREAD, &queued) != 0) return Fail(errno);
+  count = static_cast<std::uint32_t>(queued);
+  return true;
+}
+
+bool TPosixComPlatform::Purge(std::uint32_t flags) {
+  if (Fd < 0) return Fail(EBADF);
+  {
+    std::lock_guard lock(Lock);
+    if (flags & PurgeTxAbort) CancelAll(Writes);
+    if (flags & PurgeRxAbort) CancelAll(Reads);
+  }
+  SignalEventFd(WakeFd);
+  const bool clearIn = flags & PurgeRxClear, clearOut = flags & PurgeTxClear;
+  if (clearIn || clearOut) {
+    const int which = clearIn && clearOut ? TCIOFLUSH : clearIn ? TCIFLUSH : TCOFLUSH;
+    if (::tcflush(Fd, which) != 0) return Fail(errno);
+  }
+  return true;
+}
+
+bool TPosixComPlatform::SetEventMask(std::uint32_t mask) {
+  if (Fd < 0) return Fail(EBADF);
+  EventMask = mask;
+  TxEmptySeen = false;
+  LastInq = 0;
+  ModemReadable = ::ioctl(Fd, TIOCMGET, &LastModem) == 0;
+  CountersReadable = ::ioctl(Fd, TIOCGICOUNT, &LastCounters) == 0;
+  return true;
+}
+
+std::uint32_t TPosixComPlatform::SampleInput(std::uint32_t mask) {
+  std::uint32_t inq = 0;
+  if (!InputCount(inq)) inq = 0;
+  std::uint32_t events = 0;
+  // Character received: the queue grew since the last look (new bytes came).
+  if ((mask & EvMaskRxChar) && inq > LastInq) events |= EvMaskRxChar;
+  const std::uint64_t mark = std::uint64_t{InQueueSize} * 8 / 10;
+  if ((mask & EvMaskRx80Full) && inq >= mark && LastInq < mark) events |= EvMaskRx80Full;
+  LastInq = inq;
+  return events;
+}
+
+std::uint32_t TPosixComPlatform::SampleLineEvents(std::uint32_t mask) {
+  std::uint32_t events = 0;
+  int modem = 0;
+  if (ModemReadable && ::ioctl(Fd, TIOCMGET, &modem) == 0) {
+    const int changed = modem ^ LastModem;
+    if ((mask & EvMaskCts) && (changed & TIOCM_CTS)) events |= EvMaskCts;
+    if ((mask & EvMaskDsr) && (changed & TIOCM_DSR)) events |= EvMaskDsr;
+    if ((mask & EvMaskRlsd) && (changed & TIOCM_CD)) events |= EvMaskRlsd;
+    if ((mask & EvMaskRing) && (LastModem & TIOCM_RI) && !(modem & TIOCM_RI)) events |= EvMaskRing;
+    LastModem = modem;
+  }
+  serial_icounter_struct counters{};
+  if (CountersReadable && ::ioctl(Fd, TIOCGICOUNT, &counters) == 0) {
+    const auto& was = LastCounters;
+    if ((mask & EvMaskBreak) && counters.brk != was.brk) events |= EvMaskBreak;
+    const bool errors = counters.frame != was.frame || counters.overrun != was.overrun ||
+                        counters.parity != was.parity || counters.buf_overrun != was.buf_overrun;
+    if ((mask & EvMaskErr) && errors) events |= EvMaskErr;
+    LastCounters = counters;
+  }
+  return events;
+}
+
+TEventWait TPosixComPlatform::WaitEvent(int stopFd, std::uint32_t& result) {
+  const std::uint32_t mask = EventMask;
+  const std::uint32_t inputEvents = mask & (EvMaskRxChar | EvMaskRx80Full);
+  const std::uint32_t lineEvents =
+      mask & (EvMaskCts | EvMaskDsr | EvMaskRlsd | EvMaskRing | EvMaskBreak | EvMaskErr);
+  const bool sampleLines = lineEvents && (ModemReadable || CountersReadable);
+  for (;;) {
+    result = SampleInput(mask) | (sampleLines ? SampleLineEvents(mask) : 0);
+    if ((mask & EvMaskTxEmpty) && TxEmptySeen.exchange(false)) result |= EvMaskTxEmpty;
+    if (result != 0) return TEventWait::Events;
+    // Unread input keeps the descriptor readable: sample it instead of
+    // polling for it, so that a handler that does not read cannot make us spin.
+    const bool watchInput = inputEvents && LastInq == 0;
+    int timeout = inputEvents && LastInq > 0 ? InputSampleMs : -1;
+    if (sampleLines) timeout = timeout < 0 ? ModemSampleMs : std::min(timeout, ModemSampleMs);
+    pollfd fds[3] = {{stopFd, POLLIN, 0},
+                     {NotifyFd, POLLIN, 0},
+                     {Fd, static_cast<short>(watchInput ? POLLIN : 0), 0}};
+    if (::poll(fds, 3, timeout) < 0 && errno != EINTR) return FailWait(errno);
+    if (fds[0].revents) return TEventWait::Stopped;
+    if (fds[1].revents) DrainEventFd(NotifyFd);
+    if (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL)) return FailWait(EIO);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<TComPlatform> MakePosixComPlatform() {
+  return std::make_unique<TPosixComPlatform>();
+}
+
+}  // namespace serial

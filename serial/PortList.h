@@ -1,0 +1,47 @@
+#pragma once
+// The machine's serial ports as the port dialog lists them: one line
+// "NAME: FRIENDLY NAME" per port, sorted ignoring case, without duplicates
+// (ignoring case). Hardware ports come from the device-setup library
+// (libudev, bound at run time); virtual ports are the links that the
+// virtual generator keeps in VirtualPortDirectory().
+//
+// Thread contract: the functions keep no state of their own; call them from
+// any thread.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace serial {
+
+struct TPortEntry {
+  std::string Name;          // e.g. ttyUSB0
+  std::string FriendlyName;  // e.g. FT232R USB UART (ttyUSB0)
+};
+
+// Gives the hardware ports, or nothing when the device-setup library
+// cannot be loaded.
+using TPortSource = std::function<std::optional<std::vector<TPortEntry>>()>;
+
+// The hardware ports that libudev reports: tty devices with a parent device,
+// ttyS* only when a UART answers behind it.
+std::optional<std::vector<TPortEntry>> EnumerateUdevPorts();
+// Every symbolic link in directory whose target exists.
+std::vector<TPortEntry> EnumerateVirtualPorts(const std::string& directory);
+
+// Lines of the hardware source and of the virtual registry together.
+// Virtual ports are listed even when the device-setup library is missing.
+std::vector<std::string> ListSerialPorts(const TPortSource& hardware,
+                                         const std::string& virtualDirectory);
+std::vector<std::string> ListSerialPorts();
+
+// Sorted ignoring case, a line equal to one present (ignoring case) dropped.
+void AddPortLine(std::vector<std::string>& lines, const std::string& line);
+
+// ${XDG_RUNTIME_DIR:-/tmp}/zolvek-ports
+std::string VirtualPortDirectory();
+// The link of a registered virtual port, else "/dev/" + name.
+std::string PortPathFor(const std::string& name);
+
+}  // namespace serial
