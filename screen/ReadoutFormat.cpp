@@ -108,6 +108,8 @@ std::string FormatFrequency(int extraDecimals, double f, int waveform, int divid
   return "OVF";
 }
 
+std::string FormatVolts(long double volts) { return FormatFixed(volts, 3, 2) + " V"; }
+
 std::string FormatPeriod(double t) {
   if (t < 0) return " ???";
   const long double u = static_cast<long double>(t) * 1000000.0L;

@@ -20,6 +20,11 @@ std::string FormatFixed(long double x, int precision, int decimals);
 // beyond the range.
 std::string FormatFrequency(int extraDecimals, double f, int waveform, int divider);
 
+// A voltage of the amplitude block: two decimals and " V".
+std::string FormatVolts(long double volts);
+// Peak-to-peak over r.m.s. of a sine: the amplitude block's r.m.s. line.
+constexpr long double SinePeakToRms = 2.8284271247461901L;
+
 // Time t in seconds with nS, µS, mS or S. " ???" below 0, "OVF" beyond.
 std::string FormatPeriod(double t);
 

@@ -18,7 +18,7 @@ int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // A voltage of the amplitude block: " 0.31 V".
-QString VoltText(long double volts) { return Text(" " + FormatFixed(volts, 3, 2) + " V"); }
+QString VoltText(long double volts) { return Text(" " + FormatVolts(volts)); }
 
 }  // namespace
 
@@ -90,7 +90,7 @@ void TZOLScreen::DrawAmplitude(TCanvas& canvas) {
       t = height(h0 - 9);
       canvas.SetFontColor(RangeColor);
       canvas.TextOut(R - t - 5 + 7 * k, B - 113,
-                     Text(FormatFixed(analog / 2.8284271247461901L, 3, 2) + " V"));
+                     Text(FormatVolts(analog / SinePeakToRms)));
       height(h0 - 12);
       canvas.TextOut(canvas.PenPos.x(), canvas.PenPos.y() + 2, QStringLiteral("rms"));
       canvas.SetFontColor(Silver);

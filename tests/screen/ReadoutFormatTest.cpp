@@ -9,6 +9,7 @@
 #include <string>
 
 #include "screen/ReadoutFormat.h"
+#include "screen/ZOLScreenModel.h"
 
 namespace screen {
 namespace {
@@ -72,6 +73,22 @@ TEST(FormatFrequencyTest, DividedSquareShowsHalf) {
   EXPECT_EQ(Freq(2, 999.9610483646393, 3, 0), "1.0000 KHz");
   // Only the exact text 499.98 is replaced.
   EXPECT_EQ(Freq(2, 999.92, 3, 1), "499.96 Hz");
+}
+
+TEST(FormatVoltsTest, AmplitudeBlockFromDefaultTables) {
+  // The tables hold single-precision values; the texts must come from them.
+  const TZOLScreenModel m;
+  const auto& analog = m.AnalogAmpTable;
+  const auto& square = m.SquareAmpTable;
+  EXPECT_EQ(FormatVolts(analog[0] / SinePeakToRms), "0.04 V");
+  EXPECT_EQ(FormatVolts(analog[0] / 2.0L), "0.06 V");
+  EXPECT_EQ(FormatVolts(analog[0]), "0.12 V");
+  EXPECT_EQ(FormatVolts(square[0]), "0.31 V");
+  EXPECT_EQ(FormatVolts(analog[15] / SinePeakToRms), "0.23 V");
+  EXPECT_EQ(FormatVolts(analog[15] / 2.0L), "0.32 V");
+  EXPECT_EQ(FormatVolts(square[15]), "5.00 V");
+  EXPECT_EQ(FormatVolts(square[14]), "4.68 V");
+  EXPECT_EQ(FormatVolts(square[1]), "0.63 V");
 }
 
 TEST(FormatPeriodTest, RowsAndUnits) {
