@@ -2,12 +2,28 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <pthread.h>
+#include <sched.h>
 #include <system_error>
 #include <thread>
 
 namespace platform {
 
 using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A multimedia timer's thread runs above ordinary threads, so that a busy
+// machine does not delay a tick by a scheduler slice. The lowest real-time
+// priority is enough for that; without the right to use it (an ordinary
+// user without rtkit or CAP_SYS_NICE) the thread keeps normal scheduling.
+void RaiseTimerThreadPriority() {
+  sched_param param{};
+  param.sched_priority = sched_get_priority_min(SCHED_FIFO);
+  (void)pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+
+}  // namespace
 
 struct TMultimediaTimer::TImpl {
   mutable std::mutex Mutex;
@@ -22,6 +38,7 @@ struct TMultimediaTimer::TImpl {
   }
 
   void Run(Clock::duration period, const std::function<void()>& callback) {
+    RaiseTimerThreadPriority();
     Clock::time_point deadline = Clock::now() + period;
     while (!SleepUntil(deadline)) {
       callback();
