@@ -9,9 +9,12 @@
 // Never hold Shared.Lock while changing a widget: widget signals run
 // handlers synchronously, and those take the lock themselves.
 
+#include <QEvent>
 #include <QFont>
 #include <QMainWindow>
 #include <QPointer>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,7 +24,7 @@ class QLabel;
 class QPushButton;
 
 namespace screen { class TZOLScreen; }
-namespace serial { class TTinyComPort; class TComSelBox; }
+namespace serial { class TTinyComPort; class TComSelBox; class TPortRemovalWatcher; }
 namespace platform { class TMultimediaTimer; }
 namespace ui {
 class TSpeedButton;
@@ -96,6 +99,14 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<platform::TMultimediaTimer> Timer;
   // Modal dialogs and message boxes; tests replace it.
   std::unique_ptr<ui::TDialogs> Dialogs;
+  // Reports the removal of serial ports (child object).
+  serial::TPortRemovalWatcher* PortWatcher = nullptr;
+  // Redraws done since creation (read by tests and the benchmark).
+  std::uint64_t RedrawCount = 0;
+
+  // The custom events of the redraw message and of a port lost in a tick.
+  static const QEvent::Type RedrawEventType;
+  static const QEvent::Type PortLostEventType;
 
   // Life cycle.
   void FormCreate();
@@ -162,12 +173,26 @@ class TMainForm : public QMainWindow {
   // Copies the widgets the tick reads into Shared.Controls (takes the lock).
   void SyncSnapshot();
   void CreateControls();
+  void CreateBottomPanelControls();
+  void CreateRightPanelControls();
   void ConnectHandlers();
+  // Places the panels and the screen for a window of this size and runs
+  // FormCanResize.
+  void ApplyLayout(int width, int height);
+  void CentreOnScreen();
+  // Renders the screen under the lock and shows it in Image321.
+  void ShowScreen();
+  // Runs a handler; an exception that escapes it goes to the default error box.
+  void Guarded(const std::function<void()>& handler);
 
   TAboutBox* AboutBox = nullptr;
   serial::TComSelBox* ComSelBox = nullptr;
   bool Closed = false;
+  bool Shown = false;
 };
+
+// True when "Arial Narrow" or its metric twin "Liberation Sans Narrow" is installed.
+bool ArialNarrowInstalled();
 
 // The one main window, set while it exists (the program block creates it).
 extern TMainForm* MainForm;

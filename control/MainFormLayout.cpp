@@ -1,0 +1,247 @@
+// The main window's controls as laid out at design size, and how the layout
+// follows a change of the window's size.
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <mutex>
+
+#include "control/ZOLMain.h"
+#include "screen/ZOLScreen.h"
+#include "ui/GaugeBar.h"
+#include "ui/ImageView.h"
+#include "ui/Panel.h"
+#include "ui/SpeedButton.h"
+
+namespace control {
+namespace {
+
+constexpr int BottomPanelHeight = 57;
+constexpr int RightPanelWidth = 80;
+
+const QColor ArrowRed{0xC0, 0x00, 0x10};
+const QColor Teal{0x00, 0x80, 0x80};
+const QColor Purple{0x80, 0x00, 0x80};
+
+// A font by its design face with the installed faces that stand in for it.
+QFont MakeFont(QStringList families, int pixelSize, bool bold = false) {
+  QFont font;
+  font.setFamilies(families);
+  font.setPixelSize(pixelSize);
+  font.setBold(bold);
+  return font;
+}
+
+QFont SerifBold12() {
+  return MakeFont({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")}, 12, true);
+}
+
+// The glyphs of the Symbol and Webdings faces come from a Unicode face.
+QFont SymbolFont(int pixelSize, bool bold) {
+  return MakeFont({QStringLiteral("DejaVu Sans")}, pixelSize, bold);
+}
+
+struct TButtonFace {
+  QString Caption;
+  QFont Font;
+  QColor Color;
+};
+
+ui::TSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, QRect place,
+                                  const TButtonFace& face, int tag = 0) {
+  auto* button = new ui::TSpeedButton(parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(place);
+  button->SetCaption(face.Caption);
+  button->setFont(face.Font);
+  button->SetFontColor(face.Color);
+  button->Tag = tag;
+  return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, QPoint place, const QString& caption) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setFont(SerifBold12());
+  QPalette p = label->palette();
+  p.setColor(QPalette::Active, QPalette::WindowText, Teal);
+  p.setColor(QPalette::Inactive, QPalette::WindowText, Teal);
+  label->setPalette(p);
+  label->setAlignment(Qt::AlignCenter);
+  label->move(place);
+  label->adjustSize();
+  label->setEnabled(false);
+  return label;
+}
+
+ui::TGaugeBar* MakeGauge(QWidget* parent, const char* name, Qt::Orientation orientation,
+                         QRect place, int min, int max, int position, bool arrows) {
+  auto* gauge = new ui::TGaugeBar(orientation, parent);
+  gauge->setObjectName(QString::fromLatin1(name));
+  gauge->setGeometry(place);
+  gauge->setRange(min, max);
+  gauge->setValue(position);
+  gauge->SetShowArrows(arrows);
+  return gauge;
+}
+
+}  // namespace
+
+// "Arial Narrow" counts as installed when its metric twin is.
+bool ArialNarrowInstalled() {
+  const QStringList families = QFontDatabase::families();
+  return families.contains(QStringLiteral("Arial Narrow")) ||
+         families.contains(QStringLiteral("Liberation Sans Narrow"));
+}
+
+void TMainForm::CreateControls() {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Varnel Generator"));
+  setMinimumSize(640, 240);
+  MainFont = MakeFont({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}, 100);
+  RightPanelFont = MakeFont({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")}, 100);
+  BottomPanelFont =
+      MakeFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                QStringLiteral("DejaVu Sans")}, 12);
+
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("Client"));
+  setCentralWidget(client);
+
+  Image321 = new ui::TImageView(client);
+  Image321->setObjectName(QStringLiteral("Image321"));
+  BottomPanel = new ui::TPanel(client);
+  BottomPanel->setObjectName(QStringLiteral("BottomPanel"));
+  BottomPanel->setFont(BottomPanelFont);
+  RightPanel = new ui::TPanel(client);
+  RightPanel->setObjectName(QStringLiteral("RightPanel"));
+  RightPanel->setFont(RightPanelFont);
+
+  CreateBottomPanelControls();
+  CreateRightPanelControls();
+}
+
+void TMainForm::CreateBottomPanelControls() {
+  QWidget* p = BottomPanel;
+  const QFont serif = SerifBold12();
+  // ExitBtn first: it is the first (and only) control in the tab order.
+  ExitBtn = new QPushButton(QStringLiteral("Exit"), p);
+  ExitBtn->setObjectName(QStringLiteral("ExitBtn"));
+  ExitBtn->setGeometry(718, 16, 60, 25);
+  ExitBtn->setFont(BottomPanelFont);
+
+  FLeftBtn = MakeSpeedButton(p, "FLeftBtn", {8, 3, 38, 23},
+                             {QString(QChar(0x2190)), SymbolFont(12, true), ArrowRed}, 1);
+  FDeltaFBtn = MakeSpeedButton(p, "FDeltaFBtn", {46, 3, 24, 23},
+                               {QStringLiteral("\u0394\u0192"), SymbolFont(12, false), ArrowRed});
+  FRightBtn = MakeSpeedButton(p, "FRightBtn", {70, 3, 38, 23},
+                              {QString(QChar(0x2192)), SymbolFont(12, true), ArrowRed}, 2);
+  FSetBtn = MakeSpeedButton(p, "FSetBtn", {8, 26, 100, 23}, {QStringLiteral("Set"), serif, ArrowRed});
+  FStartBtn = MakeSpeedButton(p, "FStartBtn", {8, 26, 50, 23}, {QStringLiteral("Start"), serif, Teal}, 1);
+  FstopBtn = MakeSpeedButton(p, "FstopBtn", {58, 26, 50, 23}, {QStringLiteral("Stop"), serif, Teal}, 2);
+  for (ui::TSpeedButton* b : {FStartBtn, FstopBtn}) {
+    b->setEnabled(false);
+    b->setVisible(false);
+  }
+
+  SweepBtn = MakeSpeedButton(p, "SweepBtn", {117, 3, 56, 23}, {QStringLiteral("Sweep"), serif, Teal});
+  PulseBtn = MakeSpeedButton(p, "PulseBtn", {117, 26, 56, 23}, {QStringLiteral("Pulse"), serif, Teal}, 1);
+  SweepBtn->SetGroup(1, true);
+  PulseBtn->SetGroup(1, true);
+
+  LinLogGauge = MakeGauge(p, "LinLogGauge", Qt::Vertical, {184, 4, 20, 43}, 0, 1, 1, false);
+  Label3 = MakeLabel(p, "Label3", {208, 6}, QStringLiteral("Lin"));
+  Label4 = MakeLabel(p, "Label4", {208, 29}, QStringLiteral("Log"));
+  SweepDirBar = MakeGauge(p, "SweepDirBar", Qt::Vertical, {240, 4, 20, 43}, 0, 2, 0, false);
+  Label2 = MakeLabel(p, "Label2", {264, 6}, QStringLiteral("Up"));
+  Label1 = MakeLabel(p, "Label1", {264, 29}, QStringLiteral("Down"));
+  SwTimeLabel = MakeLabel(p, "SwTimeLabel", {420, 4}, QStringLiteral("Sweep time"));
+  SwTimeLabel->setFixedSize(89, 15);
+  SwGaugeBar = MakeGauge(p, "SwGaugeBar", Qt::Horizontal, {304, 24, 289, 22}, 1, 100, 1, true);
+  for (QWidget* w : std::initializer_list<QWidget*>{LinLogGauge, SweepDirBar, SwGaugeBar})
+    w->setEnabled(false);
+
+  InvertBtn = MakeSpeedButton(p, "InvertBtn", {598, 3, 48, 20}, {QStringLiteral("Invert"), serif, Teal});
+  InvertBtn->SetGroup(2, true);
+  SwRstBtn = MakeSpeedButton(p, "SwRstBtn", {598, 23, 23, 23},
+                             {QString(QChar(0x21BB)), SymbolFont(13, true), Teal});
+  PauseBtn = MakeSpeedButton(p, "PauseBtn", {623, 23, 23, 23},
+                             {QStringLiteral("\u275A\u275A"), SymbolFont(8, true), Teal});
+  PauseBtn->SetGroup(3, true);
+  for (QWidget* w : std::initializer_list<QWidget*>{InvertBtn, SwRstBtn, PauseBtn}) w->setEnabled(false);
+
+  RunBtn = MakeSpeedButton(p, "RunBtn", {656, 3, 56, 23}, {QStringLiteral("Run"), serif, Purple});
+  RunBtn->SetGroup(4, true);
+  ConnectBtn = MakeSpeedButton(p, "ConnectBtn", {656, 26, 56, 23}, {QStringLiteral("Connect"), serif, Purple});
+  ConnectBtn->SetGroup(5, true);
+}
+
+void TMainForm::CreateRightPanelControls() {
+  QWidget* p = RightPanel;
+  AmpGaugeBar = MakeGauge(p, "AmpGaugeBar", Qt::Vertical, {8, 8, 25, 179}, -15, 0, 0, true);
+  DivGaugeBar = MakeGauge(p, "DivGaugeBar", Qt::Vertical, {43, 8, 25, 179}, -1, 0, 0, true);
+  DivGaugeBar->setEnabled(false);
+  const QFont narrow =
+      MakeFont({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}, 19);
+  SineBtn = MakeSpeedButton(p, "SineBtn", {3, 192, 23, 25}, {QStringLiteral("~"), narrow, Qt::red}, 1);
+  TriBtn = MakeSpeedButton(p, "TriBtn", {26, 192, 23, 25},
+                           {QStringLiteral("\u2227\u2227"), SymbolFont(11, false), Qt::black}, 2);
+  SquareBtn = MakeSpeedButton(p, "SquareBtn", {49, 192, 23, 25},
+                              {QStringLiteral("\u23A5\u23A4\u23A6"), SymbolFont(11, false), Qt::black}, 3);
+  for (ui::TSpeedButton* b : {SineBtn, TriBtn, SquareBtn}) b->SetGroup(6, false);
+  SineBtn->setChecked(true);
+}
+
+// Runs for every size the window takes; the minimum size has already
+// turned a smaller request into 640 x 240.
+void TMainForm::FormCanResize(int& newWidth, int& newHeight) {
+  newWidth = std::max(newWidth, 640);
+  newHeight = std::max(newHeight, 240);
+  // No offset for old system versions: Linux counts as version 6 or later.
+  ExitBtn->move(newWidth - 90, ExitBtn->y());
+  RunBtn->move(ExitBtn->x() - RunBtn->width() - 8, RunBtn->y());
+  ConnectBtn->move(RunBtn->x(), ConnectBtn->y());
+  PauseBtn->move(RunBtn->x() - PauseBtn->width() - 8, PauseBtn->y());
+  SwRstBtn->move(PauseBtn->x() - SwRstBtn->width() - 2, SwRstBtn->y());
+  InvertBtn->move(SwRstBtn->x(), InvertBtn->y());
+  SwGaugeBar->resize(SwRstBtn->x() - SwGaugeBar->x() - 4, SwGaugeBar->height());
+  SwTimeLabel->move(SwGaugeBar->x() + (SwGaugeBar->width() - SwTimeLabel->width()) / 2,
+                    SwTimeLabel->y());
+  const int panelHeight = RightPanel->height();
+  AmpGaugeBar->resize(AmpGaugeBar->width(), panelHeight - SineBtn->height() - 25);
+  DivGaugeBar->resize(DivGaugeBar->width(), AmpGaugeBar->height());
+  const int buttonTop = panelHeight - SineBtn->height() - 12;
+  for (ui::TSpeedButton* b : {SineBtn, TriBtn, SquareBtn}) b->move(b->x(), buttonTop);
+}
+
+// The panels are docked first (bottom across the whole width, right above
+// it), so the right panel's gauges follow the new height at once.
+void TMainForm::ApplyLayout(int width, int height) {
+  width = std::max(width, 640);
+  height = std::max(height, 240);
+  BottomPanel->setGeometry(0, height - BottomPanelHeight, width, BottomPanelHeight);
+  RightPanel->setGeometry(width - RightPanelWidth, 0, RightPanelWidth, height - BottomPanelHeight);
+  const QSize imageSize(width - RightPanelWidth, height - BottomPanelHeight);
+  const bool imageResized = Image321->size() != imageSize;
+  Image321->setGeometry(QRect(QPoint(0, 0), imageSize));
+  FormCanResize(width, height);
+  if (imageResized) Image321Resize();
+}
+
+void TMainForm::FormResize() { update(); }
+
+void TMainForm::Image321Resize() {
+  if (!Screen) return;
+  std::lock_guard<std::mutex> guard(Shared.Lock);
+  Image321->SetImage(Screen->ResizeBitmap(Image321->width(), Image321->height()));
+}
+
+void TMainForm::CentreOnScreen() {
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+}  // namespace control

@@ -1,0 +1,224 @@
+// The main window's life cycle: creation, first showing, closing and
+// destruction, the redraw message and waiting with messages.
+
+#include "control/ZOLMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <chrono>
+#include <clocale>
+#include <thread>
+
+#include "control/About.h"
+#include "control/DeviceReplies.h"
+#include "control/HiddenText.h"
+#include "control/UpdateCycle.h"
+#include "platform/MultimediaTimer.h"
+#include "screen/ZOLScreen.h"
+#include "serial/PortRemovalWatcher.h"
+#include "serial/TinyComms.h"
+#include "ui/Dialogs.h"
+#include "ui/FloatMinimizer.h"
+#include "ui/GaugeBar.h"
+#include "ui/ImageView.h"
+#include "ui/ProgramIcon.h"
+#include "ui/SpeedButton.h"
+
+namespace control {
+
+TMainForm* MainForm = nullptr;
+
+const QEvent::Type TMainForm::RedrawEventType = static_cast<QEvent::Type>(QEvent::User + 2000);
+const QEvent::Type TMainForm::PortLostEventType = static_cast<QEvent::Type>(QEvent::User + 2001);
+
+namespace {
+using Guard = std::lock_guard<std::mutex>;
+constexpr std::chrono::milliseconds TickPeriod{50};
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+  MainForm = this;
+  CreateControls();
+  setWindowIcon(ui::ProgramIcon());
+  MainComPort = std::make_unique<serial::TTinyComPort>();
+  serial::ApplyMainComPortSettings(*MainComPort);
+  FloatMinimizer = new ui::TFloatMinimizer(this);
+  FloatMinimizer->setObjectName(QStringLiteral("FloatMinimizer"));
+  Dialogs = std::make_unique<ui::TDialogs>(this);
+  PortWatcher = new serial::TPortRemovalWatcher(this);
+  ConnectHandlers();
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  if (!Closed) FormClose();
+  FormDestroy();
+  if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::FormCreate() {
+  {
+    Guard guard(Shared.Lock);
+    Shared.State.PortName.clear();
+    Shared.State.TickGuard = 0;
+  }
+  resize(800, 320);
+  ApplyLayout(800, 320);
+  CentreOnScreen();
+  auto screen = std::make_unique<screen::TZOLScreen>();
+  screen->SetScaleFont(&BottomPanelFont);
+  screen->SetValueFont(ArialNarrowInstalled() ? &MainFont : &RightPanelFont);
+  {
+    Guard guard(Shared.Lock);
+    Screen = std::move(screen);
+  }
+  InitControlState();
+  SyncSnapshot();
+  Image321Resize();
+  Cycle = std::make_unique<TUpdateCycle>(Shared, *Screen, *MainComPort);
+  // Both run on the timer thread; posting is how they reach the GUI thread.
+  Cycle->PostRedraw = [this] { QCoreApplication::postEvent(this, new QEvent(RedrawEventType)); };
+  Cycle->PortLost = [this](const std::string&) {
+    QCoreApplication::postEvent(this, new QEvent(PortLostEventType));
+  };
+  Timer = std::make_unique<platform::TMultimediaTimer>();
+  Timer->Start(TickPeriod, [cycle = Cycle.get()] { cycle->TimerCallback(); });
+}
+
+void TMainForm::InitControlState() {
+  const bool sweepUp = SweepDirBar->value() == 0;
+  {
+    Guard guard(Shared.Lock);
+    TControlState& s = Shared.State;
+    s.ClearUpdateFlags();
+    s.DeviceOnline = false;
+    s.LastSentWord = 0x7FFFFFFF;
+    s.SweepUp = sweepUp;
+    s.SweepStarted = true;
+    s.DragSlot = -1;
+    s.RepeatTag = -1;
+  }
+  // Numbers are read and written with a point whatever the user's locale.
+  std::setlocale(LC_NUMERIC, "C");
+  QLocale::setDefault(QLocale::c());
+  FLeftBtn->Tag = 1;
+  FRightBtn->Tag = 2;
+  SwGaugeBarChange();
+}
+
+void TMainForm::FormShow() { ExitBtn->setFocus(Qt::OtherFocusReason); }
+
+void TMainForm::ExitBtnClick() { close(); }
+
+// Stopping the timer waits for a running tick to end (the GUI thread holds
+// no lock here), so no tick writes once the port is being closed.
+void TMainForm::FormClose() {
+  if (Timer) Timer->Stop();
+  QCoreApplication::processEvents();
+  if (MainComPort && MainComPort->Connected()) {
+    try {
+      Guard guard(Shared.Lock);
+      if (Cycle) Cycle->SendText("Z", true);
+    } catch (const serial::EComPort&) {
+      // The close is never refused: a failing line still gets closed.
+    }
+    Disconnect();
+  }
+  Closed = true;
+}
+
+void TMainForm::FormDestroy() {
+  if (Timer) Timer->Stop();
+  Timer.reset();
+  Cycle.reset();
+  Guard guard(Shared.Lock);
+  Screen.reset();
+}
+
+void TMainForm::WMRedraw() {
+  bool step = false;
+  {
+    Guard guard(Shared.Lock);
+    TControlState& s = Shared.State;
+    if (s.RepeatTag >= 0) {
+      if (s.RepeatDelay > 0)
+        --s.RepeatDelay;
+      else
+        step = true;
+    }
+  }
+  if (step) RepeatStep();
+  ShowScreen();
+  ++RedrawCount;
+}
+
+void TMainForm::ShowScreen() {
+  Guard guard(Shared.Lock);
+  if (Screen) Image321->SetImage(Screen->Render());
+}
+
+void TMainForm::PanelDblClick() {
+  if (AboutBox) Dialogs->ShowModal(*AboutBox);
+}
+
+void TMainForm::HiddenAboutText() {
+  if (!AboutBox) return;
+  AboutBox->Copyright->setText(QString::fromLatin1(DecodeHiddenText(HiddenAboutBytes)));
+  AboutBox->Copyright->adjustSize();
+}
+
+std::string TMainForm::ReadLine() { return control::ReadLine(*MainComPort); }
+
+// Short sleeps between the rounds of messages keep the wait off the CPU.
+void TMainForm::WaitWithMessages(unsigned ms) {
+  const std::uint32_t start = platform::GetTickCount32();
+  while (platform::GetTickCount32() - start < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+void TMainForm::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    Dialogs->ShowException(error);
+  }
+}
+
+bool TMainForm::event(QEvent* e) {
+  if (e->type() == RedrawEventType) {
+    Guarded([this] { WMRedraw(); });
+    return true;
+  }
+  if (e->type() == PortLostEventType) {
+    Guarded([this] { PortLost(); });
+    return true;
+  }
+  return QMainWindow::event(e);
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+  if (!Closed) FormClose();
+  e->accept();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  ApplyLayout(e->size().width(), e->size().height());
+  FormResize();
+}
+
+void TMainForm::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!Shown) {
+    Shown = true;
+    FormShow();
+  }
+}
+
+}  // namespace control
