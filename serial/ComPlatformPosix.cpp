@@ -268,7 +268,9 @@ bool TPosixComPlatform::SetLine(const TLineSettings& line) {
   if (line.InX) tio.c_iflag |= IXOFF;
   tio.c_cc[VSTART] = static_cast<cc_t>(line.XonChar);
   tio.c_cc[VSTOP] = static_cast<cc_t>(line.XoffChar);
-  tio.c_cc[VMIN] = 0;
+  // VMIN 1: a non-blocking read of an empty queue fails with EAGAIN, so a
+  // read of 0 bytes can only mean that the other side hung up.
+  tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   ::cfsetispeed(&tio, speed);
   ::cfsetospeed(&tio, speed);

@@ -78,8 +78,9 @@ void TComSelBox::showEvent(QShowEvent* event) {
 }
 
 bool TComSelBox::eventFilter(QObject* watched, QEvent* event) {
+  // Queued, so that the list has handled the press that selects first.
   if (watched == ComListBox->viewport() && event->type() == QEvent::MouseButtonDblClick)
-    ComListBoxDblClick();
+    QMetaObject::invokeMethod(this, &TComSelBox::ComListBoxDblClick, Qt::QueuedConnection);
   return QDialog::eventFilter(watched, event);
 }
 

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "serial/ComPlatform.h"
 #include "serial/GenAlg.h"
 
 namespace serial {
