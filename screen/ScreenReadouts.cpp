@@ -18,7 +18,9 @@ int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // A voltage of the amplitude block: " 0.31 V".
-QString VoltText(long double volts) { return Text(" " + FormatVolts(volts)); }
+QString VoltText(long double volts) {
+  return QStringLiteral(" ") + Text(FormatVolts(volts));
+}
 
 }  // namespace
 

@@ -1,0 +1,33 @@
+// Render of the default screen at the start-up size and at a large window.
+#include <benchmark/benchmark.h>
+
+#include <QFont>
+#include <QGuiApplication>
+
+#include "screen/ZOLScreen.h"
+
+namespace {
+
+void BM_RenderDefault(benchmark::State& state) {
+  QFont valueFont(QStringLiteral("Arial Narrow"));
+  valueFont.setPixelSize(100);
+  QFont scaleFont(QStringLiteral("Liberation Sans"));
+  scaleFont.setPixelSize(12);
+  screen::TZOLScreen screen;
+  screen.SetScaleFont(&scaleFont);
+  screen.SetValueFont(&valueFont);
+  screen.ResizeBitmap(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) benchmark::DoNotOptimize(screen.Render().constBits());
+}
+BENCHMARK(BM_RenderDefault)->Args({720, 263})->Args({1920, 1000})->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
