@@ -33,9 +33,13 @@ sigset_t BlockEndingSignals()
     return set;
 }
 
-void ShowStatus(const sim::TPtyDevice& device)
+// Redraws the status line in place when it changed.
+void ShowStatus(const sim::TPtyDevice& device, std::string& shown)
 {
     const std::string line = sim::FormatStatus(device.State(), device.Tables());
+    if (line == shown)
+        return;
+    shown = line;
     std::fprintf(stderr, "\r%s\x1b[K", line.c_str());
     std::fflush(stderr);
 }
@@ -59,10 +63,11 @@ int Serve(const sim::TSimOptions& options, std::FILE* log)
     const bool status = options.Status && ::isatty(STDERR_FILENO);
     if (options.Status && !status)
         std::fprintf(stderr, "zolvek-sim: --status needs a terminal on standard error\n");
-    const timespec period{0, 200'000'000};
+    const timespec period{0, 100'000'000};
+    std::string shown;
     while (!device.HungUp()) {
         if (status)
-            ShowStatus(device);
+            ShowStatus(device, shown);
         const int signal = sigtimedwait(&endingSignals, nullptr, &period);
         if (signal > 0)
             break;
