@@ -162,6 +162,7 @@ class TPosixComPlatform final : public TComPlatform {
   using TOpQueue = std::deque<std::shared_ptr<TPosixOp>>;
 
   void RunWorker();
+  void EnsureWorker();
   bool OutputQueueEmpty() const;
   void Complete(TOpQueue& queue, TPosixOp& op, bool ok, int error);
   void CancelAll(TOpQueue& queue);
@@ -183,7 +184,7 @@ class TPosixComPlatform final : public TComPlatform {
   std::condition_variable OpEnded;
   TOpQueue Reads, Writes;
   TTimeoutSettings Timeouts;
-  std::uint32_t InQueueSize = 4096;
+  std::atomic<std::uint32_t> InQueueSize{4096};  // also read by the event wait
   bool StopWorker = false;
   std::thread Worker;
 
@@ -218,18 +219,23 @@ bool TPosixComPlatform::Open(const std::string& name) {
   }
   Fd = fd;
   StopWorker = false;
-  Worker = std::thread(&TPosixComPlatform::RunWorker, this);
   return true;
 }
 
+// The worker starts with the first transfer left pending; a port whose
+// transfers all finish at once never needs it.
+void TPosixComPlatform::EnsureWorker() {
+  if (!Worker.joinable()) Worker = std::thread(&TPosixComPlatform::RunWorker, this);
+}
+
 void TPosixComPlatform::Close() {
+  {
+    std::lock_guard lock(Lock);
+    StopWorker = true;
+    CancelAll(Reads);
+    CancelAll(Writes);
+  }
   if (Worker.joinable()) {
-    {
-      std::lock_guard lock(Lock);
-      StopWorker = true;
-      CancelAll(Reads);
-      CancelAll(Writes);
-    }
     SignalEventFd(WakeFd);
     Worker.join();
   }
@@ -342,6 +348,7 @@ TIoStart TPosixComPlatform::StartWrite(TComOp& op, const void* buffer, std::uint
   p.HasDeadline = total != 0;
   if (p.HasDeadline) p.Deadline = p.Start + Millis(total);
   Writes.push_back(p.shared_from_this());
+  EnsureWorker();
   lock.unlock();
   SignalEventFd(WakeFd);
   return TIoStart::Pending;
@@ -405,6 +412,7 @@ TIoStart TPosixComPlatform::StartRead(TComOp& op, std::uint32_t count, std::uint
   }
   ArmReadDeadline(p, Clock::now());
   Reads.push_back(p.shared_from_this());
+  EnsureWorker();
   lock.unlock();
   SignalEventFd(WakeFd);
   return TIoStart::Pending;
@@ -583,7 +591,7 @@ std::uint32_t TPosixComPlatform::SampleInput(std::uint32_t mask) {
   std::uint32_t events = 0;
   // Character received: the queue grew since the last look (new bytes came).
   if ((mask & EvMaskRxChar) && inq > LastInq) events |= EvMaskRxChar;
-  const std::uint64_t mark = std::uint64_t{InQueueSize} * 8 / 10;
+  const std::uint64_t mark = std::uint64_t{InQueueSize.load()} * 8 / 10;
   if ((mask & EvMaskRx80Full) && inq >= mark && LastInq < mark) events |= EvMaskRx80Full;
   LastInq = inq;
   return events;

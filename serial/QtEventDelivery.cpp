@@ -27,9 +27,13 @@ struct TCallState {
 class TQtEventDelivery final : public TGuiDelivery {
  public:
   TQtEventDelivery() : Receiver(new QObject) {}
-  // The receiver lives on the GUI thread; let that thread delete it.
+  // The receiver lives on the GUI thread; only that thread may delete it.
   ~TQtEventDelivery() override {
-    if (Receiver) Receiver->deleteLater();
+    if (!Receiver) return;
+    if (QThread::currentThread() == Receiver->thread())
+      delete Receiver.data();
+    else
+      Receiver->deleteLater();
   }
 
   void Deliver(const std::function<void()>& call) override {
