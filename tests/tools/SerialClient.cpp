@@ -1,5 +1,6 @@
 #include "tests/tools/SerialClient.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -82,23 +83,24 @@ std::string TSerialClient::ReadLine(std::chrono::milliseconds timeout)
     }
 }
 
-std::string TSerialClient::ReadFor(std::chrono::milliseconds duration)
+std::string TSerialClient::ReadBytes(std::size_t count, std::chrono::milliseconds timeout)
 {
-    const auto deadline = Clock::now() + duration;
+    const auto deadline = Clock::now() + timeout;
     std::string bytes;
-    for (;;) {
+    while (bytes.size() < count) {
         char buffer[256];
-        const ssize_t size = ::read(Fd_, buffer, sizeof buffer);
+        const ssize_t size = ::read(Fd_, buffer, std::min(sizeof buffer, count - bytes.size()));
         if (size > 0) {
             bytes.append(buffer, static_cast<std::size_t>(size));
             continue;
         }
         if (size == 0 || errno != EAGAIN)
-            return bytes;
+            break;
         pollfd fd{Fd_, POLLIN, 0};
         if (::poll(&fd, 1, RemainingMs(deadline)) <= 0)
-            return bytes;
+            break;
     }
+    return bytes;
 }
 
 bool TSerialClient::WaitForHangUp(std::chrono::milliseconds timeout)

@@ -22,8 +22,8 @@ public:
     // One line up to and including its line feed; what arrived so far
     // (possibly "") when the time-out passes first.
     std::string ReadLine(std::chrono::milliseconds timeout);
-    // Every byte that arrives within `duration`.
-    std::string ReadFor(std::chrono::milliseconds duration);
+    // `count` bytes, or fewer if the time-out passes first.
+    std::string ReadBytes(std::size_t count, std::chrono::milliseconds timeout);
     // True once the other side hung up (POLLHUP, EIO or end of file).
     bool WaitForHangUp(std::chrono::milliseconds timeout);
     void Close();
