@@ -90,6 +90,11 @@ TEST_F(PtyDeviceTest, RecordsCommandsAndStateWithPacketsSplitAcrossWrites)
     EXPECT_TRUE(state.Marker);
     device.ClearCommands();
     EXPECT_TRUE(device.Commands().empty());
+    EXPECT_FALSE(device.WaitForKind(TCommandKind::Stop, 20ms));
+    client.Write("s&Z");
+    EXPECT_TRUE(device.WaitForKind(TCommandKind::Stop, 2s));
+    EXPECT_TRUE(device.WaitUntil([](const auto& records) { return records.size() == 3; }, 2s));
+    EXPECT_FALSE(device.State().Running);
 }
 
 TEST_F(PtyDeviceTest, SurvivesTheProgramClosingAndReopeningThePort)

@@ -144,6 +144,23 @@ bool TPtyDevice::WaitForCommands(std::size_t count, std::chrono::milliseconds ti
     return Changed_.wait_for(lock, timeout, [&] { return Records_.size() >= count; });
 }
 
+bool TPtyDevice::WaitUntil(const std::function<bool(const std::vector<TCommandRecord>&)>& done,
+                           std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(Mutex_);
+    return Changed_.wait_for(lock, timeout, [&] { return done(Records_); });
+}
+
+bool TPtyDevice::WaitForKind(TCommandKind kind, std::chrono::milliseconds timeout) const
+{
+    return WaitUntil(
+        [kind](const std::vector<TCommandRecord>& records) {
+            return std::any_of(records.begin(), records.end(),
+                               [kind](const TCommandRecord& r) { return r.Command.Kind == kind; });
+        },
+        timeout);
+}
+
 TDeviceState TPtyDevice::State() const
 {
     std::lock_guard lock(Mutex_);

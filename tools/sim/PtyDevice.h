@@ -67,6 +67,13 @@ public:
     void ClearCommands();
     // Waits until at least `count` commands are recorded; false on time-out.
     bool WaitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until `done` holds for the commands recorded so far; false on
+    // time-out. `done` runs under the device's lock on the calling thread and
+    // must not call back into this object.
+    bool WaitUntil(const std::function<bool(const std::vector<TCommandRecord>&)>& done,
+                   std::chrono::milliseconds timeout) const;
+    // Waits until a command of this kind has been recorded.
+    bool WaitForKind(TCommandKind kind, std::chrono::milliseconds timeout) const;
     TDeviceState State() const;
 
     // Queues bytes for the program to read, as if the device sent them.
