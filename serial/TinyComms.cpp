@@ -261,7 +261,7 @@ std::int32_t TTinyComPort::ReadStr(std::string& s, std::int32_t count, bool wait
   if (FPortPresent) {
     const TIoStart start = FPlatform->StartRead(*op.Op, static_cast<std::uint32_t>(count), n);
     ok = start == TIoStart::Finished;
-    if (ok) std::memcpy(s.data(), FPlatform->ReadData(*op.Op), n);
+    if (ok && n > 0) std::memcpy(s.data(), FPlatform->ReadData(*op.Op), n);
     if (start == TIoStart::Pending) {
       finished = false;
       if (wait) {
@@ -288,7 +288,7 @@ std::int32_t TTinyComPort::WaitForPending() {
   } else {
     FPlatform->WaitOp(*op->Op);
   }
-  if (ok && op->ReadTarget != nullptr) {
+  if (ok && n > 0 && op->ReadTarget != nullptr) {
     const std::size_t bytes = std::min<std::size_t>(n, op->ReadTarget->size());
     std::memcpy(op->ReadTarget->data(), FPlatform->ReadData(*op->Op), bytes);
   }
