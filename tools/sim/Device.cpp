@@ -1,7 +1,6 @@
 #include "tools/sim/Device.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
 namespace sim {
@@ -11,13 +10,6 @@ constexpr std::string_view kIdentity = "Zolvek";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kGarbageBytes = 8;
 }  // namespace
-
-std::string FormatNumber(double value)
-{
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
 
 TDevice::TDevice(TFaults faults, TTables tables)
     : Faults_(std::move(faults)), Tables_(tables), Output_(Faults_.ByteDelay),
