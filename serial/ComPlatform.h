@@ -118,6 +118,8 @@ class TComPlatform {
   virtual bool Purge(std::uint32_t flags) = 0;
   // The system's text for the last failure of a call on this object.
   virtual std::string LastErrorText() const = 0;
+  // Whether that failure means the device is gone.
+  virtual bool LastErrorIsDeviceLost() const { return false; }
 
   virtual bool SetEventMask(std::uint32_t mask) = 0;
   // Blocks until one of the masked events occurs (mask receives them), the

@@ -155,6 +155,9 @@ class TPosixComPlatform final : public TComPlatform {
   bool InputCount(std::uint32_t& count) override;
   bool Purge(std::uint32_t flags) override;
   std::string LastErrorText() const override { return ErrorText(LastErrno); }
+  bool LastErrorIsDeviceLost() const override {
+    return LastErrno == EIO || LastErrno == ENXIO || LastErrno == ENODEV;
+  }
   bool SetEventMask(std::uint32_t mask) override;
   TEventWait WaitEvent(int stopFd, std::uint32_t& mask) override;
 

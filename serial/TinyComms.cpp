@@ -133,7 +133,7 @@ TTinyComPort::~TTinyComPort() {
 
 void TTinyComPort::Open() {
   Close();
-  if (!FPlatform->Open(FPort)) throw EComPort("Unable to open com port: " + LastErrorText());
+  if (!FPlatform->Open(FPort)) RaiseLastError("Unable to open com port: ");
   FConnected = true;
   try {
     ConfigureAll();
@@ -164,7 +164,7 @@ void TTinyComPort::Close() {
 void TTinyComPort::ConfigureQueues() {
   if (!FConnected || !FPortPresent) return;
   if (!FPlatform->SetupQueues(FReadBufSize, FWriteBufSize))
-    throw EComPort("Unable to set com state: " + LastErrorText());
+    RaiseLastError("Unable to set com state: ");
 }
 
 void TTinyComPort::ConfigureLine() {
@@ -190,7 +190,7 @@ void TTinyComPort::ConfigureLine() {
   line.ErrorChar = FParity->Replace() ? FParity->ReplaceChar() : 0;
   line.EofChar = 0;
   line.EvtChar = FEventChar;
-  if (!FPlatform->SetLine(line)) throw EComPort("Unable to set com state: " + LastErrorText());
+  if (!FPlatform->SetLine(line)) RaiseLastError("Unable to set com state: ");
 }
 
 void TTinyComPort::ConfigureTimeouts() {
@@ -200,7 +200,7 @@ void TTinyComPort::ConfigureTimeouts() {
                                   Pattern(t.ReadTotalConstant()), Pattern(t.WriteTotalMultiplier()),
                                   Pattern(t.WriteTotalConstant())};
   if (!FPlatform->SetTimeouts(timeouts))
-    throw EComPort("Unable to set com state: " + LastErrorText());
+    RaiseLastError("Unable to set com state: ");
 }
 
 void TTinyComPort::ConfigureAll() {
@@ -243,7 +243,7 @@ std::int32_t TTinyComPort::Write(const void* buffer, std::int32_t count, bool wa
     }
   }
   if (finished) ReleasePendingOp(static_cast<TPendingOp*>(FPending.Pop()));
-  if (!ok && !pending) throw EComPort("Operation failed: " + LastErrorText());
+  if (!ok && !pending) RaiseLastError("Operation failed: ");
   return pending ? -1 : static_cast<std::int32_t>(n);
 }
 
@@ -274,7 +274,7 @@ std::int32_t TTinyComPort::ReadStr(std::string& s, std::int32_t count, bool wait
   }
   s.resize(static_cast<std::size_t>(count));
   if (finished) ReleasePendingOp(static_cast<TPendingOp*>(FPending.Pop()));
-  if (!ok && !pending) throw EComPort("Operation aborted: " + LastErrorText());
+  if (!ok && !pending) RaiseLastError("Operation aborted: ");
   return pending ? -1 : static_cast<std::int32_t>(n);
 }
 
@@ -293,8 +293,9 @@ std::int32_t TTinyComPort::WaitForPending() {
     std::memcpy(op->ReadTarget->data(), FPlatform->ReadData(*op->Op), bytes);
   }
   const std::string error = ok ? std::string() : LastErrorText();
+  const bool lost = !ok && FPlatform->LastErrorIsDeviceLost();
   ReleasePendingOp(op.release());
-  if (!ok) throw EComPort("Operation failed: " + error);
+  if (!ok) throw EComPort("Operation failed: " + error, lost);
   return static_cast<std::int32_t>(n);
 }
 
@@ -302,26 +303,31 @@ bool TTinyComPort::HasPending() const { return !FPending.IsEmpty(); }
 
 void TTinyComPort::AbortAll() {
   if (!HasPending()) return;
-  bool purged = true;
+  bool purged = true, lost = false;
   std::string error;
   if (FPortPresent && !FPlatform->Purge(PurgeTxAbort | PurgeRxAbort)) {
     purged = false;
     error = LastErrorText();
+    lost = FPlatform->LastErrorIsDeviceLost();
   }
   // Newest first; releasing also stops the platform from completing into it.
   while (HasPending()) ReleasePendingOp(static_cast<TPendingOp*>(FPending.Pop()));
-  if (!purged) throw EComPort("Cannot abort operation: " + error);
+  if (!purged) throw EComPort("Cannot abort operation: " + error, lost);
 }
 
 std::int32_t TTinyComPort::InputCount() {
   if (!FPortPresent) return 0;
   std::uint32_t count = 0;
   if (!FPlatform->InputCount(count))
-    throw EComPort("Unable to read com status: " + LastErrorText());
+    RaiseLastError("Unable to read com status: ");
   return static_cast<std::int32_t>(count);
 }
 
 std::string TTinyComPort::LastErrorText() const { return FPlatform->LastErrorText(); }
+
+void TTinyComPort::RaiseLastError(const char* prefix) const {
+  throw EComPort(prefix + LastErrorText(), FPlatform->LastErrorIsDeviceLost());
+}
 
 // ---- property setters -------------------------------------------------------
 

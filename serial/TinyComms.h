@@ -30,7 +30,14 @@ class TTinyComPort;
 
 class EComPort : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit EComPort(const std::string& message, bool deviceLost = false)
+      : std::runtime_error(message), FDeviceLost(deviceLost) {}
+  // The failure came from a device that is gone (hang-up, unplugged adapter):
+  // the owner goes offline as for a removed port.
+  bool DeviceLost() const { return FDeviceLost; }
+
+ private:
+  bool FDeviceLost;
 };
 
 enum TBaudRate : std::uint8_t {
@@ -214,6 +221,7 @@ class TTinyComPort {
  private:
   struct TPendingOp;
   std::string LastErrorText() const;
+  [[noreturn]] void RaiseLastError(const char* prefix) const;
   TPendingOp& PushPendingOp();
   void ReleasePendingOp(TPendingOp* op);
 

@@ -30,6 +30,16 @@ std::string MessageOf(const std::function<void()>& action) {
   return "<no EComPort>";
 }
 
+// Whether the failure of action tells that the device is gone.
+bool DeviceLostIn(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EComPort& e) {
+    return e.DeviceLost();
+  }
+  return false;
+}
+
 class TinyCommsPty : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,6 +84,13 @@ TEST(TinyCommsOpen, NonexistentNameRaisesWithTheSystemText) {
   EXPECT_EQ(MessageOf([&] { port.Open(); }),
             "Unable to open com port: No such file or directory");
   EXPECT_FALSE(port.Connected());
+}
+
+TEST(TinyCommsOpen, OrdinaryFailuresDoNotMeanALostDevice) {
+  TTinyComPort port;
+  port.SetPort("/dev/zolvek-no-such-port");
+  port.SetPortPresent(true);
+  EXPECT_FALSE(DeviceLostIn([&] { port.Open(); }));
 }
 
 TEST(TinyCommsOpen, NonTerminalCannotTakeTheLineSettings) {
@@ -252,6 +269,7 @@ TEST_F(TinyCommsPty, HangUpDuringAPendingWriteRaisesTheSystemText) {
   EXPECT_FALSE(Port.HasPending());
   EXPECT_EQ(MessageOf([&] { Port.WriteStr("Z", false); }),
             "Operation failed: Input/output error");
+  EXPECT_TRUE(DeviceLostIn([&] { Port.WriteStr("Z", true); }));
   Port.Close();
 }
 
@@ -269,6 +287,7 @@ TEST_F(TinyCommsPty, HangUpDuringAPendingReadRaisesTheSystemText) {
   device.join();
   EXPECT_EQ(MessageOf([&] { Port.ReadStr(s, 1, true); }),
             "Operation aborted: Input/output error");
+  EXPECT_TRUE(DeviceLostIn([&] { Port.ReadStr(s, 1, true); }));
   Port.Close();
 }
 
