@@ -31,6 +31,15 @@ bool ReadTable(serial::TTinyComPort& port, float divisor, TCalibrationTable& tab
 
 }  // namespace
 
+void ClosePort(serial::TTinyComPort& port) {
+  try {
+    port.Close();
+  } catch (const serial::EComPort&) {
+    port.SetPortPresent(false);
+    port.Close();
+  }
+}
+
 void DiscardInput(serial::TTinyComPort& port) {
   if (!port.Connected()) return;
   const std::int32_t waiting = port.InputCount();

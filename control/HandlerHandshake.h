@@ -23,6 +23,10 @@ struct TCalibrationTables {
 // Waits the given milliseconds while the window keeps handling its events.
 using TWaitWithMessages = std::function<void(unsigned ms)>;
 
+// Closes the port even when the line has failed: a close that cannot abort
+// the pending transfers on the device is done again without touching it.
+void ClosePort(serial::TTinyComPort& port);
+
 // Reads and drops whatever waits in the input queue.
 void DiscardInput(serial::TTinyComPort& port);
 

@@ -81,7 +81,7 @@ void TMainForm::ConnectBtnClick() {
     if (!identified) {
       RunBtn->setEnabled(true);
       Guard guard(Shared.Lock);
-      MainComPort->Close();
+      ClosePort(*MainComPort);
     }
   }
   if (!identified) {
@@ -117,7 +117,7 @@ void TMainForm::ConnectBtnClick() {
   }
   {
     Guard guard(Shared.Lock);
-    if (MainComPort->Connected()) MainComPort->Close();
+    if (MainComPort->Connected()) ClosePort(*MainComPort);
   }
   ConnectBtn->SetFontColor(colors::Purple);
   ConnectBtn->setChecked(false);
@@ -144,7 +144,7 @@ void TMainForm::Disconnect() {
   ConnectBtn->setChecked(false);
   ConnectBtn->SetFontColor(colors::Purple);
   Guard guard(Shared.Lock);
-  if (MainComPort->Connected()) MainComPort->Close();
+  if (MainComPort->Connected()) ClosePort(*MainComPort);
 }
 
 void TMainForm::WMDeviceChange(const std::string& removedPortName) {

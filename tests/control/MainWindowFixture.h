@@ -1,0 +1,235 @@
+#pragma once
+// A real main window, offscreen, whose modal dialogs are answered from a
+// script, optionally connected to the virtual generator on a pseudo-terminal.
+//
+// The window's handlers run on this (the GUI) thread; its update tick runs
+// on the timer thread, and the device on its own thread. Tests read the
+// window's shared state only through Locked(), under the window's lock.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QListWidget>
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "control/About.h"
+#include "control/HandlerColors.h"
+#include "control/ZOLMain.h"
+#include "screen/ZOLScreen.h"
+#include "serial/ComSel.h"
+#include "serial/TinyComms.h"
+#include "tools/sim/PtyDevice.h"
+#include "ui/Dialogs.h"
+#include "ui/GaugeBar.h"
+#include "ui/SpeedButton.h"
+
+namespace control::test {
+
+using namespace std::chrono_literals;
+using Kind = sim::TCommandKind;
+
+// Keeps the window's event loop turning until pred holds or time runs out.
+template <class Pred>
+bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 3000ms) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+inline void ProcessEventsFor(std::chrono::milliseconds duration) {
+  WaitUntil([] { return false; }, duration);
+}
+
+struct TAskedInput {
+  QString Title;
+  QString Prompt;
+  QString Initial;
+};
+
+struct TShownMessage {
+  QString Text;
+  QString Title;
+  ui::TMsgIcon Icon;
+};
+
+// Answers the window's dialogs from queues the test fills beforehand and
+// records every question and message. An unexpected dialog fails the test.
+class TScriptedDialogs : public ui::TDialogs {
+ public:
+  // Typed answers for input dialogs; nullopt presses Cancel.
+  std::deque<std::optional<QString>> Answers;
+  // Port names to pick in the port dialog; nullopt presses Cancel.
+  std::deque<std::optional<std::string>> PortChoices;
+
+  std::vector<TAskedInput> Asked;
+  std::vector<TShownMessage> Messages;
+  int OtherModals = 0;
+
+  bool InputQuery(const QString& title, const QString& prompt, QString& text) override {
+    Asked.push_back({title, prompt, text});
+    if (Answers.empty()) {
+      ADD_FAILURE() << "unexpected input dialog: " << title.toStdString();
+      return false;
+    }
+    const std::optional<QString> answer = Answers.front();
+    Answers.pop_front();
+    if (!answer) return false;
+    text = *answer;
+    return true;
+  }
+
+  void MessageBox(const QString& text, const QString& title, ui::TMsgIcon icon) override {
+    Messages.push_back({text, title, icon});
+  }
+
+  int ShowModal(QDialog& dialog) override {
+    auto* box = dynamic_cast<serial::TComSelBox*>(&dialog);
+    if (box == nullptr) {
+      ++OtherModals;
+      return QDialog::Rejected;
+    }
+    if (PortChoices.empty()) {
+      ADD_FAILURE() << "unexpected port dialog";
+      return QDialog::Rejected;
+    }
+    const std::optional<std::string> choice = PortChoices.front();
+    PortChoices.pop_front();
+    if (!choice) return QDialog::Rejected;
+    // The listing the user would see: ports of the machine and virtual ones.
+    box->FormShow();
+    const QString prefix = QString::fromStdString(*choice) + ":";
+    for (int row = 0; row < box->ComListBox->count(); ++row) {
+      if (box->ComListBox->item(row)->text().startsWith(prefix)) {
+        box->ComListBox->setCurrentRow(row);
+        return QDialog::Accepted;
+      }
+    }
+    ADD_FAILURE() << "port not listed: " << *choice;
+    return QDialog::Rejected;
+  }
+};
+
+class MainWindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ComSel = std::make_unique<serial::TComSelBox>();
+    About = std::make_unique<TAboutBox>();
+    Form = std::make_unique<TMainForm>();
+    Form->SetComSelBox(ComSel.get());
+    Form->SetAboutBox(About.get());
+    auto dialogs = std::make_unique<TScriptedDialogs>();
+    Dialogs = dialogs.get();
+    Form->Dialogs = std::move(dialogs);
+  }
+
+  void TearDown() override {
+    Form.reset();
+    About.reset();
+    ComSel.reset();
+    Device.reset();
+  }
+
+  // Runs f(state, screen) under the window's lock.
+  template <class F>
+  auto Locked(F f) {
+    std::lock_guard<std::mutex> guard(Form->Shared.Lock);
+    return f(Form->Shared.State, *Form->Screen);
+  }
+
+  bool Online() {
+    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.DeviceOnline; });
+  }
+
+  TUpdateFlags Flags() {
+    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.Flags; });
+  }
+
+  void ClearFlags() {
+    Locked([](TControlState& s, screen::TZOLScreen&) { s.ClearUpdateFlags(); });
+  }
+
+  // A virtual generator registered under a port name of its own.
+  void StartDevice(sim::TFaults faults = {}) {
+    static int serial = 0;
+    sim::TPtyOptions options;
+    options.PortName = "zvt" + std::to_string(::getpid()) + "_" + std::to_string(++serial);
+    options.Faults = faults;
+    Device = std::make_unique<sim::TPtyDevice>(options);
+    PortName = options.PortName;
+  }
+
+  // Presses Connect and picks the device's port; the handshake runs inside.
+  void PressConnect() {
+    Dialogs->PortChoices.push_back(PortName);
+    Form->ConnectBtn->click();
+  }
+
+  // A full, successful handshake, up to the stop command it ends with.
+  void ConnectDevice(sim::TFaults faults = {}) {
+    StartDevice(faults);
+    PressConnect();
+    ASSERT_TRUE(Online());
+    ASSERT_TRUE(WaitForCommands(4)) << "no stop command after the handshake";
+    ProcessEventsFor(120ms);
+  }
+
+  // Offline as after a failed or ended connection: port closed, Connect up
+  // in purple, Run usable and released.
+  void ExpectOffline() {
+    EXPECT_FALSE(Online());
+    EXPECT_FALSE(Form->MainComPort->Connected());
+    EXPECT_FALSE(Form->ConnectBtn->isChecked());
+    EXPECT_TRUE(Form->ConnectBtn->isEnabled());
+    EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Purple);
+    EXPECT_TRUE(Form->RunBtn->isEnabled());
+    EXPECT_FALSE(Form->RunBtn->isChecked());
+  }
+
+  std::vector<sim::TCommand> Received(std::size_t from = 0) const {
+    std::vector<sim::TCommand> commands;
+    const auto records = Device->Commands();
+    for (std::size_t i = from; i < records.size(); ++i) commands.push_back(records[i].Command);
+    return commands;
+  }
+
+  std::vector<Kind> ReceivedKinds(std::size_t from = 0) const {
+    std::vector<Kind> kinds;
+    for (const sim::TCommand& c : Received(from)) kinds.push_back(c.Kind);
+    return kinds;
+  }
+
+  std::size_t CommandCount() const { return Device->Commands().size(); }
+
+  bool WaitForCommands(std::size_t count, std::chrono::milliseconds timeout = 3000ms) {
+    return WaitUntil([&] { return CommandCount() >= count; }, timeout);
+  }
+
+  // Waits for `count` more commands after `mark`, then lets a few more ticks
+  // pass so that anything sent in excess shows too.
+  std::vector<Kind> KindsAfter(std::size_t mark, std::size_t count) {
+    EXPECT_TRUE(WaitForCommands(mark + count));
+    ProcessEventsFor(200ms);
+    return ReceivedKinds(mark);
+  }
+
+  std::unique_ptr<sim::TPtyDevice> Device;
+  std::string PortName;
+  std::unique_ptr<serial::TComSelBox> ComSel;
+  std::unique_ptr<TAboutBox> About;
+  std::unique_ptr<TMainForm> Form;
+  TScriptedDialogs* Dialogs = nullptr;
+};
+
+}  // namespace control::test

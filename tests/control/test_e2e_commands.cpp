@@ -1,0 +1,275 @@
+// What the virtual generator receives when the user works the real main
+// window's controls while connected.
+
+#include <QTest>
+
+#include "control/HandlerColors.h"
+#include "tests/control/MainWindowFixture.h"
+#include "ui/ImageView.h"
+
+namespace control::test {
+namespace {
+
+class CommandsTest : public MainWindowFixture {
+ protected:
+  // Connected, Run pressed, its resync received; returns the command count.
+  std::size_t RunConnected(sim::TFaults faults = {}) {
+    ConnectDevice(faults);
+    Form->RunBtn->click();
+    EXPECT_TRUE(WaitForCommands(10));
+    ProcessEventsFor(200ms);
+    return CommandCount();
+  }
+
+  std::int32_t FrequencyWord() {
+    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
+      return s.Slots[screen::FrequencySlot].Word;
+    });
+  }
+
+  // The device's tuning word follows the screen's Frequency slot.
+  void ExpectDeviceOnFrequencySlot() {
+    EXPECT_EQ(static_cast<std::int32_t>(Device->State().TuningWord), FrequencyWord());
+  }
+};
+
+TEST_F(CommandsTest, RunPressedProbesIdentityThenSendsEverySetting) {
+  ConnectDevice();
+  const std::size_t mark = CommandCount();
+  Form->RunBtn->click();
+  EXPECT_EQ(Form->RunBtn->Caption(), "Run");
+  EXPECT_EQ(Form->RunBtn->FontColor(), colors::Red);
+  EXPECT_EQ(KindsAfter(mark, 6),
+            (std::vector<Kind>{Kind::Identify, Kind::AmpAnalog, Kind::AmpSquare, Kind::Coarse,
+                               Kind::Fine, Kind::ControlWord}));
+  const auto commands = Received(mark);
+  EXPECT_EQ(commands[1].Value, 0);
+  EXPECT_EQ(commands[2].Value, 0);
+  EXPECT_EQ(commands[5].Value, 0);  // sine
+  ExpectDeviceOnFrequencySlot();
+  EXPECT_TRUE(Device->State().Running);
+}
+
+TEST_F(CommandsTest, RunReleasedSendsOneStopOnly) {
+  const std::size_t mark = RunConnected();
+  Form->RunBtn->click();
+  EXPECT_EQ(Form->RunBtn->FontColor(), colors::Purple);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Stop});
+}
+
+TEST_F(CommandsTest, FailedIdentityProbeGoesOfflineIntoDemonstration) {
+  // Handshake "&", "V", "v", "Z": the device hangs up on the probe's "&".
+  sim::TFaults faults;
+  faults.HangUpAfter = 5;
+  ConnectDevice(faults);
+  Form->RunBtn->click();
+  EXPECT_FALSE(Online());
+  EXPECT_FALSE(Form->MainComPort->Connected());
+  EXPECT_FALSE(Form->ConnectBtn->isChecked());
+  EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Purple);
+  EXPECT_TRUE(Form->RunBtn->isChecked());
+  EXPECT_EQ(Form->RunBtn->Caption(), "Demo");
+  EXPECT_EQ(Form->RunBtn->FontColor(), colors::Red);
+  EXPECT_TRUE(Dialogs->Messages.empty());
+}
+
+TEST_F(CommandsTest, WaveformAndAmplitudeChanges) {
+  std::size_t mark = RunConnected();
+  Form->TriBtn->click();
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::ControlWord});
+  EXPECT_EQ(Received(mark)[0].Value, 2);
+
+  mark = CommandCount();
+  Form->AmpGaugeBar->setValue(-5);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::AmpAnalog});
+  EXPECT_EQ(Received(mark)[0].Value, 5);
+
+  // Square remembers its own level (0): the gauge moves back and sends it.
+  mark = CommandCount();
+  Form->SquareBtn->click();
+  EXPECT_EQ(Form->AmpGaugeBar->value(), 0);
+  EXPECT_EQ(KindsAfter(mark, 2), (std::vector<Kind>{Kind::AmpSquare, Kind::ControlWord}));
+  EXPECT_EQ(Received(mark)[0].Value, 0);
+  EXPECT_EQ(Received(mark)[1].Value, 40);
+
+  mark = CommandCount();
+  Form->DivGaugeBar->setValue(-1);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::ControlWord});
+  EXPECT_EQ(Received(mark)[0].Value, 32);
+
+  // Back to sine: the analog level 5 returns to the gauge and is sent again.
+  mark = CommandCount();
+  Form->SineBtn->click();
+  EXPECT_EQ(Form->AmpGaugeBar->value(), -5);
+  EXPECT_EQ(KindsAfter(mark, 2), (std::vector<Kind>{Kind::AmpAnalog, Kind::ControlWord}));
+  EXPECT_EQ(Received(mark)[1].Value, 0);
+}
+
+TEST_F(CommandsTest, PulseModeStopsThenSendsPeriodWidthDividerAndInvert) {
+  std::size_t mark = RunConnected();
+  Form->PulseBtn->click();
+  EXPECT_FALSE(Form->RunBtn->isChecked());
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Stop});
+
+  mark = CommandCount();
+  Form->RunBtn->click();
+  EXPECT_EQ(KindsAfter(mark, 9),
+            (std::vector<Kind>{Kind::Identify, Kind::AmpAnalog, Kind::AmpSquare, Kind::Stop,
+                               Kind::PulseMode, Kind::PulsePeriod, Kind::PulseWidth, Kind::Invert,
+                               Kind::PulseDivider}));
+  auto commands = Received(mark);
+  const auto [period, width] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return std::make_pair(s.PulsePeriodCode(), s.PulseWidthCode());
+  });
+  EXPECT_EQ(commands[4].Value, 1);
+  EXPECT_EQ(commands[5].Value, period);
+  EXPECT_EQ(commands[6].Value, width);
+  EXPECT_EQ(commands[7].Value, 0);
+  EXPECT_EQ(commands[8].Value, 1);
+
+  mark = CommandCount();
+  Form->DivGaugeBar->setValue(-2);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::PulseDivider});
+  EXPECT_EQ(Received(mark)[0].Value, 3);
+
+  mark = CommandCount();
+  Form->InvertBtn->click();
+  EXPECT_EQ(Form->InvertBtn->FontColor(), colors::Red);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Invert});
+  EXPECT_EQ(Received(mark)[0].Value, 1);
+
+  mark = CommandCount();
+  Form->AmpGaugeBar->setValue(-12);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::AmpSquare});
+  EXPECT_EQ(Received(mark)[0].Value, 12);
+}
+
+TEST_F(CommandsTest, SweepPressedWhileConnectedSendsStopAtOnce) {
+  ConnectDevice();
+  const std::size_t mark = CommandCount();
+  Form->SweepBtn->click();
+  // Written and waited for inside the click, before any tick could send.
+  EXPECT_TRUE(Device->WaitForCommands(mark + 1, 500ms));
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Stop});
+}
+
+TEST_F(CommandsTest, SweepPressedWhileRunningStopsAndReleasesRun) {
+  const std::size_t mark = RunConnected();
+  Form->SweepBtn->click();
+  EXPECT_FALSE(Form->RunBtn->isChecked());
+  // Its own stop at once, then the stop of the resync of the released Run.
+  EXPECT_EQ(KindsAfter(mark, 2), (std::vector<Kind>{Kind::Stop, Kind::Stop}));
+}
+
+TEST_F(CommandsTest, NothingIsSentWhileRunIsUp) {
+  ConnectDevice();
+  const std::size_t mark = CommandCount();
+  Form->SquareBtn->click();
+  Form->AmpGaugeBar->setValue(-3);
+  Dialogs->Answers.push_back("2000");
+  Form->FSetBtn->click();
+  ProcessEventsFor(300ms);
+  EXPECT_EQ(CommandCount(), mark);
+}
+
+TEST_F(CommandsTest, ArrowPressStepsOnceWithOneFinePacket) {
+  std::size_t mark = RunConnected();
+  const std::int32_t before = FrequencyWord();
+  QTest::mousePress(Form->FRightBtn, Qt::LeftButton);
+  // Fewer than ten redraws: still the single step of the press.
+  ProcessEventsFor(250ms);
+  QTest::mouseRelease(Form->FRightBtn, Qt::LeftButton);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  EXPECT_EQ(Received(mark)[0].Value, FrequencyWord() - before);
+  EXPECT_GT(FrequencyWord(), before);
+  ExpectDeviceOnFrequencySlot();
+
+  // Down arrow, right button: nothing.
+  mark = CommandCount();
+  QTest::mousePress(Form->FLeftBtn, Qt::RightButton);
+  QTest::mouseRelease(Form->FLeftBtn, Qt::RightButton);
+  ProcessEventsFor(200ms);
+  EXPECT_EQ(CommandCount(), mark);
+}
+
+TEST_F(CommandsTest, HeldArrowRepeatsUntilReleased) {
+  const std::size_t mark = RunConnected();
+  QTest::mousePress(Form->FLeftBtn, Qt::LeftButton);
+  ProcessEventsFor(1200ms);
+  QTest::mouseRelease(Form->FLeftBtn, Qt::LeftButton);
+  ProcessEventsFor(200ms);
+  const std::size_t afterRelease = CommandCount();
+  // One step on the press, then one per redraw after ten redraws (~13 in 1.2 s).
+  EXPECT_GE(afterRelease - mark, 5u);
+  for (Kind k : ReceivedKinds(mark)) EXPECT_EQ(k, Kind::Fine);
+  ProcessEventsFor(300ms);
+  EXPECT_EQ(CommandCount(), afterRelease);
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, SetSendsCoarseAndFine) {
+  const std::size_t mark = RunConnected();
+  Dialogs->Answers.push_back("2000");
+  Form->FSetBtn->click();
+  EXPECT_EQ(KindsAfter(mark, 2), (std::vector<Kind>{Kind::Coarse, Kind::Fine}));
+  EXPECT_EQ(FrequencyWord(), static_cast<std::int32_t>(std::nearbyint(2000 * 268435456.0 / 25e6)));
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, DragOnTheScaleMovesTheDeviceFrequency) {
+  const std::size_t mark = RunConnected();
+  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return std::make_pair(s.PositionToX(s.Slots[screen::FrequencySlot].Position),
+                          s.BitmapHeight - 28);
+  });
+  const std::int32_t before = FrequencyWord();
+  emit Form->Image321->MousePressed(Qt::LeftButton, x, y);
+  for (int dx = 10; dx <= 100; dx += 10) {
+    emit Form->Image321->MouseMoved(x + dx, y);
+    ProcessEventsFor(20ms);
+  }
+  emit Form->Image321->MouseReleased(Qt::LeftButton, x + 100, y);
+  EXPECT_TRUE(WaitForCommands(mark + 2));
+  ProcessEventsFor(200ms);
+  EXPECT_GT(FrequencyWord(), before);
+  const auto kinds = ReceivedKinds(mark);
+  ASSERT_GE(kinds.size(), 2u);
+  EXPECT_EQ(kinds.size() % 2, 0u);
+  for (std::size_t i = 0; i < kinds.size(); i += 2) {
+    EXPECT_EQ(kinds[i], Kind::Coarse);
+    EXPECT_EQ(kinds[i + 1], Kind::Fine);
+  }
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, PressOnTheScaleJumpsThePulsePeriod) {
+  ConnectDevice();
+  Form->PulseBtn->click();
+  const std::size_t beforeRun = CommandCount();
+  Form->RunBtn->click();
+  ASSERT_TRUE(WaitForCommands(beforeRun + 9));
+  ProcessEventsFor(200ms);
+  const std::size_t mark = CommandCount();
+  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return std::make_pair(s.PositionToX(0.8), s.BitmapHeight - 28);
+  });
+  emit Form->Image321->MousePressed(Qt::LeftButton, x, y);
+  emit Form->Image321->MouseReleased(Qt::LeftButton, x, y);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::PulsePeriod});
+  EXPECT_EQ(Received(mark)[0].Value,
+            Locked([](const TControlState&, const screen::TZOLScreen& s) {
+              return s.PulsePeriodCode();
+            }));
+}
+
+TEST_F(CommandsTest, ClosingTheWindowStopsTheDevice) {
+  ConnectDevice();
+  const std::size_t mark = CommandCount();
+  Form->close();
+  EXPECT_TRUE(Device->WaitForCommands(mark + 1, 1000ms));
+  EXPECT_EQ(ReceivedKinds(mark), std::vector<Kind>{Kind::Stop});
+  EXPECT_FALSE(Form->MainComPort->Connected());
+}
+
+}  // namespace
+}  // namespace control::test
