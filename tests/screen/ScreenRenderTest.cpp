@@ -95,6 +95,22 @@ TEST_F(ScreenRenderTest, FrequencyPointerCentredOnItsColumn) {
       EXPECT_EQ(Pixel(image, x - d, y) == red, Pixel(image, x + d, y) == red) << d << "," << y;
 }
 
+TEST_F(ScreenRenderTest, PointersDrawnMarkerFirstFrequencyLast) {
+  Screen.ShowMarkerSlot(true);
+  Screen.ShowRangeSlots(true);
+  for (int slot : {1, 2, 3}) Screen.Slots[slot].Position = Screen.Slots[FrequencySlot].Position;
+  const QRect pointers(370, 160, 60, 22);
+  const QImage& image = Render800();
+  EXPECT_EQ(CountColor(image, pointers, MarkerColor), 0);
+  EXPECT_EQ(CountColor(image, pointers, RangeColor), 0);
+  EXPECT_GT(CountColor(image, pointers, FrequencyColor), 20);
+  // With the Frequency pointer away, Start and Stop cover the marker's.
+  Screen.Slots[FrequencySlot].Position = 0.9;
+  const QImage& apart = Render800();
+  EXPECT_EQ(CountColor(apart, pointers, MarkerColor), 0);
+  EXPECT_GT(CountColor(apart, pointers, RangeColor), 20);
+}
+
 TEST_F(ScreenRenderTest, DefaultShowsNoSmallReadouts) {
   const QImage& image = Render800();
   const QRect below = ReadoutRow(2, 798);
