@@ -1,11 +1,13 @@
 #include "serial/QtEventDelivery.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -17,16 +19,70 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct TCallState {
-  std::mutex Lock;
-  std::condition_variable Ended;
+// One call waiting for the GUI thread, and its outcome for the event thread.
+struct TCall {
+  std::function<void()> Run;
   bool Done = false;
   std::exception_ptr Failure;
 };
 
+// The calls travel through this queue under its own lock; Qt only carries
+// an empty wake-up event. That keeps every hand-over between the threads
+// under a lock that the thread sanitizer can see.
+class TCallQueue {
+ public:
+  void Push(TCall& call) {
+    std::lock_guard lock(Lock);
+    Waiting.push_back(&call);
+  }
+
+  // GUI thread: runs every waiting call and wakes its event thread.
+  void RunWaiting() {
+    std::unique_lock lock(Lock);
+    while (!Waiting.empty()) {
+      TCall* call = Waiting.front();
+      Waiting.pop_front();
+      lock.unlock();
+      std::exception_ptr failure;
+      try {
+        call->Run();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      lock.lock();
+      call->Failure = failure;
+      call->Done = true;
+      Ended.notify_all();
+    }
+  }
+
+  void WaitDone(TCall& call) {
+    std::unique_lock lock(Lock);
+    Ended.wait(lock, [&] { return call.Done; });
+  }
+
+ private:
+  std::mutex Lock;
+  std::condition_variable Ended;
+  std::deque<TCall*> Waiting;
+};
+
+class TReceiver : public QObject {
+ public:
+  explicit TReceiver(std::shared_ptr<TCallQueue> queue) : Queue(std::move(queue)) {}
+
+ protected:
+  void customEvent(QEvent*) override { Queue->RunWaiting(); }
+
+ private:
+  std::shared_ptr<TCallQueue> Queue;
+};
+
+const QEvent::Type WakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
 class TQtEventDelivery final : public TGuiDelivery {
  public:
-  TQtEventDelivery() : Receiver(new QObject) {}
+  TQtEventDelivery() : Receiver(new TReceiver(Queue)) {}
   // The receiver lives on the GUI thread; only that thread may delete it.
   ~TQtEventDelivery() override {
     if (!Receiver) return;
@@ -36,38 +92,30 @@ class TQtEventDelivery final : public TGuiDelivery {
       Receiver->deleteLater();
   }
 
-  void Deliver(const std::function<void()>& call) override {
-    if (!Receiver || QThread::currentThread() == Receiver->thread()) return call();
-    auto state = std::make_shared<TCallState>();
-    QMetaObject::invokeMethod(
-        Receiver.data(),
-        [call, state] {
-          try {
-            call();
-          } catch (...) {
-            state->Failure = std::current_exception();
-          }
-          std::lock_guard lock(state->Lock);
-          state->Done = true;
-          state->Ended.notify_all();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock lock(state->Lock);
-    state->Ended.wait(lock, [&] { return state->Done; });
-    if (state->Failure) std::rethrow_exception(state->Failure);
+  void Deliver(const std::function<void()>& run) override {
+    if (!Receiver || QThread::currentThread() == Receiver->thread()) return run();
+    // The wake-up exists before the call is queued, so the GUI thread that
+    // frees it has taken the queue's lock after its allocation.
+    auto wake = std::make_unique<QEvent>(WakeEvent);
+    TCall call{run};
+    Queue->Push(call);
+    QCoreApplication::postEvent(Receiver.data(), wake.release());
+    Queue->WaitDone(call);
+    if (call.Failure) std::rethrow_exception(call.Failure);
   }
 
   void WaitServing(const std::function<bool()>& finished) override {
     const bool onGuiThread = Receiver && QThread::currentThread() == Receiver->thread();
     while (!finished()) {
-      // Only our own posted calls run here, so nothing else re-enters.
-      if (onGuiThread) QCoreApplication::sendPostedEvents(Receiver.data(), QEvent::MetaCall);
+      // Only the event thread's own calls run here, so nothing else re-enters.
+      if (onGuiThread) Queue->RunWaiting();
       std::this_thread::sleep_for(1ms);
     }
   }
 
  private:
-  QPointer<QObject> Receiver;
+  std::shared_ptr<TCallQueue> Queue = std::make_shared<TCallQueue>();
+  QPointer<TReceiver> Receiver;
 };
 
 }  // namespace
