@@ -48,12 +48,12 @@ struct TUpdateFlags {
 struct TControlState {
   TUpdateFlags Flags;
   bool DeviceOnline = false;
-  std::int32_t TickGuard = 0;
+  std::int32_t TickGuard = 0;  // 10 while a tick runs; a callback finding it positive counts it down
   bool SweepUp = false;
   bool SweepStarted = false;
   double SweepFreq = 0.0;
   bool LastMarkerState = false;
-  std::int32_t LastSentWord = 0x7FFFFFFF;
+  std::int32_t LastSentWord = 0x7FFFFFFF;  // the word the device holds; 0x7FFFFFFF forces a coarse command
   std::int32_t RepeatTag = -1;
   std::int32_t RepeatDelay = 0;
   std::int32_t DragSlot = -1;
