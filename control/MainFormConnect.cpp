@@ -38,6 +38,19 @@ std::string PortNameOfLine(const std::string& line) {
   return entry.substr(0, entry.find(':'));
 }
 
+// Set while a handshake runs. Its waits handle window events, and Connect
+// is enabled again while the tables are read: a second press then must not
+// start a second handshake on the same port. GUI thread only.
+bool HandshakeRunning = false;
+
+class THandshakeScope {
+ public:
+  THandshakeScope() { HandshakeRunning = true; }
+  ~THandshakeScope() { HandshakeRunning = false; }
+  THandshakeScope(const THandshakeScope&) = delete;
+  THandshakeScope& operator=(const THandshakeScope&) = delete;
+};
+
 }  // namespace
 
 void TMainForm::ConnectBtnClick() {
@@ -45,9 +58,14 @@ void TMainForm::ConnectBtnClick() {
     if (MainComPort->Connected()) Disconnect();
     return;
   }
+  if (HandshakeRunning) {
+    ConnectBtn->setChecked(false);
+    return;
+  }
+  const THandshakeScope handshake;
 
   bool identified = false;
-  if (Dialogs->ShowModal(*ComSelBox) == QDialog::Accepted) {
+  if (ComSelBox && Dialogs->ShowModal(*ComSelBox) == QDialog::Accepted) {
     const std::string name = PortNameOfLine(ComSelBox->SelectedLine().toStdString());
     try {
       Guard guard(Shared.Lock);

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <thread>
 
+#include <QTimer>
+
 #include "tests/control/MainWindowFixture.h"
 
 namespace control::test {
@@ -168,6 +170,26 @@ TEST_F(ConnectTest, ReleasingConnectWhileOnlineSendsNothingAndClosesThePort) {
   ExpectOffline();
   ProcessEventsFor(300ms);
   EXPECT_EQ(CommandCount(), mark);
+}
+
+TEST_F(ConnectTest, ReleasingConnectWhileTablesAreReadEndsTheHandshake) {
+  StartDevice();
+  // Both clicks land in the handshake's wait after the first table request:
+  // the release takes the window offline, the press that follows is ignored
+  // (no second port dialog) because a handshake is still running.
+  QTimer::singleShot(300ms, Form.get(), [this] { Form->ConnectBtn->click(); });
+  QTimer::singleShot(500ms, Form.get(), [this] { Form->ConnectBtn->click(); });
+  PressConnect();
+  ExpectOffline();
+  EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Purple);
+  ProcessEventsFor(300ms);
+  EXPECT_EQ(ReceivedKinds(), (std::vector<Kind>{Kind::Identify, Kind::SquareTable}));
+  EXPECT_TRUE(Dialogs->Messages.empty());
+  // A later press starts a fresh handshake.
+  const std::size_t mark = CommandCount();
+  PressConnect();
+  EXPECT_TRUE(Online());
+  EXPECT_EQ(KindsAfter(mark, 4), HandshakeKinds());
 }
 
 TEST_F(ConnectTest, RemovalOfAnotherPortChangesNothing) {
