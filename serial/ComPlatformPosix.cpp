@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "serial/ComPlatform.h"
+#include "serial/CustomBaud.h"
 
 namespace serial {
 namespace {
@@ -262,8 +263,9 @@ bool TPosixComPlatform::SetupQueues(std::uint32_t inQueue, std::uint32_t) {
 
 bool TPosixComPlatform::SetLine(const TLineSettings& line) {
   if (Fd < 0) return Fail(EBADF);
+  // Rates without a termios constant go on after the other settings.
   const speed_t speed = SpeedFor(line.BaudRate);
-  if (speed == B0) return Fail(EINVAL);
+  const bool customRate = speed == B0;
   termios tio{};
   if (::tcgetattr(Fd, &tio) != 0) return Fail(errno);
   ::cfmakeraw(&tio);
@@ -281,9 +283,10 @@ bool TPosixComPlatform::SetLine(const TLineSettings& line) {
   // read of 0 bytes can only mean that the other side hung up.
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
-  ::cfsetispeed(&tio, speed);
-  ::cfsetospeed(&tio, speed);
+  ::cfsetispeed(&tio, customRate ? B38400 : speed);
+  ::cfsetospeed(&tio, customRate ? B38400 : speed);
   if (::tcsetattr(Fd, TCSANOW, &tio) != 0) return Fail(errno);
+  if (customRate && !SetCustomLineRate(Fd, line.BaudRate)) return Fail(errno);
   // Lines without modem control (pseudo-terminals) refuse these; that is no error.
   int dtr = TIOCM_DTR, rts = TIOCM_RTS;
   if (line.DtrControl != 2) ::ioctl(Fd, line.DtrControl == 1 ? TIOCMBIS : TIOCMBIC, &dtr);
