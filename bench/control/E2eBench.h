@@ -77,6 +77,8 @@ inline double Ms(std::int64_t us) { return static_cast<double>(us) / 1000.0; }
 class TBenchEnvironment {
  public:
   TBenchEnvironment() {
+    // Line by line, so that a long run shows its figures as they come.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     std::string dir = (std::filesystem::temp_directory_path() / "zolvek-bench-XXXXXX").string();
     if (mkdtemp(dir.data()) == nullptr) throw std::runtime_error("cannot create a runtime dir");
@@ -94,14 +96,18 @@ class TBenchEnvironment {
   std::string Dir;
 };
 
-// The figures are only meaningful next to the machine's load.
-inline void PrintMachineState() {
+// The figures are only meaningful next to the machine's load. Also checks
+// that steady_clock reads CLOCK_MONOTONIC, the clock of the device's stamps.
+inline bool PrintMachineState() {
   std::ifstream loadavg("/proc/loadavg");
   std::string one, five, fifteen;
   loadavg >> one >> five >> fifteen;
   std::printf("load average: %s %s %s, %u cores; steady_clock - CLOCK_MONOTONIC = %lld us\n",
               one.c_str(), five.c_str(), fifteen.c_str(), std::thread::hardware_concurrency(),
               static_cast<long long>(SteadyMinusMonotonicUs()));
+  const bool sameClock = std::llabs(SteadyMinusMonotonicUs()) < 1000;
+  if (!sameClock) std::printf("steady_clock is not CLOCK_MONOTONIC: FAIL\n");
+  return sameClock;
 }
 
 struct TStats {

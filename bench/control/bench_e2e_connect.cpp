@@ -75,10 +75,11 @@ int main(int argc, char** argv) {
   TBenchEnvironment environment;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Zolvek");
-  PrintMachineState();
+  const bool sameClock = PrintMachineState();
   try {
     TE2eRig rig;
-    bool ok = BenchHandshake(rig, Arg(argc, argv, 1, 5));
+    bool ok = sameClock;
+    ok &= BenchHandshake(rig, Arg(argc, argv, 1, 5));
     ok &= BenchRun(rig, Arg(argc, argv, 2, 20));
     if (rig.Dialogs->UnexpectedDialogs != 0) {
       std::printf("unexpected dialogs: %d\n", rig.Dialogs->UnexpectedDialogs);

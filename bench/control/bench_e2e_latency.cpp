@@ -94,14 +94,15 @@ int main(int argc, char** argv) {
   TBenchEnvironment environment;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Zolvek");
-  PrintMachineState();
+  const bool sameClock = PrintMachineState();
   try {
     const int n = Samples(argc, argv);
     TE2eRig rig;
     rig.ConnectMs();
     rig.WaitQuiet();
     rig.PressRun();
-    bool ok = Bench(rig, "Set", n, [&](int i) { return SetSample(rig, i); });
+    bool ok = sameClock;
+    ok &= Bench(rig, "Set", n, [&](int i) { return SetSample(rig, i); });
     ok &= Bench(rig, "up arrow", n, [&](int i) { return ArrowSample(rig, i); });
     const TDragStart at = GrabFrequencyPointer(rig);
     ok &= Bench(rig, "drag move", n, [&](int i) { return DragSample(rig, at, i); });

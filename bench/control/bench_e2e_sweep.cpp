@@ -18,22 +18,41 @@ namespace {
 
 bool IsFrequency(Kind k) { return k == Kind::Coarse || k == Kind::Fine; }
 
-// Stamps of the upward restarts among the records: an "s" whose next marker
-// command, after at most the coarse and fine commands, is "S". A marker
-// crossing inside a pass also sends "s", but the level then stays low until
-// the next restart.
-std::vector<std::int64_t> RestartStamps(const std::vector<sim::TCommandRecord>& records,
-                                        std::size_t from) {
-  std::vector<std::int64_t> stamps;
+struct TRestart {
+  std::size_t Index = 0;     // of its "s" among the records
+  std::int64_t TimeUs = 0;   // the device's stamp of that "s"
+};
+
+// The upward restarts among the records: an "s" whose next marker command,
+// after at most the coarse and fine commands, is "S". A marker crossing
+// inside a pass also sends "s", but the level then stays low until the next
+// restart.
+std::vector<TRestart> Restarts(const std::vector<sim::TCommandRecord>& records, std::size_t from) {
+  std::vector<TRestart> restarts;
   for (std::size_t i = from; i < records.size(); ++i) {
     if (records[i].Command.Kind != Kind::MarkerClear) continue;
     std::size_t j = i + 1;
     while (j < records.size() && j <= i + 2 && IsFrequency(records[j].Command.Kind)) ++j;
     if (j < records.size() && records[j].Command.Kind == Kind::MarkerSet)
-      stamps.push_back(records[i].TimeUs);
+      restarts.push_back({i, records[i].TimeUs});
   }
-  return stamps;
+  return restarts;
 }
+
+// Every sweep tick sends exactly one fine command, the restart's included:
+// their count per pass tells ticks that ran the sweep from ticks that did not.
+std::size_t FineCommands(const std::vector<sim::TCommandRecord>& records, std::size_t from,
+                         std::size_t to) {
+  return static_cast<std::size_t>(
+      std::count_if(records.begin() + static_cast<std::ptrdiff_t>(from),
+                    records.begin() + static_cast<std::ptrdiff_t>(to),
+                    [](const sim::TCommandRecord& r) { return r.Command.Kind == Kind::Fine; }));
+}
+
+struct TPasses {
+  std::vector<double> Ms;
+  std::vector<double> SweepTicks;
+};
 
 // Sweep mode, log scale, upwards, T seconds a pass; Run still up.
 void PrepareSweep(TE2eRig& rig, int seconds) {
@@ -49,34 +68,37 @@ void PrepareSweep(TE2eRig& rig, int seconds) {
               seconds);
 }
 
-// Presses Run and returns the lengths in ms of the first `passes` passes.
-std::vector<double> PassLengthsMs(TE2eRig& rig, int seconds, int passes) {
+// Presses Run and measures the first `passes` passes.
+TPasses MeasurePasses(TE2eRig& rig, int seconds, int passes) {
   const std::size_t mark = rig.CommandCount();
+  const std::size_t wanted = static_cast<std::size_t>(passes) + 1;
   rig.Form->RunBtn->click();
   const auto nominal = std::chrono::milliseconds((20 * seconds + 1) * 50);
-  std::vector<std::int64_t> stamps;
-  rig.PumpUntil(
-      [&] {
-        stamps = RestartStamps(rig.Device->Commands(), mark);
-        return stamps.size() >= static_cast<std::size_t>(passes) + 1;
-      },
-      nominal * (passes + 1) + 5s);
+  rig.PumpUntil([&] { return Restarts(rig.Device->Commands(), mark).size() >= wanted; },
+                nominal * (passes + 1) + 5s);
   rig.Form->RunBtn->click();
   rig.WaitQuiet();
-  if (stamps.size() < static_cast<std::size_t>(passes) + 1)
-    throw std::runtime_error("too few sweep restarts");
-  std::vector<double> ms;
-  for (std::size_t i = 1; i < stamps.size() && ms.size() < static_cast<std::size_t>(passes); ++i)
-    ms.push_back(Ms(stamps[i] - stamps[i - 1]));
-  return ms;
+  const auto records = rig.Device->Commands();
+  const std::vector<TRestart> restarts = Restarts(records, mark);
+  if (restarts.size() < wanted) throw std::runtime_error("too few sweep restarts");
+  TPasses p;
+  for (std::size_t i = 1; i < wanted; ++i) {
+    p.Ms.push_back(Ms(restarts[i].TimeUs - restarts[i - 1].TimeUs));
+    p.SweepTicks.push_back(
+        static_cast<double>(FineCommands(records, restarts[i - 1].Index, restarts[i].Index)));
+  }
+  return p;
 }
 
 bool BenchSweep(TE2eRig& rig, int seconds, int passes, double tolerance) {
   PrepareSweep(rig, seconds);
   const double nominal = (20.0 * seconds + 1.0) * 50.0;
-  const TStats s = Summarise(PassLengthsMs(rig, seconds, passes));
+  const TPasses passesMeasured = MeasurePasses(rig, seconds, passes);
+  const TStats s = Summarise(passesMeasured.Ms);
+  const TStats ticks = Summarise(passesMeasured.SweepTicks);
   PrintStats("pass length", s, "ms");
-  std::printf("  mean ticks per pass %.2f (nominal %d)\n", s.Mean / 50.0, 20 * seconds + 1);
+  std::printf("  per pass: %.2f tick periods by time, %.2f..%.2f sweep steps sent (nominal %d)\n",
+              s.Mean / 50.0, ticks.Min, ticks.Max, 20 * seconds + 1);
   char target[64];
   std::snprintf(target, sizeof target, "%.0f ms +- %.1f %%", nominal, tolerance * 100);
   const double low = nominal * (1 - tolerance);
@@ -111,12 +133,13 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Zolvek");
   const TOptions options = ParseOptions(argc, argv);
-  PrintMachineState();
+  const bool sameClock = PrintMachineState();
   try {
     TE2eRig rig;
     rig.ConnectMs();
     rig.WaitQuiet();
-    bool ok = BenchSweep(rig, 1, options.Passes, 0.02);
+    bool ok = sameClock;
+    ok &= BenchSweep(rig, 1, options.Passes, 0.02);
     if (options.Long) ok &= BenchSweep(rig, 100, 1, 0.005);
     std::printf("%s\n", ok ? "all within targets" : "OUTSIDE targets");
     return ok ? 0 : 1;
