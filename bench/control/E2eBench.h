@@ -198,9 +198,12 @@ class TScriptedDialogs : public ui::TDialogs {
 
 class TE2eRig {
  public:
-  TE2eRig() {
+  // replyByteDelay paces the generator's replies (1042 µs a byte is the
+  // 9600 bit/s line); a pseudo-terminal by itself passes bytes at once.
+  explicit TE2eRig(std::chrono::microseconds replyByteDelay = 0us) {
     sim::TPtyOptions options;
     options.PortName = "zbench" + std::to_string(::getpid());
+    options.Faults.ByteDelay = replyByteDelay;
     Device = std::make_unique<sim::TPtyDevice>(options);
     PortName = options.PortName;
     ComSel = std::make_unique<serial::TComSelBox>();
