@@ -16,6 +16,7 @@
 #include "control/About.h"
 #include "control/DeviceReplies.h"
 #include "control/HiddenText.h"
+#include "control/TickEvents.h"
 #include "control/UpdateCycle.h"
 #include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
@@ -32,8 +33,6 @@ namespace control {
 
 TMainForm* MainForm = nullptr;
 
-const QEvent::Type TMainForm::RedrawEventType = static_cast<QEvent::Type>(QEvent::User + 2000);
-const QEvent::Type TMainForm::PortLostEventType = static_cast<QEvent::Type>(QEvent::User + 2001);
 
 namespace {
 using Guard = std::lock_guard<std::mutex>;
@@ -81,10 +80,10 @@ void TMainForm::FormCreate() {
   Image321Resize();
   Cycle = std::make_unique<TUpdateCycle>(Shared, *Screen, *MainComPort);
   // Both run on the timer thread; posting is how they reach the GUI thread.
-  Cycle->PostRedraw = [this] { QCoreApplication::postEvent(this, new QEvent(RedrawEventType)); };
-  Cycle->PortLost = [this](const std::string&) {
-    QCoreApplication::postEvent(this, new QEvent(PortLostEventType));
-  };
+  TickEvents = new TTickEvents(
+      this, [this] { Guarded([this] { WMRedraw(); }); }, [this] { Guarded([this] { PortLost(); }); });
+  Cycle->PostRedraw = [events = TickEvents] { events->PostRedraw(); };
+  Cycle->PortLost = [events = TickEvents](const std::string&) { events->PostPortLost(); };
   Timer = std::make_unique<platform::TMultimediaTimer>();
   Timer->Start(TickPeriod, [cycle = Cycle.get()] { cycle->TimerCallback(); });
 }

@@ -38,6 +38,7 @@ class TDialogs;
 namespace control {
 
 class TAboutBox;
+class TTickEvents;
 class TUpdateCycle;
 
 class TMainForm : public QMainWindow {
@@ -101,12 +102,15 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<ui::TDialogs> Dialogs;
   // Reports the removal of serial ports (child object).
   serial::TPortRemovalWatcher* PortWatcher = nullptr;
+  // Receives the tick's redraw and port-lost events (child object).
+  TTickEvents* TickEvents = nullptr;
   // Redraws done since creation (read by tests and the benchmark).
   std::uint64_t RedrawCount = 0;
 
-  // The custom events of the redraw message and of a port lost in a tick.
-  static const QEvent::Type RedrawEventType;
-  static const QEvent::Type PortLostEventType;
+  // The custom events of the redraw message and of a port lost in a tick;
+  // the tick posts them to TickEvents, and the window handles them too.
+  static constexpr QEvent::Type RedrawEventType = static_cast<QEvent::Type>(QEvent::User + 2000);
+  static constexpr QEvent::Type PortLostEventType = static_cast<QEvent::Type>(QEvent::User + 2001);
 
   // Life cycle.
   void FormCreate();

@@ -7,6 +7,8 @@ add_library(zolvek_control_qt STATIC
   ${CMAKE_CURRENT_LIST_DIR}/HiddenText.h
   ${CMAKE_CURRENT_LIST_DIR}/MainFormLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFormWiring.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TickEvents.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TickEvents.h
   ${CMAKE_CURRENT_LIST_DIR}/ZOLMain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ZOLMain.h
 )
