@@ -92,6 +92,10 @@ struct TTableFaultCase {
   sim::TLineFault Fault;
 };
 
+void PrintTo(const TTableFaultCase& c, std::ostream* os) {
+  *os << "table " << c.Table << " line " << c.Line << " fault " << static_cast<int>(c.Fault);
+}
+
 class TableFaultTest : public MainWindowFixture,
                        public ::testing::WithParamInterface<TTableFaultCase> {};
 
@@ -251,6 +255,8 @@ struct TBadDeviceCase {
   const char* Name;
   sim::TFaults Faults;
 };
+
+void PrintTo(const TBadDeviceCase& c, std::ostream* os) { *os << c.Name; }
 
 class BadDeviceTest : public MainWindowFixture,
                       public ::testing::WithParamInterface<TBadDeviceCase> {};

@@ -82,6 +82,10 @@ struct TFaultCase {
   sim::TLineFault Fault;
 };
 
+void PrintTo(const TFaultCase& c, std::ostream* os) {
+  *os << "table " << c.Table << " line " << c.Line << " fault " << static_cast<int>(c.Fault);
+}
+
 class CalibrationTableFaultTest : public CalibrationTablesTest,
                                   public ::testing::WithParamInterface<TFaultCase> {};
 
