@@ -13,13 +13,12 @@ function(zolvek_add_window_test name)
   target_link_libraries(${name} PRIVATE zolvek_control_qt zolvek_sim_core Qt6::Test GTest::gtest
                                         Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-  # Qt is not built with ThreadSanitizer: the suppressions of the widget
-  # tests hide what the sanitizer cannot see through inside Qt.
-  set(env ${ZOLVEK_TEST_ENV})
+  # Qt is not built with ThreadSanitizer: the program's suppressions hide
+  # what the sanitizer cannot see through inside Qt.
   if(ZOLVEK_TSAN)
-    list(APPEND env "TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${PROJECT_SOURCE_DIR}/tests/ui/tsan-qt.supp")
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/ui/TsanQtSuppressions.cpp)
   endif()
-  gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${env}" DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} PROPERTIES ENVIRONMENT "${ZOLVEK_TEST_ENV}" DISCOVERY_TIMEOUT 60)
 endfunction()
 
 if(TARGET zolvek_control_qt)
