@@ -8,7 +8,7 @@ add_library(zolvek_control_handlers STATIC
   ${CMAKE_CURRENT_LIST_DIR}/HandlerHandshake.h
 )
 target_include_directories(zolvek_control_handlers PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(zolvek_control_handlers PUBLIC zolvek_control zolvek_serial)
+target_link_libraries(zolvek_control_handlers PUBLIC zolvek_control zolvek_serial zolvek_screen)
 set_target_properties(zolvek_control_handlers PROPERTIES AUTOMOC OFF)
 
 if(TARGET zolvek_control_qt)
