@@ -7,8 +7,8 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libudev1 umockdev libumockdev-dev
-  xvfb xauth x11-apps
+  libudev1
+  xvfb
   fonts-liberation fonts-dejavu-core
 )
 
