@@ -2,6 +2,8 @@
 // window's controls while connected.
 
 #include <QTest>
+#include <algorithm>
+#include <tuple>
 
 #include "control/HandlerColors.h"
 #include "tests/control/MainWindowFixture.h"
@@ -260,6 +262,115 @@ TEST_F(CommandsTest, PressOnTheScaleJumpsThePulsePeriod) {
             Locked([](const TControlState&, const screen::TZOLScreen& s) {
               return s.PulsePeriodCode();
             }));
+}
+
+TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
+  ConnectDevice();
+  Form->PulseBtn->click();
+  const std::size_t beforeRun = CommandCount();
+  Form->RunBtn->click();
+  ASSERT_TRUE(WaitForCommands(beforeRun + 9));
+  ProcessEventsFor(200ms);
+  const auto [from, to, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    const double marker = s.Slots[screen::MarkerSlot].Position;
+    return std::make_tuple(s.PositionToX(s.Slots[screen::FrequencySlot].Position),
+                           s.PositionToX(marker * 0.7), s.BitmapHeight - 28);
+  });
+  const std::size_t mark = CommandCount();
+  emit Form->Image321->MousePressed(Qt::LeftButton, from, y);
+  emit Form->Image321->MouseMoved(to, y);
+  emit Form->Image321->MouseReleased(Qt::LeftButton, to, y);
+  const auto kinds = KindsAfter(mark, 2);
+  ASSERT_GE(kinds.size(), 2u);
+  EXPECT_EQ(kinds[0], Kind::PulsePeriod);
+  EXPECT_EQ(kinds[1], Kind::PulseWidth);
+  const auto [period, width, together] =
+      Locked([](const TControlState&, const screen::TZOLScreen& s) {
+        return std::make_tuple(s.PulsePeriodCode(), s.PulseWidthCode(),
+                               s.Slots[screen::MarkerSlot].Word == s.Slots[screen::FrequencySlot].Word);
+      });
+  EXPECT_TRUE(together) << "the marker is pulled along with the output frequency";
+  EXPECT_EQ(Device->State().PulsePeriodCode, period);
+  EXPECT_EQ(Device->State().PulseWidthCode, width);
+}
+
+// Indexes where an upward ("s", coarse, fine, "S") or a downward
+// ("S", coarse, fine, "s") sweep restart begins.
+std::vector<std::size_t> RestartsIn(const std::vector<Kind>& kinds, bool upward) {
+  const Kind first = upward ? Kind::MarkerClear : Kind::MarkerSet;
+  const Kind last = upward ? Kind::MarkerSet : Kind::MarkerClear;
+  std::vector<std::size_t> found;
+  for (std::size_t i = 0; i + 3 < kinds.size(); ++i) {
+    if (kinds[i] == first && kinds[i + 1] == Kind::Coarse && kinds[i + 2] == Kind::Fine &&
+        kinds[i + 3] == last) {
+      found.push_back(i);
+    }
+  }
+  return found;
+}
+
+std::size_t CountOf(const std::vector<Kind>& kinds, std::size_t from, std::size_t to, Kind kind) {
+  return static_cast<std::size_t>(std::count(kinds.begin() + static_cast<std::ptrdiff_t>(from),
+                                             kinds.begin() + static_cast<std::ptrdiff_t>(to), kind));
+}
+
+TEST_F(CommandsTest, LogSweepOfOneSecondTakesTwentyStepsAndCrossesTheMarkerOnce) {
+  ConnectDevice();
+  Form->SweepBtn->click();
+  const std::size_t mark = CommandCount();
+  Form->RunBtn->click();
+  ProcessEventsFor(2400ms);
+  const auto kinds = ReceivedKinds(mark);
+  const auto restarts = RestartsIn(kinds, true);
+  ASSERT_GE(restarts.size(), 2u);
+  // One pass: the restart's fine command, twenty steps, then the next restart.
+  EXPECT_EQ(CountOf(kinds, restarts[0], restarts[1], Kind::Fine), 21u);
+  // The restart clears the marker before the pass and sets it for its start;
+  // the pass clears it once where it reaches the marker's frequency.
+  EXPECT_EQ(CountOf(kinds, restarts[0], restarts[1], Kind::MarkerClear), 2u);
+  EXPECT_EQ(CountOf(kinds, restarts[0], restarts[1], Kind::MarkerSet), 1u);
+  EXPECT_TRUE(RestartsIn(kinds, false).empty());
+}
+
+TEST_F(CommandsTest, BothWaysSweepAlternatesItsPasses) {
+  ConnectDevice();
+  Form->SweepBtn->click();
+  Form->SweepDirBar->setValue(1);
+  const std::size_t mark = CommandCount();
+  Form->RunBtn->click();
+  ProcessEventsFor(2400ms);
+  const auto kinds = ReceivedKinds(mark);
+  const auto up = RestartsIn(kinds, true);
+  const auto down = RestartsIn(kinds, false);
+  ASSERT_GE(up.size(), 1u);
+  ASSERT_GE(down.size(), 1u);
+  // The first pass after Run keeps the direction it had (up); the next goes down.
+  EXPECT_LT(up.front(), down.front());
+  if (up.size() > 1) EXPECT_GT(up[1], down.front());
+}
+
+TEST_F(CommandsTest, PausedSweepHoldsItsFrequencyAndRestartsOnceToItsStart) {
+  ConnectDevice();
+  Form->SweepBtn->click();
+  Form->RunBtn->click();
+  ProcessEventsFor(300ms);
+  Form->PauseBtn->click();
+  ProcessEventsFor(120ms);
+  const std::size_t paused = CommandCount();
+  const std::int32_t heldWord = FrequencyWord();
+  ProcessEventsFor(300ms);
+  EXPECT_EQ(CommandCount(), paused) << "a paused sweep sends nothing";
+  EXPECT_EQ(FrequencyWord(), heldWord);
+
+  Form->SwRstBtn->click();
+  ProcessEventsFor(400ms);
+  const auto kinds = ReceivedKinds(paused);
+  EXPECT_EQ(kinds, (std::vector<Kind>{Kind::MarkerClear, Kind::Coarse, Kind::Fine, Kind::MarkerSet}));
+  const std::int32_t startWord = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return s.Slots[screen::StartSlot].Word;
+  });
+  EXPECT_EQ(FrequencyWord(), startWord);
+  ExpectDeviceOnFrequencySlot();
 }
 
 TEST_F(CommandsTest, ClosingTheWindowStopsTheDevice) {
