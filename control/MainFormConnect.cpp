@@ -38,17 +38,16 @@ std::string PortNameOfLine(const std::string& line) {
   return entry.substr(0, entry.find(':'));
 }
 
-// Set while a handshake runs. Its waits handle window events, and Connect
-// is enabled again while the tables are read: a second press then must not
-// start a second handshake on the same port. GUI thread only.
-bool HandshakeRunning = false;
-
+// Marks a handshake as running for as long as it lives.
 class THandshakeScope {
  public:
-  THandshakeScope() { HandshakeRunning = true; }
-  ~THandshakeScope() { HandshakeRunning = false; }
+  explicit THandshakeScope(bool& running) : Running(running) { Running = true; }
+  ~THandshakeScope() { Running = false; }
   THandshakeScope(const THandshakeScope&) = delete;
   THandshakeScope& operator=(const THandshakeScope&) = delete;
+
+ private:
+  bool& Running;
 };
 
 }  // namespace
@@ -62,7 +61,7 @@ void TMainForm::ConnectBtnClick() {
     ConnectBtn->setChecked(false);
     return;
   }
-  const THandshakeScope handshake;
+  const THandshakeScope handshake(HandshakeRunning);
 
   bool identified = false;
   if (ComSelBox && Dialogs->ShowModal(*ComSelBox) == QDialog::Accepted) {

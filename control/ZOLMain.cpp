@@ -33,7 +33,6 @@ namespace control {
 
 TMainForm* MainForm = nullptr;
 
-
 namespace {
 using Guard = std::lock_guard<std::mutex>;
 constexpr std::chrono::milliseconds TickPeriod{50};

@@ -192,6 +192,10 @@ class TMainForm : public QMainWindow {
   TAboutBox* AboutBox = nullptr;
   serial::TComSelBox* ComSelBox = nullptr;
   bool Closed = false;
+  // Set while a handshake runs. Its waits handle window events and Connect
+  // is enabled again while the tables are read: a second press then must
+  // not start a second handshake on the same port.
+  bool HandshakeRunning = false;
   bool Shown = false;
 };
 
