@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   application.setApplicationName(QString::fromLatin1(ui::ApplicationTitle));
+  // Lets the desktop match the window with the installed entry and icon.
+  application.setDesktopFileName(QStringLiteral(ZOLVEK_APP_ID));
 
   control::TMainForm mainForm;
   ui::SetApplicationMainForm(&mainForm);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need,
-# skipping what is already there. Uses sudo when not root.
+# and any packages named as arguments, skipping what is already there.
+# Uses sudo when not root.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,8 @@ packages=(
   libudev1
   xvfb
   fonts-liberation fonts-dejavu-core
+  desktop-file-utils appstream dpkg-dev file
+  "$@"
 )
 
 missing=()

@@ -1,0 +1,71 @@
+# Sourced by scripts that use the real program on an X display the way a
+# person does: start an Xvfb, find the main window, press Connect, choose a
+# port in the dialog, press Run. Needs Xvfb and xdotool.
+
+# Starts an Xvfb on a free display and exports DISPLAY. The server is ended
+# by stop_xvfb.
+start_xvfb() {
+  local displayfile
+  displayfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$displayfile" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(tr -d '\n' <"$displayfile")"
+  rm -f "$displayfile"
+  [ "$DISPLAY" != ":" ]
+}
+
+stop_xvfb() {
+  [ -n "${xvfb_pid:-}" ] || return 0
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null || true
+}
+
+# Prints the id of the visible window with exactly this title, waiting for it.
+wait_for_window() {
+  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+}
+
+# Clicks at a point given in the window's own coordinates.
+click_at() {
+  xdotool mousemove --window "$1" "$2" "$3" click 1
+  sleep 0.3
+}
+
+# The Run and Connect buttons sit in the bottom panel, 154 pixels left of the
+# window's right edge (the Exit button and the gaps are beside them).
+window_size() {
+  xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | tr '\n' ' '
+}
+press_run() {
+  local w h
+  read -r w h <<<"$(window_size "$1")"
+  click_at "$1" $((w - 126)) $((h - 43))
+}
+press_connect() {
+  local w h
+  read -r w h <<<"$(window_size "$1")"
+  click_at "$1" $((w - 126)) $((h - 20))
+}
+
+# Presses Connect and chooses the first port the dialog lists.
+connect_first_port() {
+  press_connect "$1"
+  local dialog
+  dialog=$(wait_for_window "Select Communication Port")
+  [ -n "$dialog" ] || return 1
+  click_at "$dialog" 185 20   # the first line of the list
+  click_at "$dialog" 140 192  # OK
+}
+
+# Waits until the file holds a line matching the pattern.
+wait_for_line() {
+  for _ in $(seq "${3:-100}"); do
+    grep -q -- "$2" "$1" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
