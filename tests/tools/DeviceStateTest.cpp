@@ -69,6 +69,22 @@ TEST(DeviceStateTest, ControlWordChoosesTheWaveform)
     EXPECT_EQ(state.Waveform(), TWaveform::Sine);
 }
 
+TEST(DeviceStateTest, WaveformCommandLeavesPulseMode)
+{
+    // Pulse mode off, as the program does it: a mode change stops the output,
+    // Run sends the attenuations, the frequency and the waveform.
+    TDeviceState state;
+    Apply(state, {'Z', 0x4C, 0x01, 0x01, 0x00, 'p', 0x00, 0x01, 'Z'});
+    ASSERT_EQ(state.Waveform(), TWaveform::Pulse);
+    ASSERT_FALSE(state.Running);
+    const TCommand triangle{TCommandKind::ControlWord, 2, {0x4C, 0x10, 0x02, 0x20}, 4};
+    EXPECT_EQ(state.Apply(triangle), "waveform triangle, pulse mode off");
+    EXPECT_FALSE(state.PulseMode);
+    EXPECT_EQ(state.Waveform(), TWaveform::Triangle);
+    EXPECT_TRUE(state.Running);
+    EXPECT_EQ(state.Apply(triangle), "waveform triangle") << "only the first one leaves it";
+}
+
 TEST(DeviceStateTest, StopAndRestart)
 {
     TDeviceState state;

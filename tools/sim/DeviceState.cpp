@@ -49,10 +49,16 @@ std::string TDeviceState::Apply(const TCommand& c)
     case TCommandKind::AmpAnalog:
         AmpAnalog = c.Value;
         return Format("analog attenuation %lld", v);
-    case TCommandKind::ControlWord:
+    case TCommandKind::ControlWord: {
+        // The program never sends "pulse mode off": leaving pulse mode, it
+        // sends a waveform, which puts the synthesiser back on the output.
+        const bool leftPulseMode = PulseMode;
         ControlCode = c.Value;
+        PulseMode = false;
         Running = true;
-        return "waveform " + std::string(WaveformName(Waveform()));
+        return "waveform " + std::string(WaveformName(Waveform())) +
+               (leftPulseMode ? ", pulse mode off" : "");
+    }
     case TCommandKind::Coarse:
         TuningWord = (static_cast<std::uint32_t>(c.Value) << 8) & kWordMask;
         return Format("coarse word 0x%07llX", TuningWord);
