@@ -359,4 +359,33 @@ class TE2eRig {
   std::mt19937 Random{20261208};
 };
 
+// The main of every end-to-end benchmark: the environment and application,
+// the machine's state, then body(), which builds its rig with makeRig and
+// returns whether its figures met their targets. Exit code 0 within targets,
+// 1 outside them, 2 when the benchmark itself failed.
+template <class Body>
+int RunE2eBenchmark(int argc, char** argv, Body body) {
+  TBenchEnvironment environment;
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Zolvek");
+  const bool sameClock = PrintMachineState();
+  try {
+    std::unique_ptr<TE2eRig> rig;
+    auto makeRig = [&rig](std::chrono::microseconds replyByteDelay) -> TE2eRig& {
+      rig = std::make_unique<TE2eRig>(replyByteDelay);
+      return *rig;
+    };
+    bool ok = body(makeRig) && sameClock;
+    if (rig && rig->Dialogs->UnexpectedDialogs != 0) {
+      std::printf("unexpected dialogs: %d\n", rig->Dialogs->UnexpectedDialogs);
+      ok = false;
+    }
+    std::printf("%s\n", ok ? "all within targets" : "OUTSIDE targets");
+    return ok ? 0 : 1;
+  } catch (const std::exception& e) {
+    std::printf("benchmark failed: %s\n", e.what());
+    return 2;
+  }
+}
+
 }  // namespace control::bench

@@ -90,25 +90,12 @@ int Count(const TOptions& o, std::size_t index, int fallback) {
 
 int main(int argc, char** argv) {
   using namespace control::bench;
-  TBenchEnvironment environment;
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("Zolvek");
-  const bool sameClock = PrintMachineState();
-  try {
+  return RunE2eBenchmark(argc, argv, [&](auto makeRig) {
     const TOptions options = ParseOptions(argc, argv);
     if (options.LineSpeed) std::printf("replies paced at 1042 us a byte\n");
-    TE2eRig rig(options.LineSpeed ? 1042us : 0us);
-    bool ok = sameClock;
-    ok &= BenchHandshake(rig, Count(options, 0, 5));
+    TE2eRig& rig = makeRig(options.LineSpeed ? 1042us : 0us);
+    bool ok = BenchHandshake(rig, Count(options, 0, 5));
     ok &= BenchRun(rig, Count(options, 1, 20));
-    if (rig.Dialogs->UnexpectedDialogs != 0) {
-      std::printf("unexpected dialogs: %d\n", rig.Dialogs->UnexpectedDialogs);
-      ok = false;
-    }
-    std::printf("%s\n", ok ? "all within targets" : "OUTSIDE targets");
-    return ok ? 0 : 1;
-  } catch (const std::exception& e) {
-    std::printf("benchmark failed: %s\n", e.what());
-    return 2;
-  }
+    return ok;
+  });
 }

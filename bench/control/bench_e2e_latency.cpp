@@ -91,30 +91,17 @@ int Samples(int argc, char** argv) { return argc > 1 ? std::max(1, std::atoi(arg
 
 int main(int argc, char** argv) {
   using namespace control::bench;
-  TBenchEnvironment environment;
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("Zolvek");
-  const bool sameClock = PrintMachineState();
-  try {
+  return RunE2eBenchmark(argc, argv, [&](auto makeRig) {
     const int n = Samples(argc, argv);
-    TE2eRig rig;
+    TE2eRig& rig = makeRig(0us);
     rig.ConnectMs();
     rig.WaitQuiet();
     rig.PressRun();
-    bool ok = sameClock;
-    ok &= Bench(rig, "Set", n, [&](int i) { return SetSample(rig, i); });
+    bool ok = Bench(rig, "Set", n, [&](int i) { return SetSample(rig, i); });
     ok &= Bench(rig, "up arrow", n, [&](int i) { return ArrowSample(rig, i); });
     const TDragStart at = GrabFrequencyPointer(rig);
     ok &= Bench(rig, "drag move", n, [&](int i) { return DragSample(rig, at, i); });
     rig.Form->Image321MouseUp(Qt::LeftButton);
-    if (rig.Dialogs->UnexpectedDialogs != 0) {
-      std::printf("unexpected dialogs: %d\n", rig.Dialogs->UnexpectedDialogs);
-      ok = false;
-    }
-    std::printf("%s\n", ok ? "all within targets" : "OUTSIDE targets");
-    return ok ? 0 : 1;
-  } catch (const std::exception& e) {
-    std::printf("benchmark failed: %s\n", e.what());
-    return 2;
-  }
+    return ok;
+  });
 }

@@ -129,22 +129,13 @@ TOptions ParseOptions(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   using namespace control::bench;
-  TBenchEnvironment environment;
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("Zolvek");
   const TOptions options = ParseOptions(argc, argv);
-  const bool sameClock = PrintMachineState();
-  try {
-    TE2eRig rig;
+  return RunE2eBenchmark(argc, argv, [&](auto makeRig) {
+    TE2eRig& rig = makeRig(0us);
     rig.ConnectMs();
     rig.WaitQuiet();
-    bool ok = sameClock;
-    ok &= BenchSweep(rig, 1, options.Passes, 0.02);
+    bool ok = BenchSweep(rig, 1, options.Passes, 0.02);
     if (options.Long) ok &= BenchSweep(rig, 100, 1, 0.005);
-    std::printf("%s\n", ok ? "all within targets" : "OUTSIDE targets");
-    return ok ? 0 : 1;
-  } catch (const std::exception& e) {
-    std::printf("benchmark failed: %s\n", e.what());
-    return 2;
-  }
+    return ok;
+  });
 }
