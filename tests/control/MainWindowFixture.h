@@ -23,6 +23,7 @@
 #include "control/About.h"
 #include "control/HandlerColors.h"
 #include "control/ZOLMain.h"
+#include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
 #include "serial/TinyComms.h"
@@ -158,6 +159,22 @@ class MainWindowFixture : public ::testing::Test {
 
   void ClearFlags() {
     Locked([](TControlState& s, screen::TZOLScreen&) { s.ClearUpdateFlags(); });
+  }
+
+  // For handler tests: no tick consumes the flags a handler sets.
+  void StopTicksAndClearFlags() {
+    Form->Timer->Stop();
+    ClearFlags();
+  }
+
+  screen::TZOLScreenModel Model() {
+    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
+      return static_cast<const screen::TZOLScreenModel&>(s);
+    });
+  }
+
+  TControlState State() {
+    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s; });
   }
 
   // A virtual generator registered under a port name of its own.

@@ -346,7 +346,9 @@ TEST_F(CommandsTest, BothWaysSweepAlternatesItsPasses) {
   ASSERT_GE(down.size(), 1u);
   // The first pass after Run keeps the direction it had (up); the next goes down.
   EXPECT_LT(up.front(), down.front());
-  if (up.size() > 1) EXPECT_GT(up[1], down.front());
+  if (up.size() > 1) {
+    EXPECT_GT(up[1], down.front());
+  }
 }
 
 TEST_F(CommandsTest, PausedSweepHoldsItsFrequencyAndRestartsOnceToItsStart) {

@@ -14,14 +14,7 @@ class DialogTest : public MainWindowFixture {
  protected:
   void SetUp() override {
     MainWindowFixture::SetUp();
-    Form->Timer->Stop();
-    ClearFlags();
-  }
-
-  screen::TZOLScreenModel Model() {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
-      return static_cast<const screen::TZOLScreenModel&>(s);
-    });
+    StopTicksAndClearFlags();
   }
 
   void SetSlot(int slot, double f) {

@@ -17,18 +17,7 @@ class HandlerTest : public MainWindowFixture {
  protected:
   void SetUp() override {
     MainWindowFixture::SetUp();
-    Form->Timer->Stop();
-    ClearFlags();
-  }
-
-  screen::TZOLScreenModel Model() {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
-      return static_cast<const screen::TZOLScreenModel&>(s);
-    });
-  }
-
-  TControlState State() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s; });
+    StopTicksAndClearFlags();
   }
 
   // Every row of the mode table, for the given mode and selected waveform.

@@ -17,16 +17,6 @@ class PointerTest : public MainWindowFixture {
     ClearFlags();
   }
 
-  screen::TZOLScreenModel Model() {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
-      return static_cast<const screen::TZOLScreenModel&>(s);
-    });
-  }
-
-  TControlState State() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s; });
-  }
-
   int SlotX(int slot) {
     const screen::TZOLScreenModel m = Model();
     return m.PositionToX(m.Slots[slot].Position);
