@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The two programs as a person uses them, on a real X server: zolvek-sim
+# registers sim0, zolvek's Connect lists it and the handshake runs, Run sends
+# the whole state, Exit stops the output and ends the program; the simulator
+# outlives the program and removes its port when it ends.
+# Usage: test_app_session.sh ZOLVEK ZOLVEK_SIM X11_SESSION_LIB
+set -euo pipefail
+zolvek=$1 sim=$2
+. "$3"
+
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work
+log=$work/sim.log
+cleanup() {
+  for pid in ${zolvek_pid:-} ${sim_pid:-}; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
+  done
+  stop_xvfb
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- generator log:" >&2
+  cat "$log" >&2 || true
+  exit 1
+}
+
+# The kinds of the logged commands from line $1 on, space-separated.
+kinds_from() {
+  tail -n +"$1" "$log" | sed 's/.*"kind":"\([a-z_]*\)".*/\1/' | tr '\n' ' ' | sed 's/ $//'
+}
+
+start_xvfb || fail "no X server"
+"$sim" --name sim0 --log "$log" 2>/dev/null &
+sim_pid=$!
+for _ in $(seq 50); do [ -L "$work/zolvek-ports/sim0" ] && break; sleep 0.1; done
+[ -L "$work/zolvek-ports/sim0" ] || fail "sim0 not registered"
+
+"$zolvek" &
+zolvek_pid=$!
+main=$(wait_for_window "Varnel Generator")
+[ -n "$main" ] || fail "the main window did not appear"
+
+connect_first_port "$main" || fail "no port dialog"
+wait_for_line "$log" '"kind":"stop"' 300 || fail "no handshake"
+handshake=$(kinds_from 1)
+[ "$handshake" = "identify square_table analog_table stop" ] || fail "handshake: $handshake"
+
+mark=$(($(wc -l <"$log") + 1))
+press_run "$main"
+wait_for_line "$log" '"kind":"control_word"' 300 || fail "Run sent no waveform"
+sleep 0.5  # anything sent in excess shows too
+resync=$(kinds_from "$mark")
+[ "$resync" = "identify amp_analog amp_square coarse fine control_word" ] || fail "Run: $resync"
+
+# Exit, 80 pixels wide at the window's right edge, beside Run.
+read -r w h <<<"$(window_size "$main")"
+mark=$(($(wc -l <"$log") + 1))
+click_at "$main" $((w - 60)) $((h - 28))
+for _ in $(seq 300); do kill -0 "$zolvek_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$zolvek_pid" 2>/dev/null && fail "Exit did not end the program"
+status=0
+wait "$zolvek_pid" || status=$?
+zolvek_pid=
+[ "$status" -eq 0 ] || fail "zolvek exit status $status"
+[ "$(kinds_from "$mark")" = "stop" ] || fail "on Exit: $(kinds_from "$mark")"
+
+kill -0 "$sim_pid" 2>/dev/null || fail "the simulator ended with the program"
+[ -L "$work/zolvek-ports/sim0" ] || fail "sim0 unregistered while the simulator runs"
+kill "$sim_pid"
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=
+[ ! -e "$work/zolvek-ports/sim0" ] || fail "sim0 still registered after the simulator ended"
+echo "PASS: connect, handshake, Run, Exit against zolvek-sim"
