@@ -69,3 +69,14 @@ wait_for_line() {
   done
   return 1
 }
+
+# Connects to the first port and presses Run, each step checked in the
+# generator's JSON log: the handshake ends with the stop command, Run's
+# resync with the waveform command.
+connect_and_run() {
+  local main=$1 log=$2
+  connect_first_port "$main" || { echo "no port dialog" >&2; return 1; }
+  wait_for_line "$log" '"kind":"stop"' 300 || { echo "no handshake" >&2; return 1; }
+  press_run "$main"
+  wait_for_line "$log" '"kind":"control_word"' 300 || { echo "Run sent no waveform" >&2; return 1; }
+}
