@@ -11,7 +11,7 @@ packages=(
   libudev1
   xvfb xdotool
   fonts-liberation fonts-dejavu-core
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file groff-base
   "$@"
 )
 

@@ -29,7 +29,8 @@ std::string SimUsage()
            "  --garbage-in-reply     send 8 garbage bytes before every answer\n"
            "  --hangup-after N       hang up (close the terminal) after N commands\n"
            "\n"
-           "The output stops on \"Z\" and runs again on a waveform command or pulse mode on.\n"
+           "The output stops on \"Z\" and runs again on a waveform command or pulse mode on;\n"
+           "a waveform command also ends pulse mode.\n"
            "SIGINT and SIGTERM end the program and remove the port's link.\n";
 }
 
