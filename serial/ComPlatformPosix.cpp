@@ -25,6 +25,7 @@
 
 #include "serial/ComPlatform.h"
 #include "serial/CustomBaud.h"
+#include "serial/LineEvents.h"
 
 namespace serial {
 namespace {
@@ -178,6 +179,8 @@ class TPosixComPlatform final : public TComPlatform {
   bool ReadEndsAtOnce(const TPosixOp& op) const;
   void ArmReadDeadline(TPosixOp& op, Clock::time_point now) const;
   std::uint32_t SampleLineEvents(std::uint32_t mask);
+  bool ReadModemLines(TModemLines& lines) const;
+  bool ReadLineCounters(TLineCounters& counters) const;
   std::uint32_t SampleInput(std::uint32_t mask);
 
   int Fd = -1;
@@ -197,9 +200,9 @@ class TPosixComPlatform final : public TComPlatform {
   // Event-thread state, reset before the thread starts.
   std::uint32_t LastInq = 0;
   bool ModemReadable = true;
-  int LastModem = 0;
+  TModemLines LastModem;
   bool CountersReadable = true;
-  serial_icounter_struct LastCounters{};
+  TLineCounters LastCounters;
 };
 
 bool TPosixComPlatform::Open(const std::string& name) {
@@ -586,8 +589,22 @@ bool TPosixComPlatform::SetEventMask(std::uint32_t mask) {
   EventMask = mask;
   TxEmptySeen = false;
   LastInq = 0;
-  ModemReadable = ::ioctl(Fd, TIOCMGET, &LastModem) == 0;
-  CountersReadable = ::ioctl(Fd, TIOCGICOUNT, &LastCounters) == 0;
+  ModemReadable = ReadModemLines(LastModem);
+  CountersReadable = ReadLineCounters(LastCounters);
+  return true;
+}
+
+bool TPosixComPlatform::ReadModemLines(TModemLines& lines) const {
+  int bits = 0;
+  if (::ioctl(Fd, TIOCMGET, &bits) != 0) return false;
+  lines = TModemLines::FromTiocm(bits);
+  return true;
+}
+
+bool TPosixComPlatform::ReadLineCounters(TLineCounters& counters) const {
+  serial_icounter_struct c{};
+  if (::ioctl(Fd, TIOCGICOUNT, &c) != 0) return false;
+  counters = {c.brk, c.frame, c.overrun, c.parity, c.buf_overrun};
   return true;
 }
 
@@ -605,22 +622,14 @@ std::uint32_t TPosixComPlatform::SampleInput(std::uint32_t mask) {
 
 std::uint32_t TPosixComPlatform::SampleLineEvents(std::uint32_t mask) {
   std::uint32_t events = 0;
-  int modem = 0;
-  if (ModemReadable && ::ioctl(Fd, TIOCMGET, &modem) == 0) {
-    const int changed = modem ^ LastModem;
-    if ((mask & EvMaskCts) && (changed & TIOCM_CTS)) events |= EvMaskCts;
-    if ((mask & EvMaskDsr) && (changed & TIOCM_DSR)) events |= EvMaskDsr;
-    if ((mask & EvMaskRlsd) && (changed & TIOCM_CD)) events |= EvMaskRlsd;
-    if ((mask & EvMaskRing) && (LastModem & TIOCM_RI) && !(modem & TIOCM_RI)) events |= EvMaskRing;
+  TModemLines modem;
+  if (ModemReadable && ReadModemLines(modem)) {
+    events |= ModemEvents(mask, LastModem, modem);
     LastModem = modem;
   }
-  serial_icounter_struct counters{};
-  if (CountersReadable && ::ioctl(Fd, TIOCGICOUNT, &counters) == 0) {
-    const auto& was = LastCounters;
-    if ((mask & EvMaskBreak) && counters.brk != was.brk) events |= EvMaskBreak;
-    const bool errors = counters.frame != was.frame || counters.overrun != was.overrun ||
-                        counters.parity != was.parity || counters.buf_overrun != was.buf_overrun;
-    if ((mask & EvMaskErr) && errors) events |= EvMaskErr;
+  TLineCounters counters;
+  if (CountersReadable && ReadLineCounters(counters)) {
+    events |= CounterEvents(mask, LastCounters, counters);
     LastCounters = counters;
   }
   return events;
