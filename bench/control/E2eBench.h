@@ -38,6 +38,7 @@
 #include "control/ZOLMain.h"
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
+#include "tests/serial/ChoosePort.h"
 #include "tools/sim/PtyDevice.h"
 #include "ui/Dialogs.h"
 #include "ui/SpeedButton.h"
@@ -183,14 +184,7 @@ class TScriptedDialogs : public ui::TDialogs {
       ++UnexpectedDialogs;
       return QDialog::Rejected;
     }
-    box->FormShow();  // lists the machine's ports and the virtual ones
-    const QString prefix = QString::fromStdString(PortChoice) + ":";
-    for (int row = 0; row < box->ComListBox->count(); ++row) {
-      if (box->ComListBox->item(row)->text().startsWith(prefix)) {
-        box->ComListBox->setCurrentRow(row);
-        return QDialog::Accepted;
-      }
-    }
+    if (serial::test::ChoosePortLine(*box, PortChoice)) return QDialog::Accepted;
     ++UnexpectedDialogs;
     return QDialog::Rejected;
   }

@@ -27,6 +27,7 @@
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
 #include "serial/TinyComms.h"
+#include "tests/serial/ChoosePort.h"
 #include "tools/sim/PtyDevice.h"
 #include "ui/Dialogs.h"
 #include "ui/GaugeBar.h"
@@ -108,15 +109,7 @@ class TScriptedDialogs : public ui::TDialogs {
     const std::optional<std::string> choice = PortChoices.front();
     PortChoices.pop_front();
     if (!choice) return QDialog::Rejected;
-    // The listing the user would see: ports of the machine and virtual ones.
-    box->FormShow();
-    const QString prefix = QString::fromStdString(*choice) + ":";
-    for (int row = 0; row < box->ComListBox->count(); ++row) {
-      if (box->ComListBox->item(row)->text().startsWith(prefix)) {
-        box->ComListBox->setCurrentRow(row);
-        return QDialog::Accepted;
-      }
-    }
+    if (serial::test::ChoosePortLine(*box, *choice)) return QDialog::Accepted;
     ADD_FAILURE() << "port not listed: " << *choice;
     return QDialog::Rejected;
   }
