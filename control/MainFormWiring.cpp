@@ -15,8 +15,11 @@
 namespace control {
 namespace {
 
-// Reports presses and releases of any mouse button on a watched widget;
-// QAbstractButton's own signals know only the left button.
+// Reports presses and releases of any mouse button on an enabled watched
+// widget; QAbstractButton's own signals know only the left button. The
+// second press of a quick double click arrives as a double-click event and
+// is a press like the first. A disabled button does nothing, but its
+// filter still sees the events, so they are dropped here.
 class TMouseButtonWatcher : public QObject {
  public:
   using THandler = std::function<void(QEvent::Type type, Qt::MouseButton button)>;
@@ -25,8 +28,10 @@ class TMouseButtonWatcher : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
+    QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick) type = QEvent::MouseButtonPress;
+    const bool enabled = static_cast<QWidget*>(watched)->isEnabled();
+    if (enabled && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease))
       Handler(type, static_cast<QMouseEvent*>(event)->button());
     return QObject::eventFilter(watched, event);
   }

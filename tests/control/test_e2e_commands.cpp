@@ -209,6 +209,50 @@ TEST_F(CommandsTest, HeldArrowRepeatsUntilReleased) {
   ExpectDeviceOnFrequencySlot();
 }
 
+TEST_F(CommandsTest, QuickSecondClickOnAnArrowIsAStepToo) {
+  const std::size_t mark = RunConnected();
+  const std::int32_t before = FrequencyWord();
+  // What the window system delivers for two clicks 80 ms apart: press,
+  // release, double click, release.
+  QTest::mouseClick(Form->FRightBtn, Qt::LeftButton);
+  ProcessEventsFor(80ms);
+  QTest::mouseDClick(Form->FRightBtn, Qt::LeftButton);
+  QTest::mouseRelease(Form->FRightBtn, Qt::LeftButton);
+  EXPECT_EQ(KindsAfter(mark, 2), (std::vector<Kind>{Kind::Fine, Kind::Fine}));
+  const auto commands = Received(mark);
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].Value + commands[1].Value, FrequencyWord() - before);
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
+  std::size_t mark = RunConnected();
+  Form->PulseBtn->click();
+  EXPECT_TRUE(WaitForCommands(mark + 1));
+  Form->RunBtn->click();
+  // The stop of the mode change, then the pulse-mode resync.
+  EXPECT_TRUE(WaitForCommands(mark + 10));
+  ProcessEventsFor(200ms);
+  const auto period = [this] {
+    return Locked([](const TControlState&, const screen::TZOLScreen& s) { return s.PulsePeriodCode(); });
+  };
+  const int periodBefore = period();
+  mark = CommandCount();
+  // Held past the repeat delay: neither the press nor the repeat steps.
+  for (ui::TSpeedButton* arrow : {Form->FLeftBtn, Form->FRightBtn}) {
+    ASSERT_FALSE(arrow->isEnabled());
+    QTest::mousePress(arrow, Qt::LeftButton);
+    ProcessEventsFor(700ms);
+    QTest::mouseRelease(arrow, Qt::LeftButton);
+    QTest::mouseDClick(arrow, Qt::LeftButton);
+    QTest::mouseRelease(arrow, Qt::LeftButton);
+  }
+  ProcessEventsFor(200ms);
+  EXPECT_EQ(CommandCount(), mark);
+  EXPECT_EQ(period(), periodBefore);
+  EXPECT_EQ(Model().StepShowTicks, 0);
+}
+
 TEST_F(CommandsTest, SetSendsCoarseAndFine) {
   const std::size_t mark = RunConnected();
   Dialogs->Answers.push_back("2000");

@@ -2,7 +2,9 @@
 // window, without a device. The update tick is stopped so that the flags
 // the handlers raise stay visible.
 
+#include <QImage>
 #include <QLabel>
+#include <cstdlib>
 
 #include "control/HandlerColors.h"
 #include "platform/MultimediaTimer.h"
@@ -82,6 +84,45 @@ TEST_F(HandlerTest, ModeTableHoldsInEveryModeAndWaveform) {
     Form->PulseBtn->click();
     ExpectMode(TMode::Normal, w);
   }
+}
+
+// Pixels near the button's font colour in its picture as the style draws it.
+int PixelsInFontColour(ui::TSpeedButton& button) {
+  const QImage image = button.grab().toImage();
+  const QColor font = button.FontColor();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - font.red()) + std::abs(c.green() - font.green()) +
+              std::abs(c.blue() - font.blue()) < 60)
+        ++count;
+    }
+  }
+  return count;
+}
+
+TEST_F(HandlerTest, DisabledButtonsAreDrawnInTheDisabledLook) {
+  Form->show();
+  // Invert at start, Set in pulse mode, Pulse in sweep mode: disabled, so
+  // none of their caption is drawn in their font colour; enabled, it is.
+  auto expectLooks = [](ui::TSpeedButton& button, bool enabled) {
+    SCOPED_TRACE(button.objectName().toStdString());
+    ASSERT_EQ(button.isEnabled(), enabled);
+    if (enabled)
+      EXPECT_GT(PixelsInFontColour(button), 0);
+    else
+      EXPECT_EQ(PixelsInFontColour(button), 0);
+  };
+  expectLooks(*Form->InvertBtn, false);
+  expectLooks(*Form->FSetBtn, true);
+  Form->PulseBtn->click();
+  expectLooks(*Form->InvertBtn, true);
+  expectLooks(*Form->FSetBtn, false);
+  Form->PulseBtn->click();
+  expectLooks(*Form->PulseBtn, true);
+  Form->SweepBtn->click();
+  expectLooks(*Form->PulseBtn, false);
 }
 
 TEST_F(HandlerTest, RunWithoutDeviceIsTheDemonstration) {
