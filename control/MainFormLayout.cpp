@@ -100,7 +100,7 @@ bool ArialNarrowInstalled() {
 void TMainForm::CreateControls() {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Varnel Generator"));
-  setMinimumSize(640, 240);
+  setMinimumSize(MinimumOuter);
   MainFont = MakeFont({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}, 100);
   RightPanelFont = MakeFont({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")}, 100);
   BottomPanelFont =
@@ -217,18 +217,42 @@ void TMainForm::FormCanResize(int& newWidth, int& newHeight) {
   for (ui::TSpeedButton* b : {SineBtn, TriBtn, SquareBtn}) b->move(b->x(), buttonTop);
 }
 
-// The panels are docked first (bottom across the whole width, right above
-// it), so the right panel's gauges follow the new height at once.
+// The panels are docked first (bottom across the whole client width, right
+// above it), so the right panel's gauges follow the new height at once. The
+// size rules work on the outer size, frame included, as the window manager
+// reports it.
 void TMainForm::ApplyLayout(int width, int height) {
-  width = std::max(width, 640);
-  height = std::max(height, 240);
+  width = std::max(width, MinimumOuter.width() - FrameExtra.width());
+  height = std::max(height, MinimumOuter.height() - FrameExtra.height());
   BottomPanel->setGeometry(0, height - BottomPanelHeight, width, BottomPanelHeight);
   RightPanel->setGeometry(width - RightPanelWidth, 0, RightPanelWidth, height - BottomPanelHeight);
   const QSize imageSize(width - RightPanelWidth, height - BottomPanelHeight);
   const bool imageResized = Image321->size() != imageSize;
   Image321->setGeometry(QRect(QPoint(0, 0), imageSize));
-  FormCanResize(width, height);
+  int outerWidth = width + FrameExtra.width();
+  int outerHeight = height + FrameExtra.height();
+  FormCanResize(outerWidth, outerHeight);
   if (imageResized) Image321Resize();
+}
+
+// The frame is known only once the window manager has framed the shown
+// window; until then (and always without a window manager) the outer and
+// the client size are the same. When it first shows, the window takes its
+// outer start-up size and is centred again.
+void TMainForm::TrackFrame() {
+  // The offscreen platform reports a frame of its own invention that nothing
+  // draws; there the window is its client area.
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+  const QSize extra = frameGeometry().size() - size();
+  if (extra == FrameExtra || extra.width() < 0 || extra.height() < 0) return;
+  const bool firstFrame = FrameExtra.isNull();
+  FrameExtra = extra;
+  setMinimumSize(MinimumOuter - FrameExtra);
+  if (firstFrame) {
+    resize(StartOuter - FrameExtra);
+    CentreOnScreen();
+  }
+  ApplyLayout(width(), height());
 }
 
 void TMainForm::FormResize() { update(); }
@@ -239,10 +263,13 @@ void TMainForm::Image321Resize() {
   Image321->SetImage(Screen->ResizeBitmap(Image321->width(), Image321->height()));
 }
 
+// Centres the outer frame; move() places the frame's top-left corner.
 void TMainForm::CentreOnScreen() {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    const QSize outer = size() + FrameExtra;
+    move(area.x() + (area.width() - outer.width()) / 2,
+         area.y() + (area.height() - outer.height()) / 2);
   }
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QMoveEvent>
 #include <QResizeEvent>
 #include <chrono>
 #include <clocale>
@@ -64,8 +65,8 @@ void TMainForm::FormCreate() {
     Shared.State.PortName.clear();
     Shared.State.TickGuard = 0;
   }
-  resize(800, 320);
-  ApplyLayout(800, 320);
+  resize(StartOuter);
+  ApplyLayout(StartOuter.width(), StartOuter.height());
   CentreOnScreen();
   auto screen = std::make_unique<screen::TZOLScreen>();
   screen->SetScaleFont(&BottomPanelFont);
@@ -209,6 +210,13 @@ void TMainForm::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
   ApplyLayout(e->size().width(), e->size().height());
   FormResize();
+  TrackFrame();
+}
+
+// The window manager reports its frame with the move that framing causes.
+void TMainForm::moveEvent(QMoveEvent* e) {
+  QMainWindow::moveEvent(e);
+  TrackFrame();
 }
 
 void TMainForm::showEvent(QShowEvent* e) {
@@ -216,6 +224,7 @@ void TMainForm::showEvent(QShowEvent* e) {
   if (!Shown) {
     Shown = true;
     FormShow();
+    TrackFrame();
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QSize>
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
@@ -172,6 +173,7 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
 
  private:
   // Copies the widgets the tick reads into Shared.Controls (takes the lock).
@@ -184,6 +186,8 @@ class TMainForm : public QMainWindow {
   // FormCanResize.
   void ApplyLayout(int width, int height);
   void CentreOnScreen();
+  // Keeps the outer size rules right once the window manager's frame is known.
+  void TrackFrame();
   // Renders the screen under the lock and shows it in Image321.
   void ShowScreen();
   // Runs a handler; an exception that escapes it goes to the default error box.
@@ -197,6 +201,11 @@ class TMainForm : public QMainWindow {
   // not start a second handshake on the same port.
   bool HandshakeRunning = false;
   bool Shown = false;
+  // Outer sizes (frame included) of the window at start-up and at least.
+  static constexpr QSize StartOuter{800, 320};
+  static constexpr QSize MinimumOuter{640, 240};
+  // Outer minus client size; zero until a window manager frames the window.
+  QSize FrameExtra{0, 0};
 };
 
 // True when "Arial Narrow" or its metric twin "Liberation Sans Narrow" is installed.
