@@ -29,9 +29,12 @@ void TSpeedButton::SetFontColor(const QColor& color) {
 
 QColor TSpeedButton::FontColor() const { return palette().color(QPalette::Active, QPalette::ButtonText); }
 
+// Only a click gets here (setChecked from code does not).
 void TSpeedButton::nextCheckState() {
   if (isChecked() && !FAllowAllUp) return;
+  ++ClickDepth;
   setChecked(!isChecked());
+  --ClickDepth;
 }
 
 // Going down, from a click or from code, releases the rest of the group.

@@ -34,7 +34,7 @@
 #include <vector>
 
 #include "control/About.h"
-#include "control/HandlerColors.h"
+#include "control/ControlPanel.h"
 #include "control/ZOLMain.h"
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
@@ -341,7 +341,7 @@ class TE2eRig {
   template <class F>
   auto Locked(F f) {
     std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return f(Form->Shared.State, *Form->Screen);
+    return f(Form->Shared.State, Form->Shared.Model);
   }
 
   std::unique_ptr<sim::TPtyDevice> Device;

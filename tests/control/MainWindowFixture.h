@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "control/About.h"
-#include "control/HandlerColors.h"
+#include "control/ControlPanel.h"
 #include "control/ZOLMain.h"
 #include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
@@ -139,19 +139,19 @@ class MainWindowFixture : public ::testing::Test {
   template <class F>
   auto Locked(F f) {
     std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return f(Form->Shared.State, *Form->Screen);
+    return f(Form->Shared.State, Form->Shared.Model);
   }
 
   bool Online() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.DeviceOnline; });
+    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.DeviceOnline; });
   }
 
   TUpdateFlags Flags() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.Flags; });
+    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.Flags; });
   }
 
   void ClearFlags() {
-    Locked([](TControlState& s, screen::TZOLScreen&) { s.ClearUpdateFlags(); });
+    Locked([](TControlState& s, screen::TZOLScreenModel&) { s.ClearUpdateFlags(); });
   }
 
   // For handler tests: no tick consumes the flags a handler sets.
@@ -161,13 +161,13 @@ class MainWindowFixture : public ::testing::Test {
   }
 
   screen::TZOLScreenModel Model() {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
       return static_cast<const screen::TZOLScreenModel&>(s);
     });
   }
 
   TControlState State() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s; });
+    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s; });
   }
 
   // A virtual generator registered under a port name of its own.

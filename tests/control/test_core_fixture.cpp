@@ -151,6 +151,7 @@ void CoreTest::TearDown() {
 std::string CoreTest::Sent() {
   if (Port.Connected()) {
     try {
+      Cycle.WritePending();
       Port.WaitForPending();
     } catch (const serial::EComPort&) {
     }

@@ -57,7 +57,8 @@ class CoreTest : public ::testing::Test {
   // One timer callback; returns what reached the line.
   std::string Tick();
   std::vector<std::string> TickTokens() { return Tokens(Tick()); }
-  // What reached the line after the pending write completed.
+  // What reached the line once the queued commands were written and the
+  // pending write completed.
   std::string Sent();
 
   TPtyDevice Device;

