@@ -78,6 +78,7 @@ void TUpdateCycle::WriteCommands(const std::vector<TCommand>& commands) {
     } else {
       Port.WriteStr(command.Bytes, command.Wait);
     }
+    Written += command.Bytes.size();
   }
 }
 

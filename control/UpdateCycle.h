@@ -12,6 +12,7 @@
 // Commands are queued only while State.DeviceOnline is true, so the GUI
 // thread may use the port without PortLock while it is false.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -49,6 +50,8 @@ class TUpdateCycle {
   // Writes the queued commands (tests; the GUI never queues). Port errors
   // (serial::EComPort) propagate; the caller holds neither lock.
   void WritePending();
+  // Bytes written to the port so far (any thread).
+  std::uint64_t BytesWritten() const { return Written.load(); }
 
   // Everything below: caller holds Shared.Lock; nothing here writes.
   void UpdateTick();
@@ -76,6 +79,7 @@ class TUpdateCycle {
   void WriteCommands(const std::vector<TCommand>& commands);
 
   std::vector<TCommand> Queued;  // guarded by Shared.Lock
+  std::atomic<std::uint64_t> Written{0};
 
   TSharedState& Shared;
   screen::TZOLScreenModel& Model;

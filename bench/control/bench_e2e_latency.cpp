@@ -30,7 +30,7 @@ double SetSample(TE2eRig& rig, int i) {
   rig.Dialogs->Answers.push_back(i % 2 == 0 ? "1234.5" : "2345.6");
   const std::size_t mark = rig.CommandCount();
   rig.Form->FSetBtn->click();
-  return FirstCommandMs(rig, mark, rig.Dialogs->LastAnswerUs);
+  return FirstCommandMs(rig, mark, rig.LastAnswerUs());
 }
 
 double ArrowSample(TE2eRig& rig, int) {

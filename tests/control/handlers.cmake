@@ -6,13 +6,9 @@ zolvek_add_gtest(test_handlers_handshake
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_handlers_handshake.cpp
   LIBS zolvek_control_handlers zolvek_sim_core)
 
-# The real main window, offscreen, with scripted dialogs: its own main()
-# creates the application.
+# The real main window, offscreen, with scripted dialogs.
 function(zolvek_add_window_test name)
-  zolvek_add_gui_test(${name}
-    MAIN ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/test_e2e_main.cpp
-    SOURCES ${ARGN}
-    LIBS zolvek_control_qt zolvek_sim_core)
+  zolvek_add_gui_test(${name} SOURCES ${ARGN} LIBS zolvek_control_qt zolvek_sim_core)
 endfunction()
 
 if(TARGET zolvek_control_qt)

@@ -167,7 +167,7 @@ TEST_F(ProtocolTest, SendTextWithWaitReturnsWrittenAndLeavesNothingPending) {
   }
   Cycle.WritePending();
   EXPECT_FALSE(Port.HasPending());
-  EXPECT_EQ(Device.ReadAll(), "Z");
+  EXPECT_EQ(Device.Receive(1), "Z");
 }
 
 TEST_F(ProtocolTest, OfflineEveryStepClearsItsFlagAndWritesNothing) {

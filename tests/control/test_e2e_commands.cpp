@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "control/ControlPanel.h"
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/ImageView.h"
 
 namespace control::test {

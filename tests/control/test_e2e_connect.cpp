@@ -7,7 +7,7 @@
 
 #include <QTimer>
 
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 namespace control::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "control/FrequencyText.h"
 #include "platform/MultimediaTimer.h"
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 namespace control::test {
 namespace {

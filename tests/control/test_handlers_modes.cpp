@@ -8,7 +8,7 @@
 
 #include "control/ControlPanel.h"
 #include "platform/MultimediaTimer.h"
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 namespace control::test {
 namespace {

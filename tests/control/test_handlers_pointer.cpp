@@ -2,7 +2,7 @@
 // dragging pointers, jumping on the scale, cursors, the corner press.
 
 #include "platform/MultimediaTimer.h"
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/ImageView.h"
 
 namespace control::test {

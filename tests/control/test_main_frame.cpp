@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "tests/control/test_main_fixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/GaugeBar.h"
 #include "ui/ImageView.h"
 #include "ui/Panel.h"
@@ -15,10 +15,11 @@
 namespace control::test {
 namespace {
 
-class FramedWindow : public TMainFormTest {
+class FramedWindow : public MainWindowFixture {
  protected:
   void SetUp() override {
     if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs an X server";
+    MainWindowFixture::SetUp();
     Form->show();
     // The window manager frames the window a moment after it is mapped.
     for (int i = 0; i < 300 && Form->frameGeometry().size() == Form->size(); ++i) QTest::qWait(10);
