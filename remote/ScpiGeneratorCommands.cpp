@@ -3,6 +3,7 @@
 // check of range and mode to the instrument.
 
 #include <array>
+#include <type_traits>
 
 #include "remote/ScpiCommandTable.h"
 #include "remote/ScpiCore.h"
@@ -31,39 +32,40 @@ int Apply(TCommandContext& c, TOutcome outcome)
   return e;
 }
 
-template <TQuantity Quantity, TUnitKind Unit, TOutcome (TDevice::*Set)(double)>
-int SetNumber(TCommandContext& c, const TParam* p)
+template <typename TSetter>
+struct TArgument;
+template <typename T>
+struct TArgument<TOutcome (TDevice::*)(T)> {
+  using Type = T;
+};
+
+// A number in the unit, whole for the settings that take an int, or MIN,
+// MAX or DEF of the setting's limits.
+template <TQuantity Quantity, TUnitKind Unit, auto Set>
+int SetValue(TCommandContext& c, const TParam* p)
 {
-  double value = 0.0;
-  if (const int e = NumericValue(*p, Unit, Device(c).Limits(Quantity), value)) return e;
-  return Apply(c, (Device(c).*Set)(value));
+  using T = typename TArgument<decltype(Set)>::Type;
+  const TLimits limits = Device(c).Limits(Quantity);
+  T value{};
+  int e = error::None;
+  if constexpr (std::is_same_v<T, int>)
+    e = WholeValue(*p, Unit, limits, value);
+  else
+    e = NumericValue(*p, Unit, limits, value);
+  return e ? e : Apply(c, (Device(c).*Set)(value));
 }
 
-template <TQuantity Quantity, double (TDevice::*Get)() const>
-int QueryNumber(TCommandContext& c, const TParam* p)
+template <TQuantity Quantity, auto Get>
+int QueryValue(TCommandContext& c, const TParam* p)
 {
-  double value = (Device(c).*Get)();
+  const auto current = (Device(c).*Get)();
+  double value = current;
   bool asked = false;
   if (const int e = QueryLimit(p, Device(c).Limits(Quantity), value, asked)) return e;
-  c.Reply = FormatReal(value);
-  return error::None;
-}
-
-template <TQuantity Quantity, TUnitKind Unit, TOutcome (TDevice::*Set)(int)>
-int SetWhole(TCommandContext& c, const TParam* p)
-{
-  int value = 0;
-  if (const int e = WholeValue(*p, Unit, Device(c).Limits(Quantity), value)) return e;
-  return Apply(c, (Device(c).*Set)(value));
-}
-
-template <TQuantity Quantity, int (TDevice::*Get)() const>
-int QueryWhole(TCommandContext& c, const TParam* p)
-{
-  double value = (Device(c).*Get)();
-  bool asked = false;
-  if (const int e = QueryLimit(p, Device(c).Limits(Quantity), value, asked)) return e;
-  c.Reply = std::to_string(static_cast<long>(value));
+  if constexpr (std::is_same_v<decltype(current), const int>)
+    c.Reply = std::to_string(static_cast<long>(value));
+  else
+    c.Reply = FormatReal(value);
   return error::None;
 }
 
@@ -148,32 +150,32 @@ const TCommand Generator[] = {
   {"[SOURce[1]:]FUNCtion[:SHAPe]", SetChoice<TFunction, 4, FunctionNames, &D::SetFunction>,
    QueryChoice<TFunction, 4, FunctionNames, &D::Function>, true, false},
   {"[SOURce[1]:]FUNCtion:SQUare:DIVider", SetFlag<&D::SetDivider>, QueryFlag<&D::Divider>, true, false},
-  {"[SOURce[1]:]FREQuency[:CW]", SetNumber<Q::Frequency, U::Hertz, &D::SetFrequency>,
-   QueryNumber<Q::Frequency, &D::Frequency>, true, true},
-  {"[SOURce[1]:]FREQuency:STEP[:INCRement]", SetNumber<Q::Step, U::Hertz, &D::SetStep>,
-   QueryNumber<Q::Step, &D::Step>, true, true},
-  {"[SOURce[1]:]FREQuency:STARt", SetNumber<Q::Start, U::Hertz, &D::SetStart>, QueryNumber<Q::Start, &D::Start>,
+  {"[SOURce[1]:]FREQuency[:CW]", SetValue<Q::Frequency, U::Hertz, &D::SetFrequency>,
+   QueryValue<Q::Frequency, &D::Frequency>, true, true},
+  {"[SOURce[1]:]FREQuency:STEP[:INCRement]", SetValue<Q::Step, U::Hertz, &D::SetStep>,
+   QueryValue<Q::Step, &D::Step>, true, true},
+  {"[SOURce[1]:]FREQuency:STARt", SetValue<Q::Start, U::Hertz, &D::SetStart>, QueryValue<Q::Start, &D::Start>,
    true, true},
-  {"[SOURce[1]:]FREQuency:STOP", SetNumber<Q::Stop, U::Hertz, &D::SetStop>, QueryNumber<Q::Stop, &D::Stop>, true,
+  {"[SOURce[1]:]FREQuency:STOP", SetValue<Q::Stop, U::Hertz, &D::SetStop>, QueryValue<Q::Stop, &D::Stop>, true,
    true},
-  {"[SOURce[1]:]MARKer:FREQuency", SetNumber<Q::Marker, U::Hertz, &D::SetMarker>,
-   QueryNumber<Q::Marker, &D::Marker>, true, true},
-  {"[SOURce[1]:]VOLTage:ATTenuation", SetWhole<Q::Attenuation, U::None, &D::SetAttenuation>,
-   QueryWhole<Q::Attenuation, &D::Attenuation>, true, true},
+  {"[SOURce[1]:]MARKer:FREQuency", SetValue<Q::Marker, U::Hertz, &D::SetMarker>,
+   QueryValue<Q::Marker, &D::Marker>, true, true},
+  {"[SOURce[1]:]VOLTage:ATTenuation", SetValue<Q::Attenuation, U::None, &D::SetAttenuation>,
+   QueryValue<Q::Attenuation, &D::Attenuation>, true, true},
   {"[SOURce[1]:]VOLTage[:AMPLitude]", nullptr, QueryAmplitude, false, false},
   {"[SOURce[1]:]SWEep:STATe", SetFlag<&D::SetSweep>, QueryFlag<&D::Sweep>, true, false},
-  {"[SOURce[1]:]SWEep:TIME", SetWhole<Q::SweepTime, U::Seconds, &D::SetSweepTime>,
-   QueryWhole<Q::SweepTime, &D::SweepTime>, true, true},
+  {"[SOURce[1]:]SWEep:TIME", SetValue<Q::SweepTime, U::Seconds, &D::SetSweepTime>,
+   QueryValue<Q::SweepTime, &D::SweepTime>, true, true},
   {"[SOURce[1]:]SWEep:SPACing", SetChoice<TSpacing, 2, SpacingNames, &D::SetSpacing>,
    QueryChoice<TSpacing, 2, SpacingNames, &D::Spacing>, true, false},
   {"[SOURce[1]:]SWEep:DIRection", SetChoice<TDirection, 3, DirectionNames, &D::SetDirection>,
    QueryChoice<TDirection, 3, DirectionNames, &D::Direction>, true, false},
   {"[SOURce[1]:]SWEep:PAUSe", SetFlag<&D::SetPause>, QueryFlag<&D::Pause>, true, false},
   {"[SOURce[1]:]SWEep:RESTart", Restart, nullptr, false, false},
-  {"[SOURce[1]:]PULSe:PERiod", SetNumber<Q::PulsePeriod, U::Seconds, &D::SetPulsePeriod>,
-   QueryNumber<Q::PulsePeriod, &D::PulsePeriod>, true, true},
-  {"[SOURce[1]:]PULSe:WIDTh", SetNumber<Q::PulseWidth, U::Seconds, &D::SetPulseWidth>,
-   QueryNumber<Q::PulseWidth, &D::PulseWidth>, true, true},
+  {"[SOURce[1]:]PULSe:PERiod", SetValue<Q::PulsePeriod, U::Seconds, &D::SetPulsePeriod>,
+   QueryValue<Q::PulsePeriod, &D::PulsePeriod>, true, true},
+  {"[SOURce[1]:]PULSe:WIDTh", SetValue<Q::PulseWidth, U::Seconds, &D::SetPulseWidth>,
+   QueryValue<Q::PulseWidth, &D::PulseWidth>, true, true},
   {"[SOURce[1]:]PULSe:PRESCaler", SetPrescaler, QueryPrescaler, true, true},
 };
 

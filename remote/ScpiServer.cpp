@@ -77,6 +77,8 @@ void TScpiServer::Accept()
     // Qt stops reading from the system when this fills: the client's own
     // connection then holds what the session has no room for.
     socket->setReadBufferSize(TScpiSession::MaxLine);
+    // Replies are whole messages already: no reason to hold one back.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     raw->Session.OnWake = [this] { ResumeSoon(0); };
     connect(socket, &QTcpSocket::readyRead, this, [this, raw] { Pump(*raw); });
     connect(socket, &QTcpSocket::disconnected, this, [this, raw] { Close(*raw); });

@@ -75,7 +75,7 @@ void TScpiSession::Process()
         Lines.pop_front();
         Buffered -= line.Text.size() + 1;
         if (line.Overrun) Core.Status().PushError(error::InputBufferOverrun, "line longer than 4096 bytes");
-        Current.emplace().Text = std::move(line.Text);
+        Current = TRunning{std::move(line.Text), 0, {}, false};
         Path.clear();
       }
       worked = true;
