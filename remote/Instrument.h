@@ -112,9 +112,11 @@ class TInstrument {
   virtual TOutcome SetPrescaler(int prescaler) = 0;
   virtual int Prescaler() const = 0;
 
-  // Calls done later, on the GUI thread, once the tick that writes every
-  // change made so far has written it; offline, after the next tick. Each
-  // call is answered exactly once, in the order of the calls.
+  // Calls done later (never from inside WhenWritten), on the GUI thread,
+  // once the tick that writes every change made so far has written it;
+  // offline, after the next tick. While the program runs every call is
+  // answered once, in the order of the calls; a session that waits for one
+  // that never comes stays waiting.
   virtual void WhenWritten(std::function<void()> done) = 0;
 };
 

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "remote/ScpiLexer.h"
+
 namespace remote {
 namespace {
-
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // "SOUR1" is the mnemonic SOUR with the suffix "1".
 std::pair<std::string_view, std::string_view> SplitSuffix(std::string_view typed)
@@ -29,7 +28,7 @@ TMnemonic::TMnemonic(std::string_view spelling)
   for (const char c : spelling) {
     const bool upper = c >= 'A' && c <= 'Z';
     if (upper || IsDigit(c)) Short += c;
-    Long += upper || !IsLetter(c) ? c : static_cast<char>(c - 'a' + 'A');
+    Long += upper || !IsAlpha(c) ? c : static_cast<char>(c - 'a' + 'A');
   }
 }
 
@@ -46,7 +45,7 @@ THeaderPattern::THeaderPattern(std::string_view pattern)
     if (optional) ++pos;
     skip(':');
     const std::size_t start = pos;
-    while (pos < pattern.size() && IsLetter(pattern[pos])) ++pos;
+    while (pos < pattern.size() && IsAlpha(pattern[pos])) ++pos;
     TNode node{TMnemonic(pattern.substr(start, pos - start)), optional, false};
     if (pattern.compare(pos, 3, "[1]") == 0) {
       node.Suffix = true;

@@ -9,8 +9,6 @@
 namespace remote {
 namespace {
 
-constexpr bool IsAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsWordChar(char c) { return IsAlpha(c) || IsDigit(c) || c == '_'; }
 constexpr char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -18,7 +16,7 @@ constexpr char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>
 // overflow (infinite) from underflow (zero).
 double OutOfRangeValue(std::string_view mantissa, long exponent)
 {
-  bool negative = !mantissa.empty() && mantissa.front() == '-';
+  const bool negative = !mantissa.empty() && mantissa.front() == '-';
   long magnitude = exponent;
   const std::size_t point = mantissa.find('.');
   const std::string_view whole = mantissa.substr(0, point);

@@ -37,6 +37,9 @@ struct TUnit {
 // end of the line. After a syntax error the rest of that unit is skipped.
 TUnit ReadUnit(std::string_view line, std::size_t& pos);
 
+constexpr bool IsAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // SCPI white space: every control character and the blank, except the line
 // feed, which ends a message.
 constexpr bool IsWhite(char c)

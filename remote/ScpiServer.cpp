@@ -26,7 +26,8 @@ struct TScpiServer::TClient {
 
   std::unique_ptr<QTcpSocket, TDeleteLater> Socket;
   TScpiSession Session;
-  bool Closed = false;
+  bool HungUp = false;  // the client closed: its complete lines still run, unanswered
+  bool Closed = false;  // done with; destroyed by Reap
 };
 
 TScpiServer::TScpiServer(TScpiCore& core, QObject* parent) : QObject(parent), Core(core)
@@ -81,7 +82,7 @@ void TScpiServer::Accept()
     socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     raw->Session.OnWake = [this] { ResumeSoon(0); };
     connect(socket, &QTcpSocket::readyRead, this, [this, raw] { Pump(*raw); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, raw] { Close(*raw); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, raw] { HangUp(*raw); });
     Clients.push_back(std::move(client));
   }
 }
@@ -111,7 +112,10 @@ void TScpiServer::Pump(TClient& client)
     if (!more) break;
   }
   Serving = nullptr;
-  if (client.Closed) ResumeSoon(0);
+  if (client.HungUp && client.Session.Idle() && client.Socket->bytesAvailable() == 0) {
+    client.Closed = true;  // a line it did not finish is dropped
+    ResumeSoon(0);
+  }
 }
 
 bool TScpiServer::Feed(TClient& client)
@@ -126,6 +130,7 @@ void TScpiServer::Send(TClient& client)
 {
   while (!client.Closed && client.Session.HasReply()) {
     const std::string reply = client.Session.TakeReply();
+    if (client.HungUp) continue;
     if (client.Socket->bytesToWrite() + static_cast<qint64>(reply.size()) > MaxPendingOutput) {
       Close(client);  // it does not read its replies
       return;
@@ -133,6 +138,12 @@ void TScpiServer::Send(TClient& client)
     client.Socket->write(reply.data(), static_cast<qint64>(reply.size()));
     client.Socket->flush();
   }
+}
+
+void TScpiServer::HangUp(TClient& client)
+{
+  client.HungUp = true;
+  ResumeSoon(0);
 }
 
 void TScpiServer::Close(TClient& client)

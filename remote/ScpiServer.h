@@ -3,8 +3,9 @@
 // the shared core. Lines end with LF; every reply message leaves in one
 // socket write. At most MaxClients clients at once (the next one is
 // accepted and closed at once); a client whose unread replies would pass
-// MaxPendingOutput is disconnected; a client that vanishes takes only its
-// own input and replies with it.
+// MaxPendingOutput is disconnected with all its input. A client that closes
+// its end still has the lines it sent in whole carried out, unanswered;
+// nothing of it reaches any other client.
 //
 // Never carries out input while the instrument is busy or while a command
 // is already being carried out (a connect processes events, and with them
@@ -58,6 +59,10 @@ class TScpiServer : public QObject {
   // Moves what the session has room for from the socket; false if nothing.
   bool Feed(TClient& client);
   void Send(TClient& client);
+  // The client closed its end: what it sent in whole lines is still
+  // carried out, then it goes.
+  void HangUp(TClient& client);
+  // The server drops the client with all its input.
   void Close(TClient& client);
   // Destroys closed clients, never while one of them is being served.
   void Reap();

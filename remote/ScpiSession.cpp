@@ -74,7 +74,8 @@ void TScpiSession::Process()
         TLine line = std::move(Lines.front());
         Lines.pop_front();
         Buffered -= line.Text.size() + 1;
-        if (line.Overrun) Core.Status().PushError(error::InputBufferOverrun, "line longer than 4096 bytes");
+        if (line.Overrun)
+          Core.Status().PushError(error::InputBufferOverrun, "line longer than " + std::to_string(MaxLine) + " bytes");
         Current = TRunning{std::move(line.Text), 0, {}, false};
         Path.clear();
       }
