@@ -60,8 +60,7 @@ int QueryValue(TCommandContext& c, const TParam* p)
 {
   const auto current = (Device(c).*Get)();
   double value = current;
-  bool asked = false;
-  if (const int e = QueryLimit(p, Device(c).Limits(Quantity), value, asked)) return e;
+  if (const int e = QueryLimit(p, Device(c).Limits(Quantity), value)) return e;
   if constexpr (std::is_same_v<decltype(current), const int>)
     c.Reply = std::to_string(static_cast<long>(value));
   else
@@ -132,8 +131,7 @@ int SetPrescaler(TCommandContext& c, const TParam* p)
 int QueryPrescaler(TCommandContext& c, const TParam* p)
 {
   double value = Device(c).Prescaler();
-  bool asked = false;
-  if (const int e = QueryLimit(p, PrescalerLimits, value, asked)) return e;
+  if (const int e = QueryLimit(p, PrescalerLimits, value)) return e;
   c.Reply = std::to_string(static_cast<int>(value));
   return error::None;
 }

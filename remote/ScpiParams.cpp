@@ -106,13 +106,11 @@ int StringValue(const TParam& param, std::string& value)
   return error::None;
 }
 
-int QueryLimit(const TParam* param, const TLimits& limits, double& limit, bool& asked)
+int QueryLimit(const TParam* param, const TLimits& limits, double& limit)
 {
-  asked = false;
   if (!param) return error::None;
   if (param->Kind != TParamKind::Keyword) return error::DataType;
   if (!NamedLimit(*param, limits, limit)) return error::IllegalParameterValue;
-  asked = true;
   return error::None;
 }
 

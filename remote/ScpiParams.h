@@ -30,6 +30,6 @@ int ChoiceValue(const TParam& param, std::span<const TMnemonic> choices, int& in
 int StringValue(const TParam& param, std::string& value);
 // The optional MIN|MAX|DEF of a query: limit is set to the asked limit, or left
 // alone without a parameter.
-int QueryLimit(const TParam* param, const TLimits& limits, double& limit, bool& asked);
+int QueryLimit(const TParam* param, const TLimits& limits, double& limit);
 
 }  // namespace remote
