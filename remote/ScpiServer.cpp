@@ -1,0 +1,169 @@
+#include "remote/ScpiServer.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <algorithm>
+
+#include "remote/ScpiCore.h"
+#include "remote/ScpiSession.h"
+
+namespace remote {
+namespace {
+
+// A client socket may be deleted while its signal is being delivered.
+struct TDeleteLater {
+  void operator()(QTcpSocket* socket) const
+  {
+    socket->disconnect();
+    socket->deleteLater();
+  }
+};
+
+}  // namespace
+
+struct TScpiServer::TClient {
+  TClient(TScpiCore& core, QTcpSocket* socket) : Socket(socket), Session(core) {}
+
+  std::unique_ptr<QTcpSocket, TDeleteLater> Socket;
+  TScpiSession Session;
+  bool HungUp = false;  // the client closed: its complete lines still run, unanswered
+  bool Closed = false;  // done with; destroyed by Reap
+};
+
+TScpiServer::TScpiServer(TScpiCore& core, QObject* parent) : QObject(parent), Core(core)
+{
+  Resume.setSingleShot(true);
+  connect(&Resume, &QTimer::timeout, this, [this] {
+    Reap();
+    PumpAll();
+  });
+  connect(&Listener, &QTcpServer::newConnection, this, &TScpiServer::Accept);
+}
+
+TScpiServer::~TScpiServer() = default;
+
+bool TScpiServer::Listen(const TListenAddress& address)
+{
+  QHostAddress host;
+  if (address.Host == "localhost") {
+    host = QHostAddress::LocalHost;
+  } else if (!host.setAddress(QString::fromStdString(address.Host))) {
+    Error = QString("not an IP address: %1").arg(QString::fromStdString(address.Host));
+    return false;
+  }
+  if (!Listener.listen(host, address.Port)) {
+    Error = Listener.errorString();
+    return false;
+  }
+  return true;
+}
+
+std::uint16_t TScpiServer::Port() const { return Listener.serverPort(); }
+
+int TScpiServer::ClientCount() const
+{
+  return static_cast<int>(std::count_if(Clients.begin(), Clients.end(), [](const auto& c) { return !c->Closed; }));
+}
+
+void TScpiServer::Accept()
+{
+  while (QTcpSocket* socket = Listener.nextPendingConnection()) {
+    socket->setParent(nullptr);
+    if (ClientCount() >= MaxClients) {
+      TDeleteLater()(socket);  // deleting closes it
+      continue;
+    }
+    auto client = std::make_unique<TClient>(Core, socket);
+    TClient* raw = client.get();
+    // Qt stops reading from the system when this fills: the client's own
+    // connection then holds what the session has no room for.
+    socket->setReadBufferSize(TScpiSession::MaxLine);
+    // Replies are whole messages already: no reason to hold one back.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    raw->Session.OnWake = [this] { ResumeSoon(0); };
+    connect(socket, &QTcpSocket::readyRead, this, [this, raw] { Pump(*raw); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, raw] { HangUp(*raw); });
+    Clients.push_back(std::move(client));
+  }
+}
+
+void TScpiServer::PumpAll()
+{
+  // By index: a connect inside a command may accept new clients meanwhile.
+  for (std::size_t i = 0; i < Clients.size(); ++i) Pump(*Clients[i]);
+}
+
+void TScpiServer::Pump(TClient& client)
+{
+  if (client.Closed) return;
+  if (Serving) return ResumeSoon(PollMilliseconds);
+  Serving = &client;
+  for (;;) {
+    if (!Core.CanDispatch()) {
+      ResumeSoon(PollMilliseconds);
+      break;
+    }
+    const bool fed = Feed(client);
+    client.Session.Process();
+    Send(client);
+    if (client.Closed) break;
+    // Lines left without a wait: the session stopped at its output limit.
+    const bool more = fed || (!client.Session.Waiting() && !client.Session.Idle());
+    if (!more) break;
+  }
+  Serving = nullptr;
+  if (client.HungUp && client.Session.Idle() && client.Socket->bytesAvailable() == 0) {
+    client.Closed = true;  // a line it did not finish is dropped
+    ResumeSoon(0);
+  }
+}
+
+bool TScpiServer::Feed(TClient& client)
+{
+  const qint64 room = static_cast<qint64>(client.Session.Room());
+  const QByteArray bytes = client.Socket->read(std::min(room, client.Socket->bytesAvailable()));
+  client.Session.Receive(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return !bytes.isEmpty();
+}
+
+void TScpiServer::Send(TClient& client)
+{
+  while (!client.Closed && client.Session.HasReply()) {
+    const std::string reply = client.Session.TakeReply();
+    if (client.HungUp) continue;
+    if (client.Socket->bytesToWrite() + static_cast<qint64>(reply.size()) > MaxPendingOutput) {
+      Close(client);  // it does not read its replies
+      return;
+    }
+    client.Socket->write(reply.data(), static_cast<qint64>(reply.size()));
+    client.Socket->flush();
+  }
+}
+
+void TScpiServer::HangUp(TClient& client)
+{
+  client.HungUp = true;
+  ResumeSoon(0);
+}
+
+void TScpiServer::Close(TClient& client)
+{
+  if (client.Closed) return;
+  client.Closed = true;
+  client.Session.Abandon();
+  client.Socket->abort();
+  ResumeSoon(0);
+}
+
+void TScpiServer::Reap()
+{
+  if (Serving) return;
+  std::erase_if(Clients, [](const auto& c) { return c->Closed; });
+}
+
+void TScpiServer::ResumeSoon(int milliseconds)
+{
+  if (!Resume.isActive() || Resume.remainingTime() > milliseconds) Resume.start(milliseconds);
+}
+
+}  // namespace remote

@@ -1,0 +1,273 @@
+// The raw SCPI socket over real loopback connections: replies in one
+// write, the client limit, an overlong line, a client that never reads,
+// clients that vanish, and input held while a connect processes events.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
+#include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+#include "remote/ScpiCore.h"
+#include "remote/ScpiFormat.h"
+#include "remote/ScpiServer.h"
+#include "tests/remote/FakeInstrument.h"
+
+namespace remote::test {
+namespace {
+
+// Runs the event loop until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& condition, int milliseconds = 3000)
+{
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > milliseconds) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+// A client on a plain non-blocking socket, so that the test thread keeps
+// running the server's event loop while it waits.
+class TRawClient {
+ public:
+  explicit TRawClient(std::uint16_t port, int receiveBuffer = 0)
+  {
+    Fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer) ::setsockopt(Fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    Connected = ::connect(Fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::fcntl(Fd, F_SETFL, O_NONBLOCK);
+  }
+  ~TRawClient() { Close(); }
+  TRawClient(const TRawClient&) = delete;
+  TRawClient& operator=(const TRawClient&) = delete;
+
+  void Close()
+  {
+    if (Fd >= 0) ::close(Fd);
+    Fd = -1;
+  }
+
+  // Sends everything unless the connection fails; answers whether it was sent.
+  bool Send(std::string_view text)
+  {
+    return PumpUntil([&] {
+      const ssize_t n = ::send(Fd, text.data(), text.size(), MSG_NOSIGNAL);
+      if (n > 0) text.remove_prefix(static_cast<std::size_t>(n));
+      if (n < 0 && errno != EAGAIN) Failed = true;
+      return text.empty() || Failed;
+    }) && !Failed;
+  }
+
+  // One read of what has arrived once something has, as liblxi does.
+  std::string ReadWhatIsThere(int milliseconds = 3000)
+  {
+    std::string bytes;
+    PumpUntil([&] {
+      char chunk[65536];
+      const ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
+      if (n > 0) bytes.assign(chunk, static_cast<std::size_t>(n));
+      if (n == 0 || (n < 0 && errno != EAGAIN)) Ended = true;
+      return n >= 0 || Ended;
+    }, milliseconds);
+    return bytes;
+  }
+
+  // The next reply message, LF included; empty if none came in time.
+  std::string ReadLine(int milliseconds = 3000)
+  {
+    PumpUntil([&] {
+      if (Buffer.find('\n') != std::string::npos) return true;
+      Buffer += ReadWhatIsThere(1);
+      return Ended;
+    }, milliseconds);
+    const std::size_t end = Buffer.find('\n');
+    if (end == std::string::npos) return {};
+    std::string line = Buffer.substr(0, end + 1);
+    Buffer.erase(0, end + 1);
+    return line;
+  }
+
+  // The server closed the connection (end of stream or reset).
+  bool ClosedByServer(int milliseconds = 3000)
+  {
+    return PumpUntil([&] {
+      ReadWhatIsThere(1);
+      return Ended;
+    }, milliseconds);
+  }
+
+  int Fd = -1;
+  bool Connected = false;
+  bool Failed = false;
+  bool Ended = false;
+  std::string Buffer;
+};
+
+class ScpiServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(Server.Listen({"127.0.0.1", 0})) << Server.ErrorString().toStdString();
+    QObject::connect(&Ticker, &QTimer::timeout, [this] { Device.Tick(); });
+    Ticker.start(10);
+  }
+
+  // A connected client, once the server has taken it (if it has room).
+  std::unique_ptr<TRawClient> Client(int receiveBuffer = 0)
+  {
+    const int before = Server.ClientCount();
+    auto client = std::make_unique<TRawClient>(Server.Port(), receiveBuffer);
+    EXPECT_TRUE(client->Connected);
+    EXPECT_TRUE(PumpUntil([&] { return before >= TScpiServer::MaxClients || Server.ClientCount() > before; }));
+    return client;
+  }
+
+  std::string Identity() const { return Core.Identity() + "\n"; }
+
+  TFakeInstrument Device;
+  TScpiCore Core{Device};
+  TScpiServer Server{Core};
+  QTimer Ticker;
+};
+
+TEST_F(ScpiServerTest, ListenRefusesWhatIsNoAddressOrIsTaken)
+{
+  TScpiServer other(Core);
+  EXPECT_FALSE(other.Listen({"sim0", 5025}));
+  EXPECT_FALSE(other.ErrorString().isEmpty());
+  EXPECT_FALSE(other.Listen({"127.0.0.1", Server.Port()}));
+  EXPECT_TRUE(other.Listen({"::1", 0}) || other.Listen({"127.0.0.2", 0}));
+}
+
+TEST_F(ScpiServerTest, EachReplyMessageArrivesWhole)
+{
+  auto client = Client();
+  std::string queries = "*IDN?";
+  for (int i = 0; i < 99; ++i) queries += ";*IDN?";
+  ASSERT_TRUE(client->Send(queries + "\r\n"));
+  const std::string reply = client->ReadWhatIsThere();
+  EXPECT_EQ(reply.size(), 100 * Identity().size());
+  EXPECT_EQ(reply.back(), '\n');
+  ASSERT_TRUE(client->Send("FREQ 2000;*OPC?;FREQ?\n"));
+  EXPECT_EQ(client->ReadLine(), "1;" + FormatReal(FakeSnap(2000)) + "\n");
+}
+
+TEST_F(ScpiServerTest, NinthClientIsClosedAtOnceAndItsPlaceFreedLater)
+{
+  std::vector<std::unique_ptr<TRawClient>> clients;
+  for (int i = 0; i < TScpiServer::MaxClients; ++i) {
+    clients.push_back(Client());
+    ASSERT_TRUE(clients.back()->Send("*IDN?\n"));
+    ASSERT_EQ(clients.back()->ReadLine(), Identity()) << i;
+  }
+  auto ninth = Client();
+  EXPECT_TRUE(ninth->ClosedByServer());
+  clients.front()->Close();
+  ASSERT_TRUE(PumpUntil([&] { return Server.ClientCount() < TScpiServer::MaxClients; }));
+  auto again = Client();
+  ASSERT_TRUE(again->Send("*IDN?\n"));
+  EXPECT_EQ(again->ReadLine(), Identity());
+}
+
+TEST_F(ScpiServerTest, OverlongLineIsAnErrorAndTheConnectionGoesOn)
+{
+  auto client = Client();
+  ASSERT_TRUE(client->Send("FREQ 2000;" + std::string(4990, ' ') + "\nSYST:ERR?;:FREQ?\n"));
+  EXPECT_EQ(client->ReadLine(), "-363,\"Input buffer overrun;line longer than 4096 bytes\";" +
+                                    FormatReal(FakeSnap(1000)) + "\n");
+}
+
+TEST_F(ScpiServerTest, ClientThatDoesNotReadIsDisconnected)
+{
+  auto deaf = Client(4096);
+  auto other = Client();
+  std::string line = "*IDN?";
+  while (line.size() < 4000) line += ";*IDN?";
+  line += "\n";
+  bool sending = true;
+  for (int i = 0; i < 20000 && sending && Server.ClientCount() == 2; ++i) sending = deaf->Send(line);
+  ASSERT_TRUE(PumpUntil([&] { return Server.ClientCount() == 1; }));
+  ASSERT_TRUE(other->Send("*IDN?\n"));
+  EXPECT_EQ(other->ReadLine(), Identity());
+}
+
+TEST_F(ScpiServerTest, ClientThatHangsUpHasItsWholeLinesCarriedOutUnanswered)
+{
+  auto gone = Client();
+  auto other = Client();
+  ASSERT_TRUE(gone->Send("*OPC?;FREQ 3000;FREQ?\nFREQ 4000\nFREQ 5000"));
+  ASSERT_TRUE(PumpUntil([&] { return !Device.Pending.empty(); }));
+  Ticker.stop();
+  gone->Close();
+  PumpUntil([] { return false; }, 100);  // the hang-up arrives before the tick
+  EXPECT_EQ(Device.S.Frequency, FakeSnap(1000));
+  Ticker.start(10);
+  ASSERT_TRUE(PumpUntil([&] { return Server.ClientCount() == 1; }));
+  ASSERT_TRUE(other->Send("FREQ?\n"));
+  EXPECT_EQ(other->ReadLine(), FormatReal(FakeSnap(4000)) + "\n") << "the unfinished line is dropped";
+  EXPECT_EQ(other->ReadLine(200), "") << "nothing of the other client's replies arrives here";
+}
+
+TEST_F(ScpiServerTest, InputWaitsForAConnectThatProcessesEvents)
+{
+  auto connecting = Client();
+  auto other = Client();
+  auto vanishing = Client();
+  auto silent = Client();
+  TFakeSettings duringConnect;
+  Device.DuringConnect = [&] {
+    EXPECT_TRUE(other->Send("FREQ 2000;FREQ?\n"));
+    EXPECT_TRUE(vanishing->Send("FREQ:STEP 5\n"));
+    vanishing->Close();
+    silent->Close();
+    PumpUntil([] { return false; }, 300);  // the handshake's waits process events
+    duringConnect = Device.S;
+  };
+  ASSERT_TRUE(connecting->Send("SYST:CONN \"sim0\";CONN?\n"));
+  EXPECT_EQ(connecting->ReadLine(), "\"sim0\",1\n");
+  EXPECT_TRUE(duringConnect == TFakeSettings{}) << "nothing ran inside the connect";
+  EXPECT_EQ(other->ReadLine(), FormatReal(FakeSnap(2000)) + "\n");
+  ASSERT_TRUE(PumpUntil([&] { return Server.ClientCount() == 2; }));
+  EXPECT_EQ(Device.S.Step, FakeSnap(5));
+}
+
+TEST_F(ScpiServerTest, ClientHangingUpInsideItsOwnConnect)
+{
+  auto connecting = Client();
+  Device.DuringConnect = [&] {
+    connecting->Close();
+    PumpUntil([] { return false; }, 200);
+  };
+  ASSERT_TRUE(connecting->Send("SYST:CONN \"sim0\";:FREQ 2000;FREQ?\n"));
+  ASSERT_TRUE(PumpUntil([&] { return Device.IsOnline && Server.ClientCount() == 0; }));
+  EXPECT_EQ(Device.S.Frequency, FakeSnap(2000));
+}
+
+TEST_F(ScpiServerTest, InputWaitsWhileTheWindowConnects)
+{
+  auto client = Client();
+  Device.BusyNow = true;
+  ASSERT_TRUE(client->Send("FREQ 2000;FREQ?\n"));
+  EXPECT_EQ(client->ReadLine(200), "");
+  Device.BusyNow = false;
+  EXPECT_EQ(client->ReadLine(), FormatReal(FakeSnap(2000)) + "\n");
+}
+
+}  // namespace
+}  // namespace remote::test
