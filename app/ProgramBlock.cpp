@@ -2,6 +2,16 @@
 
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ProgramOptions.h"
+#include "app/RemoteControl.h"
+#include "control/GeneratorControl.h"
+#include "serial/TinyComms.h"
 
 #include "app/ZolvekApplication.h"
 #include "control/About.h"
@@ -23,9 +33,38 @@ void ShowSecondInstanceMessage(TProgramObserver& observer) {
   box.exec();
 }
 
+// --port: the Connect button's handshake with the named port, once the
+// message loop runs; a failure is told on standard error, offline.
+void ConnectAtStart(control::TMainForm& form, const std::string& name) {
+  QTimer::singleShot(0, &form, [&form, name] {
+    bool online = false;
+    std::string why = "the device did not answer as a generator";
+    try {
+      online = form.Control->ConnectTo(name, [&form](unsigned ms) { form.WaitWithMessages(ms); });
+    } catch (const serial::EComPort& error) {
+      why = error.what();
+      form.Control->ReleaseConnect();
+    }
+    if (!online) std::fprintf(stderr, "zolvek: cannot connect to %s: %s\n", name.c_str(), why.c_str());
+  });
+}
+
 }  // namespace
 
 int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
+  const TProgramOptions options = ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (!options.Error.empty()) {
+    std::fprintf(stderr, "zolvek: %s\n", options.Error.c_str());
+    return 2;
+  }
+  if (options.Help) {
+    std::fputs(ProgramUsage().c_str(), stdout);
+    return 0;
+  }
+  if (options.Version) {
+    std::printf("zolvek %s\n", ZOLVEK_VERSION);
+    return 0;
+  }
   platform::TInstanceLock instanceLock;
   TZolvekApplication application(argc, argv);
   if (!instanceLock.Acquired()) {
@@ -44,6 +83,17 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
   mainForm.SetComSelBox(&comSelBox);
 
   mainForm.show();
+  std::unique_ptr<TRemoteControl> remoteControl;
+  if (options.Remote) {
+    remoteControl = std::make_unique<TRemoteControl>(mainForm);
+    std::string error;
+    if (!remoteControl->Listen(*options.Remote, error)) {
+      std::fprintf(stderr, "zolvek: %s\n", error.c_str());
+      ui::SetApplicationMainForm(nullptr);
+      return 1;
+    }
+  }
+  if (options.Port) ConnectAtStart(mainForm, *options.Port);
   observer.MainFormShown(mainForm);
   QElapsedTimer running;
   running.start();

@@ -67,6 +67,10 @@ struct TControlState {
   // The GUI thread talks to the device (identity probe, an immediate stop):
   // the tick skips its turn meanwhile, its flags kept for the next one.
   bool GuiUsesPort = false;
+  // Ticks that began working out their commands, and the last of them whose
+  // commands have been written (skipped turns count in neither).
+  std::uint64_t TicksStarted = 0;
+  std::uint64_t TicksWritten = 0;
 
   void ClearUpdateFlags() { Flags = TUpdateFlags{}; }
 };

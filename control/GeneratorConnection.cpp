@@ -120,6 +120,12 @@ bool TGeneratorControl::ConnectTo(const std::string& name, const TWaitWithMessag
   return false;
 }
 
+void TGeneratorControl::ReleaseConnect() {
+  FPanel.ConnectBtn.Down = false;
+  if (Link.Connected()) Disconnect();
+  Changed();
+}
+
 void TGeneratorControl::Disconnect() {
   Change([&] { DisconnectLocked(); });
   // Offline now: a tick still writing is waited for, then the port closes.

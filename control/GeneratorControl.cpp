@@ -270,4 +270,52 @@ TOutcome TGeneratorControl::Step(int direction) {
   return TOutcome::Done;
 }
 
+void TGeneratorControl::ResetSettings() {
+  Change([&] {
+    TPanelState fresh;
+    // The connection is kept, and with it what the handshake set.
+    fresh.ConnectBtn = FPanel.ConnectBtn;
+    fresh.RunBtn.Enabled = FPanel.RunBtn.Enabled;
+    FPanel = fresh;
+    screen::TZOLScreenModel model;
+    model.SquareAmpTable = Shared.Model.SquareAmpTable;
+    model.AnalogAmpTable = Shared.Model.AnalogAmpTable;
+    model.ValueAspect = Shared.Model.ValueAspect;
+    model.SetBitmapSize(Shared.Model.BitmapWidth, Shared.Model.BitmapHeight);
+    Shared.Model = model;
+    TControlState& s = Shared.State;
+    s.ClearUpdateFlags();
+    s.LastSentWord = ForceCoarseWord;
+    s.SweepUp = true;
+    s.SweepStarted = true;
+    s.SweepFreq = 0.0;
+    s.LastMarkerState = false;
+    s.DragSlot = -1;
+    s.RepeatTag = -1;
+    SwGaugeBarChangeLocked();
+    // Run is up: the next tick stops the device.
+    s.Flags.ResyncAll = true;
+  });
+  Changed();
+}
+
+void TGeneratorControl::WhenWritten(std::function<void()> done) {
+  std::uint64_t tick = 0;
+  // A tick that began before now may have missed the latest change: the
+  // next one to begin writes it.
+  Read([&] { tick = Shared.State.TicksStarted + 1; });
+  WriteWaiters.push_back({tick, std::move(done)});
+}
+
+std::vector<std::function<void()>> TGeneratorControl::TakeWritten() {
+  std::uint64_t written = 0;
+  Read([&] { written = Shared.State.TicksWritten; });
+  std::vector<std::function<void()>> ready;
+  auto firstWaiting = std::stable_partition(WriteWaiters.begin(), WriteWaiters.end(),
+                                            [&](const TWriteWaiter& w) { return w.Tick <= written; });
+  for (auto it = WriteWaiters.begin(); it != firstWaiting; ++it) ready.push_back(std::move(it->Done));
+  WriteWaiters.erase(WriteWaiters.begin(), firstWaiting);
+  return ready;
+}
+
 }  // namespace control

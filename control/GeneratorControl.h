@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "control/ControlPanel.h"
 #include "control/ControlState.h"
@@ -109,6 +110,8 @@ class TGeneratorControl {
   // True when online. EComPort when the port cannot be opened.
   bool ConnectTo(const std::string& name, const TWaitWithMessages& wait);
   bool HandshakeRunning() const { return FHandshakeRunning; }
+  // Connect released, as a click does: offline, the port closed.
+  void ReleaseConnect();
   void Disconnect();
   // The port with this name (as listed by the port dialog) has gone.
   void WMDeviceChange(const std::string& removedPortName);
@@ -139,6 +142,21 @@ class TGeneratorControl {
   TOutcome SetMarker(double shownValue);
   // One arrow step: 1 down, 2 up.
   TOutcome Step(int direction);
+
+  // The start-up settings, as after a new start; the connection is kept,
+  // and the device stops at the next tick as at a release of Run.
+  void ResetSettings();
+  // The pulse period (the Frequency slot) or width (the Marker slot) on the
+  // code whose time is nearest to seconds, as a drag on the scale puts it.
+  // Pulse mode only; a width longer than the period does not fit.
+  TOutcome SetPulseTime(bool period, double seconds);
+
+  // Calls done from TakeWritten once the tick that writes every change made
+  // so far has written it (offline: once the next tick has run).
+  void WhenWritten(std::function<void()> done);
+  // The callbacks whose changes are written now; the window runs them after
+  // each redraw, outside every lock.
+  std::vector<std::function<void()>> TakeWritten();
 
   // Locked copies for readers of the state.
   screen::TZOLScreenModel Model() const;
@@ -179,6 +197,11 @@ class TGeneratorControl {
   TDeviceLink& Link;
   TPanelState FPanel;
   bool FHandshakeRunning = false;
+  struct TWriteWaiter {
+    std::uint64_t Tick;  // written once TicksWritten reaches it
+    std::function<void()> Done;
+  };
+  std::vector<TWriteWaiter> WriteWaiters;
 };
 
 }  // namespace control

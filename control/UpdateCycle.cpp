@@ -20,6 +20,7 @@ TUpdateCycle::TUpdateCycle(TSharedState& shared, screen::TZOLScreenModel& model,
 void TUpdateCycle::TimerCallback() {
   std::vector<TCommand> commands;
   std::unique_lock<std::mutex> port(Shared.PortLock, std::defer_lock);
+  std::uint64_t tick = 0;
   {
     std::lock_guard<std::mutex> lock(Shared.Lock);
     TControlState& state = Shared.State;
@@ -29,6 +30,7 @@ void TUpdateCycle::TimerCallback() {
     }
     // The GUI thread has the device to itself: skip this turn, flags kept.
     if (!state.GuiUsesPort) {
+      tick = ++state.TicksStarted;
       state.TickGuard = TickRunning;
       UpdateTick();
       commands.swap(Queued);
@@ -51,6 +53,7 @@ void TUpdateCycle::TimerCallback() {
     // The device vanished under the tick: stop writing at once; the GUI
     // thread takes the program offline when PortLost reaches it.
     if (lostMessage) Shared.State.DeviceOnline = false;
+    if (tick != 0) Shared.State.TicksWritten = tick;
     Shared.State.TickGuard = 0;
   }
   if (lostMessage && PortLost) PortLost(*lostMessage);

@@ -115,6 +115,8 @@ void TMainForm::FormDestroy() {
 void TMainForm::WMRedraw() {
   ShowFrame(Control->Redraw());
   ++RedrawCount;
+  // A tick has written what was changed before it: tell whoever waits.
+  for (const std::function<void()>& written : Control->TakeWritten()) written();
 }
 
 // Drawn from a copy, outside the lock: the tick never waits for a render.

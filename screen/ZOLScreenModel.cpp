@@ -206,6 +206,29 @@ double TZOLScreenModel::PulseTime(int code) const {
   return static_cast<double>((static_cast<long double>(code) + 1.0L) * Prescaler() / PulseClock);
 }
 
+// The inverse of PulseCode: in decade d the codes run from 4^(d+1) to
+// 4^(d+2), linearly in the frequency's place inside the decade.
+static double PulseCodeFreq(int code) {
+  const int d = static_cast<int>(std::floor(std::log(static_cast<double>(code)) / std::log(4.0))) - 1;
+  const double v = (code / std::pow(4.0, d + 1) - 1.0) / 3.0;
+  return std::pow(10.0, d) * (9.0 * v + 1.0);
+}
+
+void TZOLScreenModel::SetSlotPulseCode(int slot, int code, int minCode) {
+  if (slot < 0 || slot > 3) return;
+  code = std::clamp(code, std::max(minCode, 1), 0xFFFF);
+  SetSlotFreq(slot, PulseCodeFreq(code));
+  // The grid moves the frequency a little: look at the neighbouring words.
+  const std::int32_t word = Slots[slot].Word;
+  std::int32_t best = word;
+  for (std::int32_t w = std::max(word - 4, 1); w <= std::min(word + 4, TopWord); ++w) {
+    const double f = WordToFreq(w);
+    if (std::abs(PulseCode(minCode, f) - code) < std::abs(PulseCode(minCode, WordToFreq(best)) - code))
+      best = w;
+  }
+  if (best != word) SetSlotFreq(slot, WordToFreq(best));
+}
+
 int TZOLScreenModel::DividerFactor() const { return (Waveform == 3 && Divider != 0) ? 2 : 1; }
 
 }  // namespace screen

@@ -106,6 +106,9 @@ class TZOLScreenModel {
   int PulsePeriodCode() const;
   // (code + 1) x prescaler / 16 MHz, in seconds, with the prescaler of Divider.
   double PulseTime(int code) const;
+  // Puts a slot on the grid frequency whose pulse code (at least minCode)
+  // is the given one, or the nearest to it the grid has.
+  void SetSlotPulseCode(int slot, int code, int minCode);
   // 2 when the square output is divided by two, else 1.
   int DividerFactor() const;
 

@@ -1,0 +1,79 @@
+#include "app/ProgramOptions.h"
+
+#include <array>
+#include <string_view>
+
+namespace app {
+
+namespace {
+
+// The toolkit's options with a value, which may come as the next argument.
+constexpr std::array<std::string_view, 8> ToolkitOptionsWithValue = {
+    "platform", "display", "style", "stylesheet", "geometry", "qwindowgeometry", "session",
+    "platformtheme"};
+
+TProgramOptions Refused(std::string error) {
+  TProgramOptions options;
+  options.Error = std::move(error);
+  return options;
+}
+
+bool IsToolkitOption(std::string_view name) {
+  for (std::string_view known : ToolkitOptionsWithValue)
+    if (name == known) return true;
+  return name == "reverse";
+}
+
+}  // namespace
+
+TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
+  TProgramOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help" || argument == "-h") {
+      options.Help = true;
+    } else if (argument == "--version") {
+      options.Version = true;
+    } else if (argument == "--port" || argument.rfind("--port=", 0) == 0) {
+      if (argument == "--port") {
+        if (i + 1 >= arguments.size()) return Refused("--port needs a port name");
+        options.Port = arguments[++i];
+      } else {
+        options.Port = argument.substr(7);
+      }
+      if (options.Port->empty()) return Refused("--port needs a port name");
+    } else if (argument == "--remote") {
+      options.Remote = "";
+    } else if (argument.rfind("--remote=", 0) == 0) {
+      options.Remote = argument.substr(9);
+    } else if (argument.rfind("-", 0) == 0) {
+      const std::string_view name = std::string_view(argument).substr(argument.rfind("--", 0) == 0 ? 2 : 1);
+      if (!IsToolkitOption(name.substr(0, name.find('=')))) {
+        return Refused("unknown option " + argument + " (see --help)");
+      }
+      if (name.find('=') == std::string_view::npos && name != "reverse") ++i;
+    } else {
+      return Refused("unexpected argument " + argument + " (see --help)");
+    }
+  }
+  return options;
+}
+
+std::string ProgramUsage() {
+  return "Usage: zolvek [--port NAME] [--remote[=[ADDRESS:]PORT]]\n"
+         "Controls a serial DDS function generator; without a device it runs as a\n"
+         "demonstration.\n"
+         "\n"
+         "  --port NAME       connect at start to the named port, as the Connect\n"
+         "                    dialog lists it (e.g. sim0, ttyUSB0)\n"
+         "  --remote[=[ADDRESS:]PORT]\n"
+         "                    accept SCPI commands over TCP (raw socket, one line\n"
+         "                    each); 127.0.0.1:5025 unless given, e.g.\n"
+         "                    --remote=0.0.0.0:5025 for the lab network\n"
+         "  --help            show this help and exit\n"
+         "  --version         show the version and exit\n"
+         "\n"
+         "Without a display: QT_QPA_PLATFORM=offscreen zolvek --port sim0 --remote\n";
+}
+
+}  // namespace app

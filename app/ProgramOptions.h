@@ -1,0 +1,27 @@
+#pragma once
+// The command line: without options the program starts as it always has.
+//   --port NAME                   connect at start to the named port
+//   --remote[=[ADDRESS:]PORT]     SCPI over a raw TCP socket (127.0.0.1:5025)
+//   --help, --version
+// Qt's own options (-platform, -display, ...) pass through to the toolkit.
+// Plain C++, any thread.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct TProgramOptions {
+  bool Help = false;
+  bool Version = false;
+  std::optional<std::string> Port;
+  std::optional<std::string> Remote;  // "[ADDRESS:]PORT", empty for the default
+  std::string Error;                  // set when the line cannot be used
+};
+
+TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments);
+// The text --help prints.
+std::string ProgramUsage();
+
+}  // namespace app

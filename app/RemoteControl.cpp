@@ -1,0 +1,34 @@
+#include "app/RemoteControl.h"
+
+#include "control/RemoteInstrument.h"
+#include "control/ZOLMain.h"
+#include "remote/ListenAddress.h"
+#include "remote/ScpiCore.h"
+#include "remote/ScpiServer.h"
+
+namespace app {
+
+TRemoteControl::TRemoteControl(control::TMainForm& form)
+    : Instrument(std::make_unique<control::TRemoteInstrument>(
+          *form.Control, [&form](unsigned ms) { form.WaitWithMessages(ms); })),
+      Core(std::make_unique<remote::TScpiCore>(*Instrument)),
+      Server(std::make_unique<remote::TScpiServer>(*Core)) {}
+
+TRemoteControl::~TRemoteControl() = default;
+
+bool TRemoteControl::Listen(const std::string& address, std::string& error) {
+  const std::optional<remote::TListenAddress> where =
+      address.empty() ? remote::TListenAddress{} : remote::ParseListenAddress(address);
+  if (!where) {
+    error = "--remote=" + address + " is not [ADDRESS:]PORT";
+    return false;
+  }
+  if (!Server->Listen(*where)) {
+    error = "cannot listen on " + where->Host + ":" + std::to_string(where->Port) + ": " +
+            Server->ErrorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace app

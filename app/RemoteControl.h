@@ -1,0 +1,33 @@
+#pragma once
+// The remote control of a run: the program's instrument, the SCPI core and
+// the raw socket server, alive for as long as the main window.
+//
+// Owns all three; refers to the main window, which must outlive it.
+// GUI thread only.
+
+#include <memory>
+#include <string>
+
+namespace control { class TMainForm; class TRemoteInstrument; }
+namespace remote { class TScpiCore; class TScpiServer; }
+
+namespace app {
+
+class TRemoteControl {
+ public:
+  explicit TRemoteControl(control::TMainForm& form);
+  ~TRemoteControl();
+  TRemoteControl(const TRemoteControl&) = delete;
+  TRemoteControl& operator=(const TRemoteControl&) = delete;
+
+  // Listens on "[ADDRESS:]PORT" ("" for 127.0.0.1:5025); false with a
+  // message for standard error when it cannot.
+  bool Listen(const std::string& address, std::string& error);
+
+ private:
+  std::unique_ptr<control::TRemoteInstrument> Instrument;
+  std::unique_ptr<remote::TScpiCore> Core;
+  std::unique_ptr<remote::TScpiServer> Server;
+};
+
+}  // namespace app
