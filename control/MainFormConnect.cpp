@@ -2,6 +2,7 @@
 // check, reading the calibration tables, going offline, removed ports.
 
 #include <QString>
+#include <iostream>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "serial/ComSel.h"
 #include "serial/PortList.h"
 #include "serial/TinyComms.h"
+#include "tools/doctor/OpenFailureCause.h"
 #include "ui/Dialogs.h"
 #include "ui/SpeedButton.h"
 
@@ -74,6 +76,7 @@ void TMainForm::ConnectBtnClick() {
     } catch (const serial::EComPort& error) {
       // The click ends here: Connect stays down, no port is open, and the
       // next click only releases it.
+      std::cerr << doctor::LikelyOpenFailureCause(serial::PortPathFor(name), error.ErrorNumber()) << std::endl;
       Dialogs->ShowException(error);
       return;
     }

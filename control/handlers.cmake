@@ -20,5 +20,6 @@ if(TARGET zolvek_control_qt)
     ${CMAKE_CURRENT_LIST_DIR}/MainFormFrequency.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainFormPointer.cpp
   )
-  target_link_libraries(zolvek_control_qt PUBLIC zolvek_control_handlers zolvek_serial_qt zolvek_ui)
+  target_link_libraries(zolvek_control_qt PUBLIC zolvek_control_handlers zolvek_serial_qt zolvek_ui
+    zolvek_doctor_core)
 endif()
