@@ -24,3 +24,11 @@ if(TARGET zolvek_control_qt)
     ${CMAKE_CURRENT_LIST_DIR}/test_e2e_connect.cpp
     ${CMAKE_CURRENT_LIST_DIR}/test_e2e_commands.cpp)
 endif()
+
+# Over real udev: a umockdev test bed.
+if(TARGET zolvek_control_qt AND ZOLVEK_UMOCKDEV)
+  zolvek_add_gui_test(test_e2e_udev UMOCKDEV
+    MAIN ${CMAKE_CURRENT_LIST_DIR}/test_e2e_main.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_e2e_udev.cpp
+    LIBS zolvek_control_qt zolvek_sim_core)
+endif()
