@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plain C++ control core: target zolvek_control.
 add_library(zolvek_control STATIC
   ${CMAKE_CURRENT_LIST_DIR}/UpdateCycle.cpp

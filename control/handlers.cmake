@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Handlers of the main window: adds sources to zolvek_control_qt.
 # Their plain C++ helpers (dialog number text, the table handshake) form a
 # library of their own so that tests drive them without a window.

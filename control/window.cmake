@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Main window and About box: target zolvek_control_qt. The window's handlers
 # are added to it by handlers.cmake.
 add_library(zolvek_control_qt STATIC

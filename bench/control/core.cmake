@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmarks of the control core.
 # bench_core_timer: 400 periods of the 50 ms timer; prints the mean period
 # and the 99th percentile of lateness (a plain program, it takes 20 s).

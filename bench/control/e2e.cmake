@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end benchmarks: the real main window, offscreen, driving the
 # virtual generator on a pseudo-terminal. Plain programs that print each
 # figure with its target and PASS/FAIL; exit code 0 when all are met.

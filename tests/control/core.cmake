@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tests of the control core. They drive a real serial port on a
 # pseudo-terminal; the stress test runs the tick on the timer thread.
 zolvek_add_gtest(test_control_core

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tests of the main window's handlers, end to end against the virtual generator.
 zolvek_add_gtest(test_handlers_text
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_handlers_text.cpp

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tests of the main window.
 zolvek_add_gui_test(test_main_window
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_main_layout.cpp
