@@ -26,7 +26,8 @@ TEST(HolderTest, AProcessHoldingThePortIsNamedAndTheOpenIsBusy) {
     EXPECT_FALSE(f->Fix.empty());
   }
   EXPECT_EQ(TryOpen(pty.SlavePath()), 0) << "free again once the holder ends";
-  const TFinding* f = test::FindingOf(CheckHolders(view, "pts", pty.SlavePath(), 0), "holder", "pts");
+  const TFindings after = CheckHolders(view, "pts", pty.SlavePath(), 0);
+  const TFinding* f = test::FindingOf(after, "holder", "pts");
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->Level, TLevel::Ok) << "this process's own descriptor does not count";
 }
