@@ -9,7 +9,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <spawn.h>
+
 #include <cstdio>
+#include <sstream>
 
 #include "tests/serial/PtyFixture.h"
 #include "tests/tools/doctor/DoctorRoot.h"
@@ -165,14 +168,51 @@ struct TRun {
   std::string Out;
 };
 
+// The environment for a child: ThreadSanitizer's run-time, preloaded into
+// the shell and setpriv, which are not built with it, would crash them; the
+// doctor links it itself. (AddressSanitizer's may stay, and must come first.)
+std::vector<std::string> ChildEnvironment() {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    std::string entry = *e;
+    if (entry.starts_with("LD_PRELOAD=")) {
+      std::string kept = "LD_PRELOAD=";
+      std::stringstream in(entry.substr(11));
+      for (std::string lib; in >> lib;)
+        if (lib.find("libtsan") == std::string::npos) kept += lib + " ";
+      entry = kept;
+    }
+    env.push_back(entry);
+  }
+  return env;
+}
+
+// Runs command with sh -c and collects its standard output.
 TRun RunCommand(const std::string& command) {
   TRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
+  int out[2];
+  if (::pipe(out) != 0) return run;
+  std::vector<std::string> env = ChildEnvironment();
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  pid_t pid = -1;
+  const int spawned = ::posix_spawn(&pid, "/bin/sh", &actions, nullptr,
+                                    const_cast<char* const*>(argv), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
   char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+    run.Out.append(buffer, static_cast<std::size_t>(n));
+  ::close(out[0]);
+  int status = 0;
+  if (spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    run.Status = WEXITSTATUS(status);
   return run;
 }
 
