@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # zolvek_man_page(TARGET SOURCE): the manual page SOURCE (section 1, with
 # @PROJECT_VERSION@ filled in) compressed as Debian wants it, built with
 # TARGET and installed with it.

@@ -1,7 +1,13 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a release build directory gives
 # zolvek_<version>_<arch>.deb with the program, the virtual generator and the
 # desktop files. Library dependencies are read off the binaries; what the
 # program loads at run time is named here.
+# The licence, in Debian's machine-readable form, where Debian wants it.
+include(GNUInstallDirs)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zolvek)
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+
 set(CPACK_PACKAGE_NAME zolvek)
 set(CPACK_PACKAGE_VENDOR "Zolvek")
 set(CPACK_PACKAGE_CONTACT "Zolvek developers <developers@zolvek.org>")
@@ -14,7 +20,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "and a pulse mode. Without a device it runs as a demonstration."
   "."
   "The package also holds zolvek-sim, a virtual generator on a"
-  "pseudo-terminal for trying the program without hardware.")
+  "pseudo-terminal for trying the program without hardware, and"
+  "zolvek-doctor, which tells why a generator does not connect.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

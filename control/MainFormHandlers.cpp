@@ -4,12 +4,16 @@
 
 #include <QApplication>
 #include <QString>
+#include <iostream>
 #include <optional>
 #include <string>
 
 #include "control/GeneratorControl.h"
 #include "control/ZOLMain.h"
 #include "serial/ComSel.h"
+#include "serial/PortList.h"
+#include "serial/TinyComms.h"
+#include "tools/doctor/OpenFailureCause.h"
 #include "ui/Dialogs.h"
 #include "ui/ImageView.h"
 #include "ui/SpeedButton.h"
@@ -33,12 +37,21 @@ std::string PortNameOfLine(const std::string& line) {
 }  // namespace
 
 void TMainForm::ConnectBtnClick() {
-  auto choosePort = [this]() -> std::optional<std::string> {
+  std::string chosen;
+  auto choosePort = [this, &chosen]() -> std::optional<std::string> {
     if (!ComSelBox || Dialogs->ShowModal(*ComSelBox) != QDialog::Accepted) return std::nullopt;
-    return PortNameOfLine(ComSelBox->SelectedLine().toStdString());
+    chosen = PortNameOfLine(ComSelBox->SelectedLine().toStdString());
+    return chosen;
   };
   Control->UserClicked(&TPanelState::ConnectBtn, ConnectBtn->isChecked());
-  Control->ConnectBtnClick(choosePort, [this](unsigned ms) { WaitWithMessages(ms); });
+  try {
+    Control->ConnectBtnClick(choosePort, [this](unsigned ms) { WaitWithMessages(ms); });
+  } catch (const serial::EComPort& error) {
+    // The message box stays as it is; the likely cause goes to stderr.
+    std::cerr << doctor::LikelyOpenFailureCause(serial::PortPathFor(chosen), error.ErrorNumber())
+              << std::endl;
+    throw;
+  }
 }
 
 void TMainForm::WMDeviceChange(const std::string& removedPortName) {

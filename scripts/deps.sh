@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libudev1
+  libudev1 umockdev libumockdev-dev util-linux
   xvfb xdotool openbox
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file groff-base

@@ -157,6 +157,7 @@ class TPosixComPlatform final : public TComPlatform {
   bool InputCount(std::uint32_t& count) override;
   bool Purge(std::uint32_t flags) override;
   std::string LastErrorText() const override { return ErrorText(LastErrno); }
+  int LastErrorNumber() const override { return LastErrno; }
   bool LastErrorIsDeviceLost() const override {
     return LastErrno == EIO || LastErrno == ENXIO || LastErrno == ENODEV;
   }

@@ -47,6 +47,24 @@ std::string FriendlyName(const TUdevApi& api, udev_device* device, const std::st
   return model + " (" + name + ")";
 }
 
+// The tty device itself has no driver; its usb-serial port or interface has.
+std::string DriverOf(const TUdevApi& api, udev_device* device) {
+  for (udev_device* d = device; d != nullptr; d = api.udev_device_get_parent(d))
+    if (const char* driver = api.udev_device_get_driver(d)) return driver;
+  return {};
+}
+
+TPortEntry DescribedPort(const TUdevApi& api, udev_device* device, const std::string& name,
+                         const char* devnode) {
+  TPortEntry port{name, FriendlyName(api, device, name), devnode, DriverOf(api, device)};
+  port.VendorId = Property(api, device, "ID_VENDOR_ID");
+  port.ProductId = Property(api, device, "ID_MODEL_ID");
+  port.Model = Property(api, device, "ID_MODEL_FROM_DATABASE");
+  if (port.Model.empty()) port.Model = Property(api, device, "ID_MODEL");
+  port.MmDeviceIgnore = Property(api, device, "ID_MM_DEVICE_IGNORE") == "1";
+  return port;
+}
+
 std::optional<TPortEntry> PortOf(const TUdevApi& api, udev* context, const char* syspath) {
   struct TDeviceUnref {
     const TUdevApi* Api;
@@ -62,7 +80,7 @@ std::optional<TPortEntry> PortOf(const TUdevApi& api, udev* context, const char*
     return std::nullopt;
   const std::string name = sysname;
   if (name.rfind("ttyS", 0) == 0 && !HasUart(devnode)) return std::nullopt;
-  return TPortEntry{name, FriendlyName(api, device.get(), name)};
+  return DescribedPort(api, device.get(), name, devnode);
 }
 
 std::vector<TPortEntry> ScanTtyDevices(const TUdevApi& api) {
@@ -102,7 +120,7 @@ std::vector<TPortEntry> EnumerateVirtualPorts(const std::string& directory) {
     const fs::path target = fs::read_symlink(entry.path(), ignored);
     if (ignored || !fs::exists(entry.path(), ignored)) continue;  // stale link
     const std::string name = entry.path().filename().string();
-    ports.push_back({name, "Virtual generator (" + target.string() + ")"});
+    ports.push_back({name, "Virtual generator (" + target.string() + ")", entry.path().string()});
   }
   return ports;
 }

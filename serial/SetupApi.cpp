@@ -44,6 +44,10 @@ bool BindAll(TModuleLoader& loader, TUdevApi& api) {
   ZOLVEK_BIND(udev_device_get_sysname);
   ZOLVEK_BIND(udev_device_get_property_value);
   ZOLVEK_BIND(udev_device_get_action);
+  ZOLVEK_BIND(udev_device_get_driver);
+  ZOLVEK_BIND(udev_device_get_devtype);
+  ZOLVEK_BIND(udev_device_get_syspath);
+  ZOLVEK_BIND(udev_device_get_sysattr_value);
   ZOLVEK_BIND(udev_monitor_new_from_netlink);
   ZOLVEK_BIND(udev_monitor_unref);
   ZOLVEK_BIND(udev_monitor_filter_add_match_subsystem_devtype);

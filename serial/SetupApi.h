@@ -35,6 +35,10 @@ struct TUdevApi {
   const char* (*udev_device_get_sysname)(udev_device*) = nullptr;
   const char* (*udev_device_get_property_value)(udev_device*, const char*) = nullptr;
   const char* (*udev_device_get_action)(udev_device*) = nullptr;
+  const char* (*udev_device_get_driver)(udev_device*) = nullptr;
+  const char* (*udev_device_get_devtype)(udev_device*) = nullptr;
+  const char* (*udev_device_get_syspath)(udev_device*) = nullptr;
+  const char* (*udev_device_get_sysattr_value)(udev_device*, const char*) = nullptr;
   udev_monitor* (*udev_monitor_new_from_netlink)(udev*, const char*) = nullptr;
   udev_monitor* (*udev_monitor_unref)(udev_monitor*) = nullptr;
   int (*udev_monitor_filter_add_match_subsystem_devtype)(udev_monitor*, const char*,

@@ -326,7 +326,8 @@ std::int32_t TTinyComPort::InputCount() {
 std::string TTinyComPort::LastErrorText() const { return FPlatform->LastErrorText(); }
 
 void TTinyComPort::RaiseLastError(const char* prefix) const {
-  throw EComPort(prefix + LastErrorText(), FPlatform->LastErrorIsDeviceLost());
+  throw EComPort(prefix + LastErrorText(), FPlatform->LastErrorIsDeviceLost(),
+                 FPlatform->LastErrorNumber());
 }
 
 // ---- property setters -------------------------------------------------------

@@ -30,14 +30,17 @@ class TTinyComPort;
 
 class EComPort : public std::runtime_error {
  public:
-  explicit EComPort(const std::string& message, bool deviceLost = false)
-      : std::runtime_error(message), FDeviceLost(deviceLost) {}
+  explicit EComPort(const std::string& message, bool deviceLost = false, int errorNumber = 0)
+      : std::runtime_error(message), FDeviceLost(deviceLost), FErrorNumber(errorNumber) {}
   // The failure came from a device that is gone (hang-up, unplugged adapter):
   // the owner goes offline as for a removed port.
   bool DeviceLost() const { return FDeviceLost; }
+  // The system's error number behind the message (errno), 0 when none.
+  int ErrorNumber() const { return FErrorNumber; }
 
  private:
   bool FDeviceLost;
+  int FErrorNumber;
 };
 
 enum TBaudRate : std::uint8_t {

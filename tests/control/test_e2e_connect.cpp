@@ -151,7 +151,12 @@ TEST_F(ConnectTest, PortThatCannotBeOpenedShowsTheErrorAndKeepsConnectDown) {
   std::filesystem::create_directory_symlink(target, registry / "zvtbroken");
 
   Dialogs->PortChoices.push_back("zvtbroken");
+  ::testing::internal::CaptureStderr();
   Form->ConnectBtn->click();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said, "zolvek: cannot open " + (registry / "zvtbroken").string() +
+                      ": Is a directory; run zolvek-doctor for details\n")
+      << "one line on standard error beside the unchanged message box";
   ASSERT_EQ(Dialogs->Messages.size(), 1u);
   EXPECT_EQ(Dialogs->Messages[0].Text, "Unable to open com port: Is a directory.");
   EXPECT_EQ(Dialogs->Messages[0].Title, "Zolvek");

@@ -10,7 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <atomic>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -155,24 +154,6 @@ TEST(PortRemovalWatcherTest, VanishedOrStaleLinksAreReported) {
   ASSERT_TRUE(spy.wait(2000));
   EXPECT_EQ(spy.takeFirst().at(0).toString(), "zolsim1");
   EXPECT_FALSE(spy.wait(100)) << "each removal is told once";
-}
-
-TEST(PortRemovalWatcherTest, UdevRemovalsOfTtyDevicesAreReported) {
-  TLibraryOverride library(ZOLVEK_FAKE_UDEV);
-  test::TTempDir registry;
-  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(registry().string()));
-  ASSERT_TRUE(watcher.MonitoringDevices());
-  void* fake = ::dlopen(ZOLVEK_FAKE_UDEV, RTLD_NOW | RTLD_NOLOAD);
-  ASSERT_NE(fake, nullptr);
-  auto emitEvent = reinterpret_cast<void (*)(const char*, const char*)>(::dlsym(fake, "fake_udev_emit"));
-  ASSERT_NE(emitEvent, nullptr);
-  QSignalSpy spy(&watcher, &TPortRemovalWatcher::PortRemoved);
-  emitEvent("add", "ttyUSB1");
-  EXPECT_FALSE(spy.wait(200));
-  emitEvent("remove", "ttyUSB0");
-  ASSERT_TRUE(spy.wait(2000));
-  EXPECT_EQ(spy.takeFirst().at(0).toString(), "ttyUSB0");
-  ::dlclose(fake);
 }
 
 // ---- GUI-thread delivery ----------------------------------------------------
