@@ -15,6 +15,8 @@
 
 namespace serial {
 
+class TStopSignal;
+
 // The line settings of the platform's device-control block.
 struct TLineSettings {
   std::uint32_t BaudRate = 9600;
@@ -123,8 +125,8 @@ class TComPlatform {
 
   virtual bool SetEventMask(std::uint32_t mask) = 0;
   // Blocks until one of the masked events occurs (mask receives them), the
-  // stop descriptor becomes readable, or the wait fails (e.g. hang-up).
-  virtual TEventWait WaitEvent(int stopFd, std::uint32_t& mask) = 0;
+  // stop signal is set, or the wait fails (e.g. hang-up).
+  virtual TEventWait WaitEvent(const TStopSignal& stop, std::uint32_t& mask) = 0;
 };
 
 // The POSIX implementation (termios on a non-blocking descriptor).
