@@ -129,7 +129,9 @@ class TComPlatform {
   virtual TEventWait WaitEvent(const TStopSignal& stop, std::uint32_t& mask) = 0;
 };
 
-// The POSIX implementation (termios on a non-blocking descriptor).
-std::unique_ptr<TComPlatform> MakePosixComPlatform();
+// The system's implementation, from the half that CMake chose: termios on a
+// non-blocking descriptor (ComPlatformPosix.cpp) or the Win32 comm calls
+// with overlapped transfers (ComPlatformWin32.cpp).
+std::unique_ptr<TComPlatform> MakeSystemComPlatform();
 
 }  // namespace serial

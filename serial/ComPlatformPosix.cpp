@@ -810,7 +810,7 @@ TEventWait TPosixComPlatform::WaitEvent(const TStopSignal& stop, std::uint32_t& 
 
 }  // namespace
 
-std::unique_ptr<TComPlatform> MakePosixComPlatform() {
+std::unique_ptr<TComPlatform> MakeSystemComPlatform() {
   return std::make_unique<TPosixComPlatform>();
 }
 

@@ -176,7 +176,7 @@ class TParity {
 
 class TTinyComPort {
  public:
-  // platform: the serial calls to use; null chooses the POSIX implementation.
+  // platform: the serial calls to use; null chooses the system's own.
   explicit TTinyComPort(std::unique_ptr<TComPlatform> platform = nullptr);
   ~TTinyComPort();
   TTinyComPort(const TTinyComPort&) = delete;

@@ -8,7 +8,7 @@
 
 #include "serial/ModuleLoader.h"
 #include "serial/PortList.h"
-#include "serial/SetupApi.h"
+#include "serial/UdevApi.h"
 #include "tests/serial/TempDir.h"
 
 namespace serial {
@@ -134,13 +134,13 @@ TEST(SetupApiBinding, LoadsAreCounted) {
 TEST(SetupApiBinding, MissingOrIncompleteLibraryGivesNoPorts) {
   {
     TLibraryOverride library("libzolvek-no-such-udev.so.1");
-    EXPECT_FALSE(EnumerateUdevPorts().has_value());
+    EXPECT_FALSE(EnumerateHardwarePorts().has_value());
     test::TTempDir registry;
-    EXPECT_TRUE(ListSerialPorts(EnumerateUdevPorts, registry().string()).empty());
+    EXPECT_TRUE(ListSerialPorts(EnumerateHardwarePorts, registry().string()).empty());
   }
   {
     TLibraryOverride library(ZOLVEK_FAKE_UDEV_INCOMPLETE);
-    EXPECT_FALSE(EnumerateUdevPorts().has_value()) << "one entry point missing";
+    EXPECT_FALSE(EnumerateHardwarePorts().has_value()) << "one entry point missing";
     EXPECT_FALSE(IsSetupApiLoaded());
   }
 }
@@ -148,7 +148,7 @@ TEST(SetupApiBinding, MissingOrIncompleteLibraryGivesNoPorts) {
 TEST(SetupApiBinding, UdevPortsHaveHardwareAndFriendlyNames) {
   TLibraryOverride library(ZOLVEK_FAKE_UDEV);
   test::TTempDir registry;
-  EXPECT_EQ(ListSerialPorts(EnumerateUdevPorts, registry().string()),
+  EXPECT_EQ(ListSerialPorts(EnumerateHardwarePorts, registry().string()),
             (Lines{"ttyACM0: Uno R3 (ttyACM0)", "ttyUSB0: FT232R USB UART (ttyUSB0)",
                    "ttyUSB1: Prolific (ttyUSB1)"}))
       << "no console, no virtual terminal, no ttyS without a UART";
