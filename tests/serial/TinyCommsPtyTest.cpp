@@ -13,22 +13,16 @@
 
 #include "serial/TinyComms.h"
 #include "tests/serial/PtyFixture.h"
+#include "tests/serial/ComPortError.h"
 
 namespace serial {
 namespace {
 
+using test::MessageOf;
+
 using namespace std::chrono_literals;
 using test::MillisSince;
 using Clock = std::chrono::steady_clock;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EComPort& e) {
-    return e.what();
-  }
-  return "<no EComPort>";
-}
 
 // Whether the failure of action tells that the device is gone.
 bool DeviceLostIn(const std::function<void()>& action) {

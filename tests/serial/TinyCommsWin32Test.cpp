@@ -15,22 +15,16 @@
 
 #include "serial/TinyComms.h"
 #include "tests/serial/MillisSince.h"
+#include "tests/serial/ComPortError.h"
 
 namespace serial {
 namespace {
 
+using test::MessageOf;
+
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using test::MillisSince;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EComPort& e) {
-    return e.what();
-  }
-  return "<no EComPort>";
-}
 
 std::string SystemText(DWORD error) {
   char* text = nullptr;
