@@ -2,10 +2,11 @@
 // The main window's control state: the update flags, the sweep state and the
 // snapshot of the widgets the update tick reads.
 //
-// Thread contract: everything here is guarded by TSharedState::Lock. GUI
-// handlers change the model, the snapshot and the flags under the lock; the
-// tick holds the lock while it runs. The tick never touches a widget: it
-// reads TControlSnapshot, which the window keeps in step with its widgets.
+// Thread contract: everything here is guarded by TSharedState::Lock, held
+// briefly: a GUI change takes it once, the tick takes it to work out its
+// commands and writes them after releasing it. Nobody draws, calls a widget
+// or waits for the device while holding it. The tick never touches a
+// widget: it reads TControlSnapshot, which each GUI change publishes.
 
 #include <cstdint>
 #include <mutex>
@@ -14,6 +15,9 @@
 #include "screen/ZOLScreenModel.h"
 
 namespace control {
+
+// The value no tuning word can have: the next frequency command goes out coarse.
+constexpr std::int32_t ForceCoarseWord = 0x7FFFFFFF;
 
 // The widgets' states as the tick sees them.
 struct TControlSnapshot {
@@ -53,22 +57,32 @@ struct TControlState {
   bool SweepStarted = false;
   double SweepFreq = 0.0;
   bool LastMarkerState = false;
-  std::int32_t LastSentWord = 0x7FFFFFFF;  // the word the device holds; 0x7FFFFFFF forces a coarse command
+  std::int32_t LastSentWord = ForceCoarseWord;  // the word the device holds
   std::int32_t RepeatTag = -1;
   std::int32_t RepeatDelay = 0;
   std::int32_t DragSlot = -1;
   bool CornerArmed = false;
   std::string PortName;
   std::string IdentityText = "Zolvek";
+  // The GUI thread talks to the device (identity probe, an immediate stop):
+  // the tick skips its turn meanwhile, its flags kept for the next one.
+  bool GuiUsesPort = false;
 
   void ClearUpdateFlags() { Flags = TUpdateFlags{}; }
 };
 
-// What the tick and the GUI thread share, under one lock.
+// What the tick and the GUI thread share, under one lock, and the port lock
+// that lets one thread at a time use the port while the device is online.
+// Order: PortLock may be taken while Lock is held (the tick does, to keep
+// its commands in order), never the other way round; the GUI thread takes
+// PortLock only after it has set GuiUsesPort or cleared DeviceOnline under
+// Lock, so the tick never finds PortLock taken by the GUI.
 struct TSharedState {
   std::mutex Lock;
   TControlState State;
   TControlSnapshot Controls;
+  screen::TZOLScreenModel Model;
+  std::mutex PortLock;
 };
 
 }  // namespace control

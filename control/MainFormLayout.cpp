@@ -7,8 +7,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
-#include <mutex>
 
+#include "control/ControlPanel.h"
+#include "control/GeneratorControl.h"
 #include "control/ZOLMain.h"
 #include "screen/ZOLScreen.h"
 #include "ui/GaugeBar.h"
@@ -22,9 +23,6 @@ namespace {
 constexpr int BottomPanelHeight = 57;
 constexpr int RightPanelWidth = 80;
 
-const QColor ArrowRed{0xC0, 0x00, 0x10};
-const QColor Teal{0x00, 0x80, 0x80};
-const QColor Purple{0x80, 0x00, 0x80};
 
 // A font by its design face with the installed faces that stand in for it.
 QFont MakeFont(QStringList families, int pixelSize, bool bold = false) {
@@ -44,10 +42,11 @@ QFont SymbolFont(int pixelSize, bool bold) {
   return MakeFont({QStringLiteral("DejaVu Sans")}, pixelSize, bold);
 }
 
+// Caption and font; the colours, states and ranges are the panel's
+// (TMainForm::ShowPanel).
 struct TButtonFace {
   QString Caption;
   QFont Font;
-  QColor Color;
 };
 
 ui::TSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, QRect place,
@@ -57,7 +56,6 @@ ui::TSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, QRect place
   button->setGeometry(place);
   button->SetCaption(face.Caption);
   button->setFont(face.Font);
-  button->SetFontColor(face.Color);
   button->Tag = tag;
   return button;
 }
@@ -67,23 +65,21 @@ QLabel* MakeLabel(QWidget* parent, const char* name, QPoint place, const QString
   label->setObjectName(QString::fromLatin1(name));
   label->setFont(SerifBold12());
   QPalette p = label->palette();
-  p.setColor(QPalette::Active, QPalette::WindowText, Teal);
-  p.setColor(QPalette::Inactive, QPalette::WindowText, Teal);
+  const QColor teal(QRgb{colors::Teal});
+  p.setColor(QPalette::Active, QPalette::WindowText, teal);
+  p.setColor(QPalette::Inactive, QPalette::WindowText, teal);
   label->setPalette(p);
   label->setAlignment(Qt::AlignCenter);
   label->move(place);
   label->adjustSize();
-  label->setEnabled(false);
   return label;
 }
 
 ui::TGaugeBar* MakeGauge(QWidget* parent, const char* name, Qt::Orientation orientation,
-                         QRect place, int min, int max, int position, bool arrows) {
+                         QRect place, bool arrows) {
   auto* gauge = new ui::TGaugeBar(orientation, parent);
   gauge->setObjectName(QString::fromLatin1(name));
   gauge->setGeometry(place);
-  gauge->setRange(min, max);
-  gauge->setValue(position);
   gauge->SetShowArrows(arrows);
   return gauge;
 }
@@ -100,7 +96,7 @@ bool ArialNarrowInstalled() {
 void TMainForm::CreateControls() {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Varnel Generator"));
-  setMinimumSize(640, 240);
+  setMinimumSize(MinimumOuter);
   MainFont = MakeFont({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}, 100);
   RightPanelFont = MakeFont({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")}, 100);
   BottomPanelFont =
@@ -134,65 +130,56 @@ void TMainForm::CreateBottomPanelControls() {
   ExitBtn->setFont(BottomPanelFont);
 
   FLeftBtn = MakeSpeedButton(p, "FLeftBtn", {8, 3, 38, 23},
-                             {QString(QChar(0x2190)), SymbolFont(12, true), ArrowRed}, 1);
+                             {QString(QChar(0x2190)), SymbolFont(12, true)}, 1);
   FDeltaFBtn = MakeSpeedButton(p, "FDeltaFBtn", {46, 3, 24, 23},
-                               {QStringLiteral("\u0394\u0192"), SymbolFont(12, false), ArrowRed});
+                               {QStringLiteral("\u0394\u0192"), SymbolFont(12, false)});
   FRightBtn = MakeSpeedButton(p, "FRightBtn", {70, 3, 38, 23},
-                              {QString(QChar(0x2192)), SymbolFont(12, true), ArrowRed}, 2);
-  FSetBtn = MakeSpeedButton(p, "FSetBtn", {8, 26, 100, 23}, {QStringLiteral("Set"), serif, ArrowRed});
-  FStartBtn = MakeSpeedButton(p, "FStartBtn", {8, 26, 50, 23}, {QStringLiteral("Start"), serif, Teal}, 1);
-  FstopBtn = MakeSpeedButton(p, "FstopBtn", {58, 26, 50, 23}, {QStringLiteral("Stop"), serif, Teal}, 2);
-  for (ui::TSpeedButton* b : {FStartBtn, FstopBtn}) {
-    b->setEnabled(false);
-    b->setVisible(false);
-  }
+                              {QString(QChar(0x2192)), SymbolFont(12, true)}, 2);
+  FSetBtn = MakeSpeedButton(p, "FSetBtn", {8, 26, 100, 23}, {QStringLiteral("Set"), serif});
+  FStartBtn = MakeSpeedButton(p, "FStartBtn", {8, 26, 50, 23}, {QStringLiteral("Start"), serif}, 1);
+  FstopBtn = MakeSpeedButton(p, "FstopBtn", {58, 26, 50, 23}, {QStringLiteral("Stop"), serif}, 2);
 
-  SweepBtn = MakeSpeedButton(p, "SweepBtn", {117, 3, 56, 23}, {QStringLiteral("Sweep"), serif, Teal});
-  PulseBtn = MakeSpeedButton(p, "PulseBtn", {117, 26, 56, 23}, {QStringLiteral("Pulse"), serif, Teal}, 1);
+  SweepBtn = MakeSpeedButton(p, "SweepBtn", {117, 3, 56, 23}, {QStringLiteral("Sweep"), serif});
+  PulseBtn = MakeSpeedButton(p, "PulseBtn", {117, 26, 56, 23}, {QStringLiteral("Pulse"), serif}, 1);
   SweepBtn->SetGroup(1, true);
   PulseBtn->SetGroup(1, true);
 
-  LinLogGauge = MakeGauge(p, "LinLogGauge", Qt::Vertical, {184, 4, 20, 43}, 0, 1, 1, false);
+  LinLogGauge = MakeGauge(p, "LinLogGauge", Qt::Vertical, {184, 4, 20, 43}, false);
   Label3 = MakeLabel(p, "Label3", {208, 6}, QStringLiteral("Lin"));
   Label4 = MakeLabel(p, "Label4", {208, 29}, QStringLiteral("Log"));
-  SweepDirBar = MakeGauge(p, "SweepDirBar", Qt::Vertical, {240, 4, 20, 43}, 0, 2, 0, false);
+  SweepDirBar = MakeGauge(p, "SweepDirBar", Qt::Vertical, {240, 4, 20, 43}, false);
   Label2 = MakeLabel(p, "Label2", {264, 6}, QStringLiteral("Up"));
   Label1 = MakeLabel(p, "Label1", {264, 29}, QStringLiteral("Down"));
   SwTimeLabel = MakeLabel(p, "SwTimeLabel", {420, 4}, QStringLiteral("Sweep time"));
   SwTimeLabel->setFixedSize(89, 15);
-  SwGaugeBar = MakeGauge(p, "SwGaugeBar", Qt::Horizontal, {304, 24, 289, 22}, 1, 100, 1, true);
-  for (QWidget* w : std::initializer_list<QWidget*>{LinLogGauge, SweepDirBar, SwGaugeBar})
-    w->setEnabled(false);
+  SwGaugeBar = MakeGauge(p, "SwGaugeBar", Qt::Horizontal, {304, 24, 289, 22}, true);
 
-  InvertBtn = MakeSpeedButton(p, "InvertBtn", {598, 3, 48, 20}, {QStringLiteral("Invert"), serif, Teal});
+  InvertBtn = MakeSpeedButton(p, "InvertBtn", {598, 3, 48, 20}, {QStringLiteral("Invert"), serif});
   InvertBtn->SetGroup(2, true);
   SwRstBtn = MakeSpeedButton(p, "SwRstBtn", {598, 23, 23, 23},
-                             {QString(QChar(0x21BB)), SymbolFont(13, true), Teal});
+                             {QString(QChar(0x21BB)), SymbolFont(13, true)});
   PauseBtn = MakeSpeedButton(p, "PauseBtn", {623, 23, 23, 23},
-                             {QStringLiteral("\u275A\u275A"), SymbolFont(8, true), Teal});
+                             {QStringLiteral("\u275A\u275A"), SymbolFont(8, true)});
   PauseBtn->SetGroup(3, true);
-  for (QWidget* w : std::initializer_list<QWidget*>{InvertBtn, SwRstBtn, PauseBtn}) w->setEnabled(false);
 
-  RunBtn = MakeSpeedButton(p, "RunBtn", {656, 3, 56, 23}, {QStringLiteral("Run"), serif, Purple});
+  RunBtn = MakeSpeedButton(p, "RunBtn", {656, 3, 56, 23}, {QStringLiteral("Run"), serif});
   RunBtn->SetGroup(4, true);
-  ConnectBtn = MakeSpeedButton(p, "ConnectBtn", {656, 26, 56, 23}, {QStringLiteral("Connect"), serif, Purple});
+  ConnectBtn = MakeSpeedButton(p, "ConnectBtn", {656, 26, 56, 23}, {QStringLiteral("Connect"), serif});
   ConnectBtn->SetGroup(5, true);
 }
 
 void TMainForm::CreateRightPanelControls() {
   QWidget* p = RightPanel;
-  AmpGaugeBar = MakeGauge(p, "AmpGaugeBar", Qt::Vertical, {8, 8, 25, 179}, -15, 0, 0, true);
-  DivGaugeBar = MakeGauge(p, "DivGaugeBar", Qt::Vertical, {43, 8, 25, 179}, -1, 0, 0, true);
-  DivGaugeBar->setEnabled(false);
+  AmpGaugeBar = MakeGauge(p, "AmpGaugeBar", Qt::Vertical, {8, 8, 25, 179}, true);
+  DivGaugeBar = MakeGauge(p, "DivGaugeBar", Qt::Vertical, {43, 8, 25, 179}, true);
   const QFont narrow =
       MakeFont({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}, 19);
-  SineBtn = MakeSpeedButton(p, "SineBtn", {3, 192, 23, 25}, {QStringLiteral("~"), narrow, Qt::red}, 1);
+  SineBtn = MakeSpeedButton(p, "SineBtn", {3, 192, 23, 25}, {QStringLiteral("~"), narrow}, 1);
   TriBtn = MakeSpeedButton(p, "TriBtn", {26, 192, 23, 25},
-                           {QStringLiteral("\u2227\u2227"), SymbolFont(11, false), Qt::black}, 2);
+                           {QStringLiteral("\u2227\u2227"), SymbolFont(11, false)}, 2);
   SquareBtn = MakeSpeedButton(p, "SquareBtn", {49, 192, 23, 25},
-                              {QStringLiteral("\u23A5\u23A4\u23A6"), SymbolFont(11, false), Qt::black}, 3);
+                              {QStringLiteral("\u23A5\u23A4\u23A6"), SymbolFont(11, false)}, 3);
   for (ui::TSpeedButton* b : {SineBtn, TriBtn, SquareBtn}) b->SetGroup(6, false);
-  SineBtn->setChecked(true);
 }
 
 // Runs for every size the window takes; the minimum size has already
@@ -217,32 +204,59 @@ void TMainForm::FormCanResize(int& newWidth, int& newHeight) {
   for (ui::TSpeedButton* b : {SineBtn, TriBtn, SquareBtn}) b->move(b->x(), buttonTop);
 }
 
-// The panels are docked first (bottom across the whole width, right above
-// it), so the right panel's gauges follow the new height at once.
+// The panels are docked first (bottom across the whole client width, right
+// above it), so the right panel's gauges follow the new height at once. The
+// size rules work on the outer size, frame included, as the window manager
+// reports it.
 void TMainForm::ApplyLayout(int width, int height) {
-  width = std::max(width, 640);
-  height = std::max(height, 240);
+  width = std::max(width, MinimumOuter.width() - FrameExtra.width());
+  height = std::max(height, MinimumOuter.height() - FrameExtra.height());
   BottomPanel->setGeometry(0, height - BottomPanelHeight, width, BottomPanelHeight);
   RightPanel->setGeometry(width - RightPanelWidth, 0, RightPanelWidth, height - BottomPanelHeight);
   const QSize imageSize(width - RightPanelWidth, height - BottomPanelHeight);
   const bool imageResized = Image321->size() != imageSize;
   Image321->setGeometry(QRect(QPoint(0, 0), imageSize));
-  FormCanResize(width, height);
+  int outerWidth = width + FrameExtra.width();
+  int outerHeight = height + FrameExtra.height();
+  FormCanResize(outerWidth, outerHeight);
   if (imageResized) Image321Resize();
+}
+
+// The frame is known only once the window manager has framed the shown
+// window; until then (and always without a window manager) the outer and
+// the client size are the same. When it first shows, the window takes its
+// outer start-up size and is centred again.
+void TMainForm::TrackFrame() {
+  // The offscreen platform reports a frame of its own invention that nothing
+  // draws; there the window is its client area.
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+  const QSize extra = frameGeometry().size() - size();
+  if (extra == FrameExtra || extra.width() < 0 || extra.height() < 0) return;
+  const bool firstFrame = FrameExtra.isNull();
+  FrameExtra = extra;
+  setMinimumSize(MinimumOuter - FrameExtra);
+  if (firstFrame) {
+    resize(StartOuter - FrameExtra);
+    CentreOnScreen();
+  }
+  ApplyLayout(width(), height());
 }
 
 void TMainForm::FormResize() { update(); }
 
 void TMainForm::Image321Resize() {
   if (!Screen) return;
-  std::lock_guard<std::mutex> guard(Shared.Lock);
-  Image321->SetImage(Screen->ResizeBitmap(Image321->width(), Image321->height()));
+  Screen->ResizeBitmap(Image321->width(), Image321->height());
+  ShowFrame(Control->ResizeScreen(Screen->Bitmap.width(), Screen->Bitmap.height()));
 }
 
+// Centres the outer frame; move() places the frame's top-left corner.
 void TMainForm::CentreOnScreen() {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    const QSize outer = size() + FrameExtra;
+    move(area.x() + (area.width() - outer.width()) / 2,
+         area.y() + (area.height() - outer.height()) / 2);
   }
 }
 

@@ -1,10 +1,12 @@
-// Wiring of every control's signal to its handler, and the snapshot of the
-// widgets that the update tick reads.
+// Wiring of every control to the command path, and the panel shown on the
+// widgets.
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <mutex>
+#include <QSignalBlocker>
 
+#include "control/GeneratorControl.h"
 #include "control/ZOLMain.h"
 #include "serial/PortRemovalWatcher.h"
 #include "ui/GaugeBar.h"
@@ -15,8 +17,11 @@
 namespace control {
 namespace {
 
-// Reports presses and releases of any mouse button on a watched widget;
-// QAbstractButton's own signals know only the left button.
+// Reports presses and releases of any mouse button on an enabled watched
+// widget; QAbstractButton's own signals know only the left button. The
+// second press of a quick double click arrives as a double-click event and
+// is a press like the first. A disabled button does nothing, but its
+// filter still sees the events, so they are dropped here.
 class TMouseButtonWatcher : public QObject {
  public:
   using THandler = std::function<void(QEvent::Type type, Qt::MouseButton button)>;
@@ -25,8 +30,10 @@ class TMouseButtonWatcher : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
+    QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick) type = QEvent::MouseButtonPress;
+    const bool enabled = static_cast<QWidget*>(watched)->isEnabled();
+    if (enabled && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease))
       Handler(type, static_cast<QMouseEvent*>(event)->button());
     return QObject::eventFilter(watched, event);
   }
@@ -35,64 +42,87 @@ class TMouseButtonWatcher : public QObject {
   THandler Handler;
 };
 
+QColor Colour(TColor c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+void ShowButton(ui::TSpeedButton& widget, const TButtonState& state) {
+  const QSignalBlocker quiet(widget);
+  widget.setChecked(state.Down);
+  widget.setEnabled(state.Enabled);
+  widget.setVisible(state.Visible);
+  widget.SetFontColor(Colour(state.FontColor));
+}
+
+void ShowGauge(ui::TGaugeBar& widget, const TGaugeState& state) {
+  const QSignalBlocker quiet(widget);
+  widget.setRange(state.Minimum, state.Maximum);
+  widget.setValue(state.Position);
+  widget.setEnabled(state.Enabled);
+}
+
 }  // namespace
 
-void TMainForm::SyncSnapshot() {
-  TControlSnapshot c;
-  c.RunDown = RunBtn->isChecked();
-  c.PulseDown = PulseBtn->isChecked();
-  c.SweepDown = SweepBtn->isChecked();
-  c.PauseDown = PauseBtn->isChecked();
-  c.SquareDown = SquareBtn->isChecked();
-  c.TriDown = TriBtn->isChecked();
-  c.InvertDown = InvertBtn->isChecked();
-  c.DivGaugePos = DivGaugeBar->value();
-  c.SweepDirPos = SweepDirBar->value();
-  c.LinLogPos = LinLogGauge->value();
-  c.SwGaugePos = SwGaugeBar->value();
-  std::lock_guard<std::mutex> guard(Shared.Lock);
-  Shared.Controls = c;
+void TMainForm::ShowPanel() {
+  const TPanelState& p = Control->Panel();
+  const std::pair<ui::TSpeedButton*, const TButtonState*> buttons[] = {
+      {FLeftBtn, &p.FLeftBtn},   {FDeltaFBtn, &p.FDeltaFBtn}, {FRightBtn, &p.FRightBtn},
+      {FSetBtn, &p.FSetBtn},     {FStartBtn, &p.FStartBtn},   {FstopBtn, &p.FstopBtn},
+      {SweepBtn, &p.SweepBtn},   {PulseBtn, &p.PulseBtn},     {InvertBtn, &p.InvertBtn},
+      {SwRstBtn, &p.SwRstBtn},   {PauseBtn, &p.PauseBtn},     {RunBtn, &p.RunBtn},
+      {ConnectBtn, &p.ConnectBtn}, {SineBtn, &p.SineBtn},     {TriBtn, &p.TriBtn},
+      {SquareBtn, &p.SquareBtn}};
+  for (const auto& [widget, state] : buttons) ShowButton(*widget, *state);
+  RunBtn->SetCaption(QString::fromStdString(p.RunCaption));
+  const std::pair<ui::TGaugeBar*, const TGaugeState*> gauges[] = {
+      {LinLogGauge, &p.LinLogGauge}, {SweepDirBar, &p.SweepDirBar}, {SwGaugeBar, &p.SwGaugeBar},
+      {AmpGaugeBar, &p.AmpGaugeBar}, {DivGaugeBar, &p.DivGaugeBar}};
+  for (const auto& [widget, state] : gauges) ShowGauge(*widget, *state);
+  for (QLabel* label : {Label1, Label2, Label3, Label4, SwTimeLabel})
+    label->setEnabled(p.SweepLabelsEnabled);
+  SwTimeLabel->setText(QString::fromStdString(p.SwTimeText));
 }
 
 void TMainForm::ConnectHandlers() {
-  // The snapshot first: Qt calls slots in connection order, so a handler
-  // that raises a flag finds the snapshot already showing its control.
-  for (ui::TSpeedButton* b : {RunBtn, PulseBtn, SweepBtn, PauseBtn, SquareBtn, TriBtn, InvertBtn})
-    connect(b, &QAbstractButton::toggled, this, &TMainForm::SyncSnapshot);
-  for (ui::TGaugeBar* g : {DivGaugeBar, SweepDirBar, LinLogGauge, SwGaugeBar})
-    connect(g, &QAbstractSlider::valueChanged, this, &TMainForm::SyncSnapshot);
-
-  auto onClick = [this](QAbstractButton* button, void (TMainForm::*handler)()) {
-    connect(button, &QAbstractButton::clicked, this, [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
+  using TButtonId = TGeneratorControl::TButtonId;
+  using TGaugeId = TGeneratorControl::TGaugeId;
+  // A click has changed the button's down state; the command path takes it
+  // and runs the handler. A change by code is only taken into the data.
+  auto onClick = [this](ui::TSpeedButton* button, TButtonId id) {
+    connect(button, &QAbstractButton::clicked, this, [this, button, id] {
+      Guarded([=, this] { Control->UserClicked(id, button->isChecked()); });
+    });
+    connect(button, &QAbstractButton::toggled, this, [this, id](bool down) {
+      if (!ui::TSpeedButton::ClickChanging()) Control->TakeWidgetDown(id, down);
+    });
   };
-  auto onChange = [this](ui::TGaugeBar* gauge, void (TMainForm::*handler)()) {
+  auto onDialog = [this](QAbstractButton* button, std::function<void()> handler) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { Guarded(handler); });
+  };
+  // Fires for the user's moves only: the panel is shown with signals blocked.
+  auto onMove = [this](ui::TGaugeBar* gauge, TGaugeId id) {
     connect(gauge, &QAbstractSlider::valueChanged, this,
-            [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
-  };
-  auto onTaggedClick = [this](ui::TSpeedButton* button, void (TMainForm::*handler)(int)) {
-    connect(button, &QAbstractButton::clicked, this,
-            [this, button, handler] { Guarded([=, this] { (this->*handler)(button->Tag); }); });
+            [this, id](int value) { Guarded([=, this] { Control->UserMoved(id, value); }); });
   };
 
-  onClick(ConnectBtn, &TMainForm::ConnectBtnClick);
-  onClick(RunBtn, &TMainForm::RunBtnClick);
-  onClick(SweepBtn, &TMainForm::SweepBtnClick);
-  onClick(PulseBtn, &TMainForm::SweepBtnClick);
-  onClick(SwRstBtn, &TMainForm::SwRstBtnClick);
-  onClick(PauseBtn, &TMainForm::PauseBtnClick);
-  onClick(InvertBtn, &TMainForm::InvertBtnClick);
-  onClick(FSetBtn, &TMainForm::FSetBtnClick);
-  onClick(FDeltaFBtn, &TMainForm::FDeltaFBtnClick);
-  onClick(ExitBtn, &TMainForm::ExitBtnClick);
-  onTaggedClick(FStartBtn, &TMainForm::FSetRangeBtnClick);
-  onTaggedClick(FstopBtn, &TMainForm::FSetRangeBtnClick);
-  onTaggedClick(SineBtn, &TMainForm::FormBtnClick);
-  onTaggedClick(TriBtn, &TMainForm::FormBtnClick);
-  onTaggedClick(SquareBtn, &TMainForm::FormBtnClick);
-  onChange(SwGaugeBar, &TMainForm::SwGaugeBarChange);
-  onChange(SweepDirBar, &TMainForm::SweepDirBarChange);
-  onChange(AmpGaugeBar, &TMainForm::AmpGaugeBarChange);
-  onChange(DivGaugeBar, &TMainForm::DivGaugeBarChange);
+  onClick(RunBtn, &TPanelState::RunBtn);
+  onClick(SweepBtn, &TPanelState::SweepBtn);
+  onClick(PulseBtn, &TPanelState::PulseBtn);
+  onClick(SwRstBtn, &TPanelState::SwRstBtn);
+  onClick(PauseBtn, &TPanelState::PauseBtn);
+  onClick(InvertBtn, &TPanelState::InvertBtn);
+  onClick(SineBtn, &TPanelState::SineBtn);
+  onClick(TriBtn, &TPanelState::TriBtn);
+  onClick(SquareBtn, &TPanelState::SquareBtn);
+  onDialog(ConnectBtn, [this] { ConnectBtnClick(); });
+  onDialog(FSetBtn, [this] { FSetBtnClick(); });
+  onDialog(FDeltaFBtn, [this] { FDeltaFBtnClick(); });
+  onDialog(FStartBtn, [this] { FSetRangeBtnClick(FStartBtn->Tag); });
+  onDialog(FstopBtn, [this] { FSetRangeBtnClick(FstopBtn->Tag); });
+  onDialog(ExitBtn, [this] { ExitBtnClick(); });
+  onMove(SwGaugeBar, &TPanelState::SwGaugeBar);
+  onMove(SweepDirBar, &TPanelState::SweepDirBar);
+  onMove(LinLogGauge, &TPanelState::LinLogGauge);
+  onMove(AmpGaugeBar, &TPanelState::AmpGaugeBar);
+  onMove(DivGaugeBar, &TPanelState::DivGaugeBar);
 
   for (ui::TSpeedButton* arrow : {FLeftBtn, FRightBtn}) {
     arrow->installEventFilter(new TMouseButtonWatcher(

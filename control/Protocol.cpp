@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "control/UpdateCycle.h"
-#include "serial/TinyComms.h"
 
 namespace control {
 
@@ -38,17 +37,12 @@ std::string EncodePacket(std::uint32_t value) {
 
 void TUpdateCycle::SendCode(std::uint32_t value) {
   if (!Shared.State.DeviceOnline) return;
-  // One write per command keeps its bytes together on the line; waiting for
-  // the previous transfer keeps at most one outstanding.
-  Port.WaitForPending();
-  const std::string packet = EncodePacket(value);
-  Port.Write(packet.data(), static_cast<std::int32_t>(packet.size()), false);
+  Queued.push_back({EncodePacket(value), true, false});
 }
 
 void TUpdateCycle::SendText(const std::string& text, bool wait) {
   if (!Shared.State.DeviceOnline) return;
-  Port.WaitForPending();
-  Port.WriteStr(text, wait);
+  Queued.push_back({text, false, wait});
 }
 
 void TUpdateCycle::SendAmpAnalog() {

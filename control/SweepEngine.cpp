@@ -8,8 +8,6 @@ namespace control {
 
 namespace {
 
-// The value no tuning word can have: the next frequency goes out coarse.
-constexpr std::int32_t ForceCoarse = 0x7FFFFFFF;
 // End tests along the scale allow for the rounding of repeated shifts.
 constexpr double PositionTolerance = 1e-12;
 constexpr double TickMs = 50.0;
@@ -88,7 +86,7 @@ void TUpdateCycle::SweepStepLinear() {
 void TUpdateCycle::RestartSweep() {
   TControlState& state = Shared.State;
   state.Flags.SweepRestart = false;
-  state.LastSentWord = ForceCoarse;
+  state.LastSentWord = ForceCoarseWord;
   // Ping-pong only between passes: the first pass after a Run press or a
   // sweep reset keeps the current direction.
   if (Shared.Controls.SweepDirPos == 1 && state.SweepStarted) state.SweepUp = !state.SweepUp;

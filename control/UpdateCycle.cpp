@@ -1,6 +1,7 @@
 #include "control/UpdateCycle.h"
 
 #include <optional>
+#include <mutex>
 
 #include "serial/TinyComms.h"
 
@@ -17,7 +18,8 @@ TUpdateCycle::TUpdateCycle(TSharedState& shared, screen::TZOLScreenModel& model,
     : Shared(shared), Model(model), Port(port) {}
 
 void TUpdateCycle::TimerCallback() {
-  std::optional<std::string> lostMessage;
+  std::vector<TCommand> commands;
+  std::unique_lock<std::mutex> port(Shared.PortLock, std::defer_lock);
   {
     std::lock_guard<std::mutex> lock(Shared.Lock);
     TControlState& state = Shared.State;
@@ -25,19 +27,59 @@ void TUpdateCycle::TimerCallback() {
       --state.TickGuard;
       return;
     }
-    state.TickGuard = TickRunning;
-    try {
+    // The GUI thread has the device to itself: skip this turn, flags kept.
+    if (!state.GuiUsesPort) {
+      state.TickGuard = TickRunning;
       UpdateTick();
+      commands.swap(Queued);
+      // Taken under the state lock so that the commands of ticks and of
+      // the GUI reach the line in the order they were worked out.
+      if (!commands.empty()) port.lock();
+    }
+  }
+  std::optional<std::string> lostMessage;
+  if (!commands.empty()) {
+    try {
+      WriteCommands(commands);
     } catch (const serial::EComPort& error) {
-      // The device vanished under the tick: stop writing at once; the GUI
-      // thread takes the program offline when PortLost reaches it.
-      state.DeviceOnline = false;
       lostMessage = error.what();
     }
-    state.TickGuard = 0;
+    port.unlock();
+  }
+  {
+    std::lock_guard<std::mutex> lock(Shared.Lock);
+    // The device vanished under the tick: stop writing at once; the GUI
+    // thread takes the program offline when PortLost reaches it.
+    if (lostMessage) Shared.State.DeviceOnline = false;
+    Shared.State.TickGuard = 0;
   }
   if (lostMessage && PortLost) PortLost(*lostMessage);
   if (PostRedraw) PostRedraw();
+}
+
+void TUpdateCycle::WritePending() {
+  std::vector<TCommand> commands;
+  std::unique_lock<std::mutex> port(Shared.PortLock, std::defer_lock);
+  {
+    std::lock_guard<std::mutex> lock(Shared.Lock);
+    commands.swap(Queued);
+    port.lock();
+  }
+  WriteCommands(commands);
+}
+
+void TUpdateCycle::WriteCommands(const std::vector<TCommand>& commands) {
+  for (const TCommand& command : commands) {
+    // One write per command keeps its bytes together on the line; waiting
+    // for the previous transfer keeps at most one outstanding.
+    Port.WaitForPending();
+    if (command.Packet) {
+      Port.Write(command.Bytes.data(), static_cast<std::int32_t>(command.Bytes.size()), false);
+    } else {
+      Port.WriteStr(command.Bytes, command.Wait);
+    }
+    Written += command.Bytes.size();
+  }
 }
 
 void TUpdateCycle::UpdateTick() {

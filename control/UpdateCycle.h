@@ -2,17 +2,21 @@
 // The 50 ms update cycle: turns raised flags into device commands in a
 // fixed order, advances the sweep, and asks the window for a redraw.
 //
-// Owns nothing; refers to the shared state, the screen model and the port,
-// all owned by the main window, which must outlive it. Thread contract:
-// TimerCallback runs on the timer thread and takes Shared.Lock itself.
-// Every other member expects the caller to hold Shared.Lock (the GUI thread
-// calls SendText that way for the stop command of the Sweep button and of
-// closing). The port is written only while State.DeviceOnline is true, so
-// the GUI thread may use the port without the lock while it is false.
+// Owns the commands worked out and not yet written; refers to the shared
+// state, the screen model and the port, all owned by the main window, which
+// must outlive it. Thread contract: TimerCallback runs on the timer thread:
+// under Shared.Lock it works out the tick's commands, then, holding only
+// Shared.PortLock, writes them. The update steps (SendCode ... RestartSweep)
+// expect the caller to hold Shared.Lock; they queue commands, they never
+// write. WritePending writes what is queued; the caller holds neither lock.
+// Commands are queued only while State.DeviceOnline is true, so the GUI
+// thread may use the port without PortLock while it is false.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "control/ControlState.h"
 
@@ -33,15 +37,27 @@ class TUpdateCycle {
   // rest of that tick's sends are dropped. PostRedraw follows.
   std::function<void(const std::string& message)> PortLost;
 
-  // The periodic callback: re-entry guard, then UpdateTick under the lock.
-  void TimerCallback();
+  // One command as it goes to the port in a single write.
+  struct TCommand {
+    std::string Bytes;
+    bool Packet = false;  // a 4-byte packet, written without waiting
+    bool Wait = false;    // a text command whose write is waited for
+  };
 
-  // Everything below: caller holds Shared.Lock. Port errors (serial::EComPort)
-  // propagate to the caller.
+  // The periodic callback: re-entry guard, the tick's commands worked out
+  // under the lock, then written under the port lock.
+  void TimerCallback();
+  // Writes the queued commands (tests; the GUI never queues). Port errors
+  // (serial::EComPort) propagate; the caller holds neither lock.
+  void WritePending();
+  // Bytes written to the port so far (any thread).
+  std::uint64_t BytesWritten() const { return Written.load(); }
+
+  // Everything below: caller holds Shared.Lock; nothing here writes.
   void UpdateTick();
-  // Writes the packet of the low 24 bits of value without waiting for it.
+  // Queues the packet of the low 24 bits of value, written without waiting.
   void SendCode(std::uint32_t value);
-  // Writes text; with wait the call returns once the bytes are written.
+  // Queues text; with wait its write is waited for.
   void SendText(const std::string& text, bool wait);
   void SendAmpAnalog();
   void SendAmpSquare();
@@ -58,6 +74,12 @@ class TUpdateCycle {
   void SweepStepLog();
   void SweepStepLinear();
   int SweepSeconds() const;
+  // Writes commands in order, each after the previous transfer has left.
+  // Caller holds Shared.PortLock.
+  void WriteCommands(const std::vector<TCommand>& commands);
+
+  std::vector<TCommand> Queued;  // guarded by Shared.Lock
+  std::atomic<std::uint64_t> Written{0};
 
   TSharedState& Shared;
   screen::TZOLScreenModel& Model;

@@ -8,13 +8,15 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QMoveEvent>
 #include <QResizeEvent>
 #include <chrono>
 #include <clocale>
 #include <thread>
 
 #include "control/About.h"
-#include "control/DeviceReplies.h"
+#include "control/DeviceLink.h"
+#include "control/GeneratorControl.h"
 #include "control/HiddenText.h"
 #include "control/TickEvents.h"
 #include "control/UpdateCycle.h"
@@ -34,7 +36,6 @@ namespace control {
 TMainForm* MainForm = nullptr;
 
 namespace {
-using Guard = std::lock_guard<std::mutex>;
 constexpr std::chrono::milliseconds TickPeriod{50};
 }  // namespace
 
@@ -44,6 +45,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(ui::ProgramIcon());
   MainComPort = std::make_unique<serial::TTinyComPort>();
   serial::ApplyMainComPortSettings(*MainComPort);
+  Link = std::make_unique<TDeviceLink>(Shared, *MainComPort);
+  Control = std::make_unique<TGeneratorControl>(Shared, *Link);
+  Control->PanelChanged = [this] { ShowPanel(); };
   FloatMinimizer = new ui::TFloatMinimizer(this);
   FloatMinimizer->setObjectName(QStringLiteral("FloatMinimizer"));
   Dialogs = std::make_unique<ui::TDialogs>(this);
@@ -59,28 +63,21 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
-  {
-    Guard guard(Shared.Lock);
-    Shared.State.PortName.clear();
-    Shared.State.TickGuard = 0;
-  }
-  resize(800, 320);
-  ApplyLayout(800, 320);
+  resize(StartOuter);
+  ApplyLayout(StartOuter.width(), StartOuter.height());
   CentreOnScreen();
-  auto screen = std::make_unique<screen::TZOLScreen>();
-  screen->SetScaleFont(&BottomPanelFont);
-  screen->SetValueFont(ArialNarrowInstalled() ? &MainFont : &RightPanelFont);
-  {
-    Guard guard(Shared.Lock);
-    Screen = std::move(screen);
-  }
+  Screen = std::make_unique<screen::TZOLScreen>();
+  Screen->SetScaleFont(&BottomPanelFont);
+  Screen->SetValueFont(ArialNarrowInstalled() ? &MainFont : &RightPanelFont);
+  Control->SetValueAspect(Screen->ValueAspect());
   InitControlState();
-  SyncSnapshot();
+  ShowPanel();
   Image321Resize();
-  Cycle = std::make_unique<TUpdateCycle>(Shared, *Screen, *MainComPort);
+  Cycle = std::make_unique<TUpdateCycle>(Shared, Shared.Model, *MainComPort);
   // Both run on the timer thread; posting is how they reach the GUI thread.
   TickEvents = new TTickEvents(
-      this, [this] { Guarded([this] { WMRedraw(); }); }, [this] { Guarded([this] { PortLost(); }); });
+      this, [this] { Guarded([this] { WMRedraw(); }); },
+      [this] { Guarded([this] { Control->PortLost(); }); });
   Cycle->PostRedraw = [events = TickEvents] { events->PostRedraw(); };
   Cycle->PortLost = [events = TickEvents](const std::string&) { events->PostPortLost(); };
   Timer = std::make_unique<platform::TMultimediaTimer>();
@@ -88,24 +85,12 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::InitControlState() {
-  const bool sweepUp = SweepDirBar->value() == 0;
-  {
-    Guard guard(Shared.Lock);
-    TControlState& s = Shared.State;
-    s.ClearUpdateFlags();
-    s.DeviceOnline = false;
-    s.LastSentWord = 0x7FFFFFFF;
-    s.SweepUp = sweepUp;
-    s.SweepStarted = true;
-    s.DragSlot = -1;
-    s.RepeatTag = -1;
-  }
   // Numbers are read and written with a point whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
   FLeftBtn->Tag = 1;
   FRightBtn->Tag = 2;
-  SwGaugeBarChange();
+  Control->InitControlState();
 }
 
 void TMainForm::FormShow() { ExitBtn->setFocus(Qt::OtherFocusReason); }
@@ -117,15 +102,7 @@ void TMainForm::ExitBtnClick() { close(); }
 void TMainForm::FormClose() {
   if (Timer) Timer->Stop();
   QCoreApplication::processEvents();
-  if (MainComPort && MainComPort->Connected()) {
-    try {
-      Guard guard(Shared.Lock);
-      if (Cycle) Cycle->SendText("Z", true);
-    } catch (const serial::EComPort&) {
-      // The close is never refused: a failing line still gets closed.
-    }
-    Disconnect();
-  }
+  if (Control) Control->Close();
   Closed = true;
 }
 
@@ -133,30 +110,16 @@ void TMainForm::FormDestroy() {
   if (Timer) Timer->Stop();
   Timer.reset();
   Cycle.reset();
-  Guard guard(Shared.Lock);
-  Screen.reset();
 }
 
 void TMainForm::WMRedraw() {
-  bool step = false;
-  {
-    Guard guard(Shared.Lock);
-    TControlState& s = Shared.State;
-    if (s.RepeatTag >= 0) {
-      if (s.RepeatDelay > 0)
-        --s.RepeatDelay;
-      else
-        step = true;
-    }
-  }
-  if (step) RepeatStep();
-  ShowScreen();
+  ShowFrame(Control->Redraw());
   ++RedrawCount;
 }
 
-void TMainForm::ShowScreen() {
-  Guard guard(Shared.Lock);
-  if (Screen) Image321->SetImage(Screen->Render());
+// Drawn from a copy, outside the lock: the tick never waits for a render.
+void TMainForm::ShowFrame(const screen::TZOLScreenModel& frame) {
+  if (Screen) Image321->SetImage(Screen->Render(frame));
 }
 
 void TMainForm::PanelDblClick() {
@@ -168,8 +131,6 @@ void TMainForm::HiddenAboutText() {
   AboutBox->Copyright->setText(QString::fromLatin1(DecodeHiddenText(HiddenAboutBytes)));
   AboutBox->Copyright->adjustSize();
 }
-
-std::string TMainForm::ReadLine() { return control::ReadLine(*MainComPort); }
 
 // Short sleeps between the rounds of messages keep the wait off the CPU.
 void TMainForm::WaitWithMessages(unsigned ms) {
@@ -194,7 +155,7 @@ bool TMainForm::event(QEvent* e) {
     return true;
   }
   if (e->type() == PortLostEventType) {
-    Guarded([this] { PortLost(); });
+    Guarded([this] { Control->PortLost(); });
     return true;
   }
   return QMainWindow::event(e);
@@ -209,6 +170,13 @@ void TMainForm::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
   ApplyLayout(e->size().width(), e->size().height());
   FormResize();
+  TrackFrame();
+}
+
+// The window manager reports its frame with the move that framing causes.
+void TMainForm::moveEvent(QMoveEvent* e) {
+  QMainWindow::moveEvent(e);
+  TrackFrame();
 }
 
 void TMainForm::showEvent(QShowEvent* e) {
@@ -216,6 +184,7 @@ void TMainForm::showEvent(QShowEvent* e) {
   if (!Shown) {
     Shown = true;
     FormShow();
+    TrackFrame();
   }
 }
 

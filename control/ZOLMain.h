@@ -1,16 +1,17 @@
 #pragma once
-// The main window: its controls, its control state and the update cycle.
+// The main window: its controls, the generator screen and the update cycle.
 //
-// Owns: the controls (through Qt parents), the screen, the serial port
-// MainComPort, the shared state and the update cycle with its timer.
+// Owns: the controls (through Qt parents), the screen's picture, the serial
+// port MainComPort, the shared state (the model among it), the command path
+// with its device link, and the update cycle with its timer.
 // Thread contract: every member function runs on the GUI thread. The update
-// tick runs on the timer thread inside TUpdateCycle and shares only
-// Shared (state, snapshot) and the screen model, under Shared.Lock.
-// Never hold Shared.Lock while changing a widget: widget signals run
-// handlers synchronously, and those take the lock themselves.
-
+// tick runs on the timer thread inside TUpdateCycle and shares only Shared,
+// under Shared.Lock. The window's handlers are thin: they ask the questions
+// (dialogs), hand the user's change to the command path (Control) and show
+// its panel on the widgets (ShowPanel); they never hold Shared.Lock.
 #include <QEvent>
 #include <QFont>
+#include <QSize>
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
@@ -23,7 +24,7 @@
 class QLabel;
 class QPushButton;
 
-namespace screen { class TZOLScreen; }
+namespace screen { class TZOLScreen; class TZOLScreenModel; }
 namespace serial { class TTinyComPort; class TComSelBox; class TPortRemovalWatcher; }
 namespace platform { class TMultimediaTimer; }
 namespace ui {
@@ -38,6 +39,8 @@ class TDialogs;
 namespace control {
 
 class TAboutBox;
+class TDeviceLink;
+class TGeneratorControl;
 class TTickEvents;
 class TUpdateCycle;
 
@@ -94,8 +97,12 @@ class TMainForm : public QMainWindow {
 
   std::unique_ptr<serial::TTinyComPort> MainComPort;
   ui::TFloatMinimizer* FloatMinimizer = nullptr;
+  // The screen's picture; its model is Shared.Model.
   std::unique_ptr<screen::TZOLScreen> Screen;
   TSharedState Shared;
+  std::unique_ptr<TDeviceLink> Link;
+  // The one path from every input to the wire.
+  std::unique_ptr<TGeneratorControl> Control;
   std::unique_ptr<TUpdateCycle> Cycle;
   std::unique_ptr<platform::TMultimediaTimer> Timer;
   // Modal dialogs and message boxes; tests replace it.
@@ -130,52 +137,34 @@ class TMainForm : public QMainWindow {
 
   // Connection and handshake.
   void ConnectBtnClick();
-  bool Identify();
-  void Disconnect();
-  // The port with this name (as listed by the port dialog) has gone.
   void WMDeviceChange(const std::string& removedPortName);
-  // A port error inside a tick: the device has vanished.
-  void PortLost();
-  std::string ReadLine();
   void WaitWithMessages(unsigned ms);
 
-  // Operating modes and the sweep controls.
-  void RunBtnClick();
-  void SweepBtnClick();
-  void SwGaugeBarChange();
-  void SwRstBtnClick();
-  void SweepDirBarChange();
-  void PauseBtnClick();
-
-  // Waveform, amplitude, divider and invert.
-  void FormBtnClick(int tag);
-  void AmpGaugeBarChange();
-  void DivGaugeBarChange();
-  void InvertBtnClick();
-
-  // Frequency entry and stepping.
+  // Frequency entry by dialog.
   void FSetBtnClick();
   void FDeltaFBtnClick();
   void FSetRangeBtnClick(int tag);
+
+  // Handlers called with a mouse or a step (tests and benchmarks use them).
+  void SwRstBtnClick();
   void ControlMouseDown(int tag, Qt::MouseButton button);
   void ControlMouseUp(Qt::MouseButton button);
   void StepFrequency(int direction);
-  void RepeatStep();
-
-  // Pointer interaction with the scale.
   void Image321MouseDown(Qt::MouseButton button, int x, int y);
   void Image321MouseMove(int x, int y);
   void Image321MouseUp(Qt::MouseButton button);
+
+  // Shows the command path's panel on the widgets, without running handlers.
+  void ShowPanel();
 
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
 
  private:
-  // Copies the widgets the tick reads into Shared.Controls (takes the lock).
-  void SyncSnapshot();
   void CreateControls();
   void CreateBottomPanelControls();
   void CreateRightPanelControls();
@@ -184,19 +173,22 @@ class TMainForm : public QMainWindow {
   // FormCanResize.
   void ApplyLayout(int width, int height);
   void CentreOnScreen();
-  // Renders the screen under the lock and shows it in Image321.
-  void ShowScreen();
+  // Keeps the outer size rules right once the window manager's frame is known.
+  void TrackFrame();
+  // Draws a frame of the model and shows it in Image321.
+  void ShowFrame(const screen::TZOLScreenModel& frame);
   // Runs a handler; an exception that escapes it goes to the default error box.
   void Guarded(const std::function<void()>& handler);
 
   TAboutBox* AboutBox = nullptr;
   serial::TComSelBox* ComSelBox = nullptr;
   bool Closed = false;
-  // Set while a handshake runs. Its waits handle window events and Connect
-  // is enabled again while the tables are read: a second press then must
-  // not start a second handshake on the same port.
-  bool HandshakeRunning = false;
   bool Shown = false;
+  // Outer sizes (frame included) of the window at start-up and at least.
+  static constexpr QSize StartOuter{800, 320};
+  static constexpr QSize MinimumOuter{640, 240};
+  // Outer minus client size; zero until a window manager frames the window.
+  QSize FrameExtra{0, 0};
 };
 
 // True when "Arial Narrow" or its metric twin "Liberation Sans Narrow" is installed.

@@ -24,62 +24,65 @@ QString VoltText(long double volts) {
 
 }  // namespace
 
-void TZOLScreen::DrawReadouts(TCanvas& canvas) {
-  const int R = ScaleRight, B = ScaleBottom;
-  canvas.SetBrushColor(BackColor);
+void TZOLScreen::DrawReadouts(TCanvas& canvas, const TZOLScreenModel& m) const {
+  const int R = m.ScaleRight, B = m.ScaleBottom;
+  canvas.SetBrushColor(m.BackColor);
   canvas.SetFont(CurrentScaleFont());
   const int w = canvas.TextWidth(QString::fromLatin1(ValueSample));
   const int y = B + 7;
   auto frequency = [&](int extra, double f) {
-    return Text(FormatFrequency(extra, f, Waveform, Divider));
+    return Text(FormatFrequency(extra, f, m.Waveform, m.Divider));
   };
-  const bool rangeShown = Slots[StartSlot].Visible || Slots[StopSlot].Visible;
+  const bool rangeShown = m.Slots[StartSlot].Visible || m.Slots[StopSlot].Visible;
   if (rangeShown) {
     canvas.SetFontColor(RangeColor);
-    canvas.TextOut(7, y, frequency(1, Slots[StartSlot].Freq));
-    canvas.TextOut(R - w + 14, y, frequency(1, Slots[StopSlot].Freq));
+    canvas.TextOut(7, y, frequency(1, m.Slots[StartSlot].Freq));
+    canvas.TextOut(R - w + 14, y, frequency(1, m.Slots[StopSlot].Freq));
   }
-  if (Slots[MarkerSlot].Visible && Waveform > 0) {
+  if (m.Slots[MarkerSlot].Visible && m.Waveform > 0) {
     canvas.SetFontColor(MarkerColor);
-    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, Slots[MarkerSlot].Freq));
+    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, m.Slots[MarkerSlot].Freq));
   }
-  if (StepShowTicks > 0) {
-    canvas.SetFontColor(Slots[MarkerSlot].Visible ? MarkerColor : FrequencyColor);
-    canvas.TextOut(Slots[StartSlot].Visible ? 14 + w : 14, y,
-                   QStringLiteral("Step = ") + frequency(0, Step));
+  if (m.StepShowTicks > 0) {
+    canvas.SetFontColor(m.Slots[MarkerSlot].Visible ? MarkerColor : FrequencyColor);
+    canvas.TextOut(m.Slots[StartSlot].Visible ? 14 + w : 14, y,
+                   QStringLiteral("Step = ") + frequency(0, m.Step));
   }
-  if (Waveform < 0) {
+  if (m.Waveform < 0) {
     canvas.SetFontColor(FrequencyColor);
-    const double rate = PulseClock / ((PulsePeriodCode() + 1.0) * Prescaler());
+    const double rate = PulseClock / ((m.PulsePeriodCode() + 1.0) * m.Prescaler());
     canvas.TextOut((R - w) / 2 + 14, y, frequency(1, rate));
   }
-  DrawValue(canvas);
-  DrawAmplitude(canvas);
+  DrawValue(canvas, m);
+  DrawAmplitude(canvas, m);
 }
 
-void TZOLScreen::DrawValue(TCanvas& canvas) {
+void TZOLScreen::DrawValue(TCanvas& canvas, const TZOLScreenModel& m) const {
   canvas.SetFont(CurrentValueFont());
   canvas.SetFontColor(ValueFontColor);
-  const int room = ScaleHeight - 12 - ScaleFontHeight();
-  int h = std::min({Round((ScaleWidth - 46) * ValueAspect), room, 100});
+  const int room = m.ScaleHeight - 12 - ScaleFontHeight();
+  int h = std::min({Round((m.ScaleWidth - 46) * m.ValueAspect), room, 100});
   if (!NarrowFont()) h = Round(h * 0.9);
   canvas.SetFontHeight(h);
-  const QString text = Waveform < 0 ? Text(FormatPeriod(PulseTime(PulsePeriodCode())))
-                                    : Text(FormatFrequency(2, Slots[FrequencySlot].Freq,
-                                                           Waveform, Divider));
+  const QString text = m.Waveform < 0 ? Text(FormatPeriod(m.PulseTime(m.PulsePeriodCode())))
+                                    : Text(FormatFrequency(2, m.Slots[FrequencySlot].Freq,
+                                                           m.Waveform, m.Divider));
   const QSize extent = canvas.TextExtent(text);
-  canvas.TextOut(ScaleLeft + Round((ScaleWidth - extent.width()) / 2.0),
-                 ScaleTop + (room - extent.height()) / 2, text);
+  canvas.TextOut(m.ScaleLeft + Round((m.ScaleWidth - extent.width()) / 2.0),
+                 m.ScaleTop + (room - extent.height()) / 2, text);
 }
 
-void TZOLScreen::DrawAmplitude(TCanvas& canvas) {
+void TZOLScreen::DrawAmplitude(TCanvas& canvas, const TZOLScreenModel& m) const {
   const bool narrow = NarrowFont();
   const int h0 = narrow ? 30 : 26;
   const int k = narrow ? 0 : 1;
-  const int R = ScaleRight, B = ScaleBottom;
-  ClampAmpLevels();
-  const long double analog = AnalogAmpTable[static_cast<std::size_t>(AmpLevelAnalog)];
-  const long double square = SquareAmpTable[static_cast<std::size_t>(AmpLevelSquare)];
+  const int R = m.ScaleRight, B = m.ScaleBottom;
+  // A frame that skipped AdvanceRedraw may carry any level: never index past a table.
+  auto entry = [](const std::array<float, 16>& table, int level) -> long double {
+    return table[static_cast<std::size_t>(std::clamp(level, 0, 15))];
+  };
+  const long double analog = entry(m.AnalogAmpTable, m.AmpLevelAnalog);
+  const long double square = entry(m.SquareAmpTable, m.AmpLevelSquare);
   const QString ampSample = QString::fromLatin1(AmpSample);
   auto height = [&](int h) {
     canvas.SetFontHeight(h);
@@ -87,7 +90,7 @@ void TZOLScreen::DrawAmplitude(TCanvas& canvas) {
   };
   canvas.SetFontColor(Silver);
   int t = 0;
-  switch (Waveform) {
+  switch (m.Waveform) {
     case 1:
       t = height(h0 - 9);
       canvas.SetFontColor(RangeColor);
@@ -107,16 +110,16 @@ void TZOLScreen::DrawAmplitude(TCanvas& canvas) {
       return;
     case 3:
       t = height(h0 - 5);
-      if (Divider != 0) canvas.TextOut(R - t - 6 + 2 * k, B - 64, QStringLiteral("\u00F7 2"));
+      if (m.Divider != 0) canvas.TextOut(R - t - 6 + 2 * k, B - 64, QStringLiteral("\u00F7 2"));
       break;
     default:
       height(h0);
       // The pulse width, at the left above the scale.
-      canvas.TextOut(ScaleLeft, B - 64, Text(FormatPeriod(PulseTime(PulseWidthCode()))));
+      canvas.TextOut(m.ScaleLeft, B - 64, Text(FormatPeriod(m.PulseTime(m.PulseWidthCode()))));
       t = height(h0 - 5);
-      if (Divider != 0)
+      if (m.Divider != 0)
         canvas.TextOut(R - t - 6 + 2 * k, B - 64,
-                       QStringLiteral("\u00D7 ") + QString::number(Prescaler()));
+                       QStringLiteral("\u00D7 ") + QString::number(m.Prescaler()));
       break;
   }
   canvas.TextOut(R - t - 6 + 2 * k, B - 92, QStringLiteral("ll"));

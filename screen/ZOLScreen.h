@@ -1,12 +1,14 @@
 #pragma once
-// The generator screen: the model plus its picture. Render draws the whole
-// screen (scale, pointers, readouts, amplitude block) into Bitmap.
+// The generator screen's picture: draws a model (scale, pointers, readouts,
+// amplitude block) into Bitmap. Drawing reads the model and never changes
+// it; what a redraw advances (layout, level clamp, the step countdown) is
+// the model's own TZOLScreenModel::AdvanceRedraw.
 //
 // Owns: Bitmap. Refers to (does not own) the two fonts, which belong to
 // the main window and must outlive this object. Rendering draws with its
 // own copies of the fonts and never changes the owner's.
-// Thread contract: as for TZOLScreenModel; whoever holds the main window's
-// state lock may render (QImage painting needs no GUI thread).
+// Thread contract: one thread at a time (the GUI thread in the program);
+// it shares nothing with the tick: the caller hands it a copy of the model.
 
 #include <QFont>
 #include <QImage>
@@ -18,7 +20,7 @@ namespace screen {
 
 class TCanvas;
 
-class TZOLScreen : public TZOLScreenModel {
+class TZOLScreen {
  public:
   TZOLScreen();
 
@@ -29,12 +31,17 @@ class TZOLScreen : public TZOLScreenModel {
   TColor ValueFontColor = 0xC0C0C0;
   TColor ScaleFontColor = 0xC0C0C0;
 
-  // Large readout and amplitude block; measures ValueAspect with it.
+  // Large readout and amplitude block.
   void SetValueFont(const QFont* font);
+  // Height over width of the value font's sample text: the model's ValueAspect.
+  double ValueAspect() const;
   // Scale labels and the small readouts.
   void SetScaleFont(const QFont* font);
-  const QImage& ResizeBitmap(int width, int height);
-  const QImage& Render();
+  // A new bitmap of this size (its contents undefined until the next Render).
+  void ResizeBitmap(int width, int height);
+  // Draws the frame; a frame laid out for another size is laid out anew
+  // (on a copy) for the bitmap's size.
+  const QImage& Render(const TZOLScreenModel& frame);
 
   // True when the value font is the narrow face the layout was made for.
   bool NarrowFont() const;
@@ -44,13 +51,12 @@ class TZOLScreen : public TZOLScreenModel {
  private:
   QFont CurrentValueFont() const;
   QFont CurrentScaleFont() const;
-  void ClampAmpLevels();
-  void DrawScale(TCanvas& canvas);
-  void DrawTicks(TCanvas& canvas);
-  void DrawPointers(TCanvas& canvas);
-  void DrawReadouts(TCanvas& canvas);
-  void DrawValue(TCanvas& canvas);
-  void DrawAmplitude(TCanvas& canvas);
+  void DrawScale(TCanvas& canvas, const TZOLScreenModel& m) const;
+  void DrawTicks(TCanvas& canvas, const TZOLScreenModel& m) const;
+  void DrawPointers(TCanvas& canvas, const TZOLScreenModel& m) const;
+  void DrawReadouts(TCanvas& canvas, const TZOLScreenModel& m) const;
+  void DrawValue(TCanvas& canvas, const TZOLScreenModel& m) const;
+  void DrawAmplitude(TCanvas& canvas, const TZOLScreenModel& m) const;
 };
 
 }  // namespace screen

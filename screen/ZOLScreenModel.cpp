@@ -9,7 +9,6 @@ namespace {
 
 constexpr long double GridStepsL = 268435456.0L;
 constexpr long double GridClockL = 25000000.0L;
-constexpr double TopFreq = 12500000.0;
 
 // Tuning word of f before any limit: Round(f x 2^28 / 25 MHz), in extended
 // precision as the grid is defined.
@@ -172,6 +171,25 @@ void TZOLScreenModel::UpdateLayout() {
   ScaleWidth = ScaleRight - ScaleLeft + 1;
   ScaleHeight = ScaleBottom - ScaleTop + 1;
   DecadeWidth = ScaleWidth / (LogScale ? LogSpan : LinearSpan);
+}
+
+void TZOLScreenModel::SetBitmapSize(int width, int height) {
+  BitmapWidth = std::max(width, 0);
+  BitmapHeight = std::max(height, 0);
+  UpdateLayout();
+}
+
+void TZOLScreenModel::ClampAmpLevels() {
+  AmpLevelAnalog = std::clamp(AmpLevelAnalog, 0, 15);
+  AmpLevelSquare = std::clamp(AmpLevelSquare, 0, 15);
+}
+
+TZOLScreenModel TZOLScreenModel::AdvanceRedraw() {
+  UpdateLayout();
+  ClampAmpLevels();
+  TZOLScreenModel frame = *this;
+  if (StepShowTicks > 0) --StepShowTicks;
+  return frame;
 }
 
 int TZOLScreenModel::PulseWidthCode() const { return PulseCode(1, Slots[MarkerSlot].Freq); }

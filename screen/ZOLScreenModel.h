@@ -2,11 +2,13 @@
 // The generator screen's model: what the generator is set to and what the
 // screen shows. Plain C++, no Qt.
 //
+// The model is data: it changes only through its operations and fields,
+// and drawing never changes it (the renderer draws a const copy).
 // Thread contract: the model has no lock of its own. The main window keeps
 // it under its state lock; the update tick (timer thread) reads the slots,
 // levels and codes and moves the Frequency slot while a sweep runs, the GUI
-// thread changes it on user actions and renders it. Whoever holds the main
-// window's state lock may call any operation.
+// thread changes it on user actions and copies it for each redraw. Whoever
+// holds the main window's state lock may call any operation.
 
 #include <array>
 #include <cstdint>
@@ -19,6 +21,8 @@ using TColor = std::uint32_t;
 constexpr double GridClock = 25000000.0;
 constexpr double GridSteps = 268435456.0;  // 2^28
 constexpr std::int32_t TopWord = 0x7FFFFFF;
+// The top of the scale; the grid's top word lies just below it.
+constexpr double TopFreq = 12500000.0;
 constexpr double LinearSpan = 8.027777777777777778;  // 8 + 0.25/9
 constexpr double LogSpan = 8.0969100130080564155;    // log10(12.5e6) + 1
 constexpr double PulseClock = 16000000.0;
@@ -47,13 +51,12 @@ double DecadeFreq(double u);
 int PulseCode(int min, double f);
 // Round to nearest, halves to even (the rounding the grid uses).
 double RoundHalfEven(double x);
+// Sine and triangle share the analog attenuator; square and pulse the other.
+constexpr bool IsAnalog(std::int32_t waveform) { return waveform == 1 || waveform == 2; }
 
 class TZOLScreenModel {
  public:
   TZOLScreenModel();
-  virtual ~TZOLScreenModel() = default;
-  TZOLScreenModel(const TZOLScreenModel&) = default;
-  TZOLScreenModel& operator=(const TZOLScreenModel&) = default;
 
   TColor BackColor = 0x000080;
   double Step = 0.0;
@@ -91,6 +94,14 @@ class TZOLScreenModel {
   void ShiftSlot(int slot, double delta);
   int PositionToX(double position) const;
   void UpdateLayout();
+  // The bitmap the screen is drawn into has this size; lays the scale out.
+  void SetBitmapSize(int width, int height);
+  // Levels outside 0..15 (written directly by an owner) are stored back clamped.
+  void ClampAmpLevels();
+  // What one redraw advances: the layout for the current scale, the level
+  // clamp and the step readout's countdown. Returns the frame to draw, taken
+  // before the countdown, so that ShowStep shows for exactly 20 redraws.
+  TZOLScreenModel AdvanceRedraw();
   int PulseWidthCode() const;
   int PulsePeriodCode() const;
   // (code + 1) x prescaler / 16 MHz, in seconds, with the prescaler of Divider.

@@ -19,7 +19,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libudev1
-  xvfb xdotool
+  xvfb xdotool openbox
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file groff-base
   "${extra[@]}"

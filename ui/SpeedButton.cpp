@@ -16,18 +16,25 @@ void TSpeedButton::SetGroup(int group, bool allowAllUp) {
   setCheckable(group != 0);
 }
 
+// Only the active and inactive groups: a disabled button keeps the style's
+// disabled text, so the user sees which controls do nothing.
 void TSpeedButton::SetFontColor(const QColor& color) {
   QPalette p = palette();
-  p.setColor(QPalette::ButtonText, color);
-  p.setColor(QPalette::WindowText, color);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    p.setColor(group, QPalette::ButtonText, color);
+    p.setColor(group, QPalette::WindowText, color);
+  }
   setPalette(p);
 }
 
-QColor TSpeedButton::FontColor() const { return palette().color(QPalette::ButtonText); }
+QColor TSpeedButton::FontColor() const { return palette().color(QPalette::Active, QPalette::ButtonText); }
 
+// Only a click gets here (setChecked from code does not).
 void TSpeedButton::nextCheckState() {
   if (isChecked() && !FAllowAllUp) return;
+  ++ClickDepth;
   setChecked(!isChecked());
+  --ClickDepth;
 }
 
 // Going down, from a click or from code, releases the rest of the group.

@@ -32,6 +32,11 @@ class TSpeedButton : public QToolButton {
   void SetFontColor(const QColor& color);
   QColor FontColor() const;
 
+  // True while a click changes down states (the button's own and the
+  // release of its group); toggled handlers use it to tell a click's
+  // changes, which its clicked signal reports next, from changes by code.
+  static bool ClickChanging() { return ClickDepth > 0; }
+
  protected:
   // A click on a down button of a group without all-up stays down.
   void nextCheckState() override;
@@ -41,6 +46,7 @@ class TSpeedButton : public QToolButton {
 
   int FGroupIndex = 0;
   bool FAllowAllUp = false;
+  static inline int ClickDepth = 0;
 };
 
 }  // namespace ui

@@ -34,11 +34,11 @@
 #include <vector>
 
 #include "control/About.h"
-#include "control/HandlerColors.h"
+#include "control/ControlPanel.h"
 #include "control/ZOLMain.h"
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
-#include "tests/serial/ChoosePort.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tools/sim/PtyDevice.h"
 #include "ui/Dialogs.h"
 #include "ui/SpeedButton.h"
@@ -156,40 +156,6 @@ inline void PrintSamples(const std::vector<double>& values, const char* unit) {
   std::printf("\n");
 }
 
-// Answers the window's dialogs the way a user would, at once, and notes when
-// the last input dialog was confirmed (the moment the user presses OK).
-class TScriptedDialogs : public ui::TDialogs {
- public:
-  std::deque<QString> Answers;  // typed texts for input dialogs, in order
-  std::string PortChoice;       // the port picked in the port dialog
-  std::int64_t LastAnswerUs = 0;
-  int UnexpectedDialogs = 0;
-
-  bool InputQuery(const QString&, const QString&, QString& text) override {
-    if (Answers.empty()) {
-      ++UnexpectedDialogs;
-      return false;
-    }
-    text = Answers.front();
-    Answers.pop_front();
-    LastAnswerUs = NowUs();
-    return true;
-  }
-
-  void MessageBox(const QString&, const QString&, ui::TMsgIcon) override { ++UnexpectedDialogs; }
-
-  int ShowModal(QDialog& dialog) override {
-    auto* box = dynamic_cast<serial::TComSelBox*>(&dialog);
-    if (box == nullptr) {
-      ++UnexpectedDialogs;
-      return QDialog::Rejected;
-    }
-    if (serial::test::ChoosePortLine(*box, PortChoice)) return QDialog::Accepted;
-    ++UnexpectedDialogs;
-    return QDialog::Rejected;
-  }
-};
-
 class TE2eRig {
  public:
   // replyByteDelay paces the generator's replies (1042 µs a byte is the
@@ -205,9 +171,8 @@ class TE2eRig {
     Form = std::make_unique<TMainForm>();
     Form->SetComSelBox(ComSel.get());
     Form->SetAboutBox(About.get());
-    auto dialogs = std::make_unique<TScriptedDialogs>();
+    auto dialogs = std::make_unique<test::TScriptedDialogs>();
     Dialogs = dialogs.get();
-    Dialogs->PortChoice = PortName;
     Form->Dialogs = std::move(dialogs);
     Form->show();
     PumpFor(200ms);
@@ -262,6 +227,7 @@ class TE2eRig {
   // time until the window shows online, in ms; throws if it does not.
   double ConnectMs() {
     const std::size_t mark = CommandCount();
+    Dialogs->PortChoices.push_back(PortName);
     const std::int64_t start = NowUs();
     Form->ConnectBtn->click();
     if (!PumpUntil([&] { return ShowsOnline(); }, 5000ms))
@@ -279,6 +245,13 @@ class TE2eRig {
   }
 
   std::size_t CommandCount() const { return Device->Commands().size(); }
+
+  // When OK was pressed in the last input dialog, on the clock of NowUs.
+  std::int64_t LastAnswerUs() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               Dialogs->LastAnswer.time_since_epoch())
+        .count();
+  }
 
   // The first command at or after index `from`, if one arrives in time.
   std::optional<sim::TCommandRecord> WaitForCommand(std::size_t from,
@@ -341,7 +314,7 @@ class TE2eRig {
   template <class F>
   auto Locked(F f) {
     std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return f(Form->Shared.State, *Form->Screen);
+    return f(Form->Shared.State, Form->Shared.Model);
   }
 
   std::unique_ptr<sim::TPtyDevice> Device;
@@ -349,7 +322,7 @@ class TE2eRig {
   std::unique_ptr<serial::TComSelBox> ComSel;
   std::unique_ptr<TAboutBox> About;
   std::unique_ptr<TMainForm> Form;
-  TScriptedDialogs* Dialogs = nullptr;
+  test::TScriptedDialogs* Dialogs = nullptr;
   std::mt19937 Random{20261208};
 };
 
@@ -370,8 +343,10 @@ int RunE2eBenchmark(int argc, char** argv, Body body) {
       return *rig;
     };
     bool ok = body(makeRig) && sameClock;
-    if (rig && rig->Dialogs->UnexpectedDialogs != 0) {
-      std::printf("unexpected dialogs: %d\n", rig->Dialogs->UnexpectedDialogs);
+    const std::size_t unexpected =
+        rig ? rig->Dialogs->Unexpected.size() + rig->Dialogs->Messages.size() : 0;
+    if (unexpected != 0) {
+      std::printf("unexpected dialogs: %zu\n", unexpected);
       ok = false;
     }
     std::printf("%s\n", ok ? "all within targets" : "OUTSIDE targets");

@@ -30,7 +30,7 @@ double SetSample(TE2eRig& rig, int i) {
   rig.Dialogs->Answers.push_back(i % 2 == 0 ? "1234.5" : "2345.6");
   const std::size_t mark = rig.CommandCount();
   rig.Form->FSetBtn->click();
-  return FirstCommandMs(rig, mark, rig.Dialogs->LastAnswerUs);
+  return FirstCommandMs(rig, mark, rig.LastAnswerUs());
 }
 
 double ArrowSample(TE2eRig& rig, int) {
@@ -50,12 +50,12 @@ struct TDragStart {
 
 // Grabs the Frequency pointer in the band below the scale.
 TDragStart GrabFrequencyPointer(TE2eRig& rig) {
-  const TDragStart at = rig.Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const TDragStart at = rig.Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return TDragStart{s.PositionToX(s.Slots[screen::FrequencySlot].Position),
                       s.BitmapHeight - 28};
   });
   rig.Form->Image321MouseDown(Qt::LeftButton, at.X, at.Y);
-  const int dragged = rig.Locked([](const TControlState& c, const screen::TZOLScreen&) {
+  const int dragged = rig.Locked([](const TControlState& c, const screen::TZOLScreenModel&) {
     return c.DragSlot;
   });
   if (dragged != screen::FrequencySlot) throw std::runtime_error("the pointer was not grabbed");

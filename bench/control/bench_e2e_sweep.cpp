@@ -61,7 +61,7 @@ void PrepareSweep(TE2eRig& rig, int seconds) {
   rig.Form->SweepDirBar->setValue(0);
   rig.Form->SwGaugeBar->setValue(seconds);
   rig.WaitQuiet();
-  const auto range = rig.Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto range = rig.Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::pair{s.Slots[screen::StartSlot].Freq, s.Slots[screen::StopSlot].Freq};
   });
   std::printf("sweep %.3f Hz to %.3f Hz, log, up, T = %d s\n", range.first, range.second,

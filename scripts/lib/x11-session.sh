@@ -2,9 +2,12 @@
 # person does: start an Xvfb, find the main window, press Connect, choose a
 # port in the dialog, press Run. Needs Xvfb and xdotool.
 
-# Starts an Xvfb on a free display and exports DISPLAY. The server is ended
-# by stop_xvfb.
+# Starts an Xvfb on a free display and exports DISPLAY, with the X11 platform
+# chosen whatever the caller's environment says (offscreen or wayland would
+# never show a window there). The server is ended by stop_xvfb.
 start_xvfb() {
+  export QT_QPA_PLATFORM=xcb
+  unset WAYLAND_DISPLAY
   local displayfile
   displayfile=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
@@ -24,9 +27,10 @@ stop_xvfb() {
   wait "$xvfb_pid" 2>/dev/null || true
 }
 
-# Prints the id of the visible window with exactly this title, waiting for it.
+# Prints the id of the visible window with exactly this title, waiting for it;
+# prints nothing (and succeeds) when none appears.
 wait_for_window() {
-  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1
+  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1 || true
 }
 
 # Clicks at a point given in the window's own coordinates.

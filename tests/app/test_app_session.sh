@@ -25,6 +25,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Whatever ends this script early says where.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
+
 fail() {
   echo "FAIL: $*" >&2
   echo "--- generator log:" >&2

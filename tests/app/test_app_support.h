@@ -1,5 +1,6 @@
 #pragma once
-// Runs the built zolvek as a process with a private runtime directory and
+// Runs the program's observed build (the program block of zolvek, with
+// observers) as a process with a private runtime directory and
 // the test report switched on.
 
 #include <QElapsedTimer>

@@ -1,78 +1,8 @@
 #include "tests/control/test_core_fixture.h"
 
-#include <cerrno>
-#include <chrono>
 #include <cstdio>
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace control::test {
-
-TPtyDevice::TPtyDevice() {
-  char name[128] = {};
-  if (::openpty(&Master, &SlaveFd, name, nullptr, nullptr) != 0) {
-    ADD_FAILURE() << "openpty failed";
-    return;
-  }
-  Slave = name;
-  // The master side sees the raw bytes: no echo or translation here.
-  termios raw{};
-  ::tcgetattr(Master, &raw);
-  ::cfmakeraw(&raw);
-  ::tcsetattr(Master, TCSANOW, &raw);
-  ::fcntl(Master, F_SETFL, ::fcntl(Master, F_GETFL) | O_NONBLOCK);
-}
-
-TPtyDevice::~TPtyDevice() {
-  if (Master >= 0) ::close(Master);
-  if (SlaveFd >= 0) ::close(SlaveFd);
-}
-
-std::string TPtyDevice::ReadAll(int quietMs) {
-  std::string received;
-  for (;;) {
-    pollfd fd{Master, POLLIN, 0};
-    if (::poll(&fd, 1, quietMs) <= 0 || !(fd.revents & POLLIN)) return received;
-    char buffer[512];
-    const ssize_t n = ::read(Master, buffer, sizeof buffer);
-    if (n <= 0) return received;
-    received.append(buffer, static_cast<std::size_t>(n));
-  }
-}
-
-std::string TPtyDevice::ReadBytes(std::size_t count, int timeoutMs) {
-  std::string received;
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (received.size() < count && std::chrono::steady_clock::now() < end) {
-    pollfd fd{Master, POLLIN, 0};
-    if (::poll(&fd, 1, 10) <= 0) continue;
-    char buffer[512];
-    const ssize_t n = ::read(Master, buffer, std::min(sizeof buffer, count - received.size()));
-    if (n > 0) received.append(buffer, static_cast<std::size_t>(n));
-  }
-  return received;
-}
-
-void TPtyDevice::Send(const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(Master, bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<std::size_t>(n);
-    } else if (errno != EAGAIN && errno != EINTR) {
-      ADD_FAILURE() << "write to the master side failed";
-      return;
-    }
-  }
-}
-
-void TPtyDevice::HangUp() {
-  if (Master >= 0) ::close(Master);
-  Master = -1;
-}
 
 std::string Hex6(std::uint32_t value) {
   char text[8];
@@ -151,11 +81,15 @@ void CoreTest::TearDown() {
 std::string CoreTest::Sent() {
   if (Port.Connected()) {
     try {
+      Cycle.WritePending();
       Port.WaitForPending();
     } catch (const serial::EComPort&) {
     }
   }
-  return Device.ReadAll();
+  const std::uint64_t written = Cycle.BytesWritten();
+  const std::string received = Device.Receive(static_cast<std::size_t>(written - BytesSeen));
+  BytesSeen = written;
+  return received;
 }
 
 std::string CoreTest::Tick() {

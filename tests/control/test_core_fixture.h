@@ -15,32 +15,9 @@
 #include "screen/ZOLScreenModel.h"
 #include "serial/ComPlatform.h"  // complete type for the port's default platform
 #include "serial/TinyComms.h"
+#include "tests/support/PtyPair.h"
 
 namespace control::test {
-
-// The generator's end of a pseudo-terminal.
-class TPtyDevice {
- public:
-  TPtyDevice();
-  ~TPtyDevice();
-  TPtyDevice(const TPtyDevice&) = delete;
-  TPtyDevice& operator=(const TPtyDevice&) = delete;
-
-  const std::string& SlavePath() const { return Slave; }
-  int MasterFd() const { return Master; }
-  // Everything that arrives until the line has been quiet for quietMs.
-  std::string ReadAll(int quietMs = 30);
-  // Waits up to timeoutMs for count bytes; returns what came.
-  std::string ReadBytes(std::size_t count, int timeoutMs = 2000);
-  void Send(const std::string& bytes);
-  // Closes the master side: the port sees a hang-up.
-  void HangUp();
-
- private:
-  int Master = -1;
-  int SlaveFd = -1;
-  std::string Slave;
-};
 
 // Commands split into readable tokens: "Z", "S", "s", "&", "coarse:4ABCDE",
 // "fine:C000F1", "code:040F00"-style hex for other packets, and "p:1234",
@@ -57,15 +34,18 @@ class CoreTest : public ::testing::Test {
   // One timer callback; returns what reached the line.
   std::string Tick();
   std::vector<std::string> TickTokens() { return Tokens(Tick()); }
-  // What reached the line after the pending write completed.
+  // What reached the line: the queued commands are written, the pending
+  // write completes, and the device side waits for exactly the bytes the
+  // cycle wrote since the last look (with a deadline).
   std::string Sent();
 
-  TPtyDevice Device;
+  test_support::TPtyPair Device;
   TSharedState Shared;
   screen::TZOLScreenModel Model;
   serial::TTinyComPort Port;
   TUpdateCycle Cycle{Shared, Model, Port};
   int Redraws = 0;  // counted on the calling thread
+  std::uint64_t BytesSeen = 0;
   std::vector<std::string> Lost;
 };
 

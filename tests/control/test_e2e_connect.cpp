@@ -7,7 +7,7 @@
 
 #include <QTimer>
 
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 namespace control::test {
 namespace {
@@ -29,7 +29,7 @@ TEST_F(ConnectTest, HandshakeReadsTablesAndStopsTheDeviceFirst) {
   EXPECT_FALSE(Form->RunBtn->isChecked());
   EXPECT_EQ(Form->RunBtn->Caption(), "Run");
   EXPECT_EQ(Form->RunBtn->FontColor(), colors::Purple);
-  Locked([&](const TControlState& s, const screen::TZOLScreen& screen) {
+  Locked([&](const TControlState& s, const screen::TZOLScreenModel& screen) {
     EXPECT_EQ(s.PortName, PortName);
     for (int i = 0; i < 16; ++i) {
       EXPECT_EQ(screen.SquareAmpTable[i], static_cast<float>(Device->Tables().Square[i]));
@@ -104,7 +104,7 @@ TEST_P(TableFaultTest, BadTableLineLeavesTheWindowOfflineWithOldTables) {
   sim::TFaults faults;
   faults.TableFault = {c.Table, c.Line, c.Fault};
   StartDevice(faults);
-  const auto before = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto before = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.SquareAmpTable, s.AnalogAmpTable);
   });
   PressConnect();
@@ -116,7 +116,7 @@ TEST_P(TableFaultTest, BadTableLineLeavesTheWindowOfflineWithOldTables) {
       c.Table == 'V' ? std::vector<Kind>{Kind::Identify, Kind::SquareTable}
                      : std::vector<Kind>{Kind::Identify, Kind::SquareTable, Kind::AnalogTable};
   EXPECT_EQ(ReceivedKinds(), expected);
-  const auto after = Locked([](const TControlState&, const screen::TZOLScreen& s) {
+  const auto after = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.SquareAmpTable, s.AnalogAmpTable);
   });
   EXPECT_EQ(after, before);
@@ -225,14 +225,14 @@ TEST_F(ConnectTest, RemovalOfTheConnectedPortGoesOfflineQuietly) {
 
   // The name is kept: a later removal of the same port disconnects again,
   // which releases Run and clears the flags.
-  EXPECT_EQ(Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.PortName; }),
+  EXPECT_EQ(Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.PortName; }),
             PortName);
   Form->RunBtn->click();  // the demonstration
   ASSERT_TRUE(Form->RunBtn->isChecked());
   Form->WMDeviceChange(PortName);
   EXPECT_FALSE(Form->RunBtn->isChecked());
   // With Run up the tick leaves raised flags alone; a disconnect clears them.
-  Locked([](TControlState& s, screen::TZOLScreen&) { s.Flags.FreqDirty = true; });
+  Locked([](TControlState& s, screen::TZOLScreenModel&) { s.Flags.FreqDirty = true; });
   ProcessEventsFor(120ms);
   ASSERT_TRUE(Flags().FreqDirty);
   Form->WMDeviceChange(PortName);

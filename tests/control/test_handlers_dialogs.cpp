@@ -5,7 +5,7 @@
 
 #include "control/FrequencyText.h"
 #include "platform/MultimediaTimer.h"
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 namespace control::test {
 namespace {
@@ -18,7 +18,7 @@ class DialogTest : public MainWindowFixture {
   }
 
   void SetSlot(int slot, double f) {
-    Locked([=](TControlState&, screen::TZOLScreen& s) { s.SetSlotFreq(slot, f); });
+    Locked([=](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(slot, f); });
   }
 
   double SlotFreq(int slot) { return Model().Slots[slot].Freq; }
@@ -117,7 +117,7 @@ TEST_F(DialogTest, InvalidSetAfterACornerPressRevealsTheHiddenText) {
   Answer("x");
   Form->FSetBtn->click();
   EXPECT_EQ(About->Copyright->text(), hidden);
-  EXPECT_TRUE(Locked([](const TControlState& s, const screen::TZOLScreen&) {
+  EXPECT_TRUE(Locked([](const TControlState& s, const screen::TZOLScreenModel&) {
     return s.CornerArmed;
   }));
 }
@@ -232,7 +232,7 @@ TEST_F(DialogTest, DividedSquareHalvesWhatTheDialogsShowAndDoublesWhatIsTyped) {
 
 TEST_F(DialogTest, DownStepNeverGoesBelowATenthOfAHertz) {
   SetSlot(screen::FrequencySlot, 0.5);
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.SetStep(1.0); });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetStep(1.0); });
   Form->StepFrequency(1);
   EXPECT_EQ(SlotFreq(screen::FrequencySlot), Grid(0.1));
   EXPECT_TRUE(Flags().FreqStepDirty);
@@ -260,7 +260,7 @@ TEST_F(DialogTest, ArrowPressStepsAtOnceAndRepeatsAfterTenRedraws) {
   Form->WMRedraw();
   Form->WMRedraw();
   EXPECT_EQ(SlotFreq(screen::FrequencySlot), held);
-  EXPECT_EQ(Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.RepeatTag; }),
+  EXPECT_EQ(Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.RepeatTag; }),
             -1);
 }
 
@@ -269,7 +269,7 @@ TEST_F(DialogTest, SweepArrowsMoveTheMarkerOntoTheLimitsExactly) {
   SetSlot(screen::StartSlot, 1000);
   SetSlot(screen::StopSlot, 2000);
   SetSlot(screen::MarkerSlot, 1950);
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.SetStep(100); });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetStep(100); });
   const double output = SlotFreq(screen::FrequencySlot);
 
   Form->StepFrequency(2);

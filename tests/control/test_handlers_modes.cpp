@@ -2,11 +2,13 @@
 // window, without a device. The update tick is stopped so that the flags
 // the handlers raise stay visible.
 
+#include <QImage>
 #include <QLabel>
+#include <cstdlib>
 
-#include "control/HandlerColors.h"
+#include "control/ControlPanel.h"
 #include "platform/MultimediaTimer.h"
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 
 namespace control::test {
 namespace {
@@ -84,6 +86,45 @@ TEST_F(HandlerTest, ModeTableHoldsInEveryModeAndWaveform) {
   }
 }
 
+// Pixels near the button's font colour in its picture as the style draws it.
+int PixelsInFontColour(ui::TSpeedButton& button) {
+  const QImage image = button.grab().toImage();
+  const QColor font = button.FontColor();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - font.red()) + std::abs(c.green() - font.green()) +
+              std::abs(c.blue() - font.blue()) < 60)
+        ++count;
+    }
+  }
+  return count;
+}
+
+TEST_F(HandlerTest, DisabledButtonsAreDrawnInTheDisabledLook) {
+  Form->show();
+  // Invert at start, Set in pulse mode, Pulse in sweep mode: disabled, so
+  // none of their caption is drawn in their font colour; enabled, it is.
+  auto expectLooks = [](ui::TSpeedButton& button, bool enabled) {
+    SCOPED_TRACE(button.objectName().toStdString());
+    ASSERT_EQ(button.isEnabled(), enabled);
+    if (enabled)
+      EXPECT_GT(PixelsInFontColour(button), 0);
+    else
+      EXPECT_EQ(PixelsInFontColour(button), 0);
+  };
+  expectLooks(*Form->InvertBtn, false);
+  expectLooks(*Form->FSetBtn, true);
+  Form->PulseBtn->click();
+  expectLooks(*Form->InvertBtn, true);
+  expectLooks(*Form->FSetBtn, false);
+  Form->PulseBtn->click();
+  expectLooks(*Form->PulseBtn, true);
+  Form->SweepBtn->click();
+  expectLooks(*Form->PulseBtn, false);
+}
+
 TEST_F(HandlerTest, RunWithoutDeviceIsTheDemonstration) {
   Form->RunBtn->click();
   EXPECT_EQ(Form->RunBtn->Caption(), "Demo");
@@ -128,14 +169,14 @@ TEST_F(HandlerTest, ModeChangeReleasesRun) {
 }
 
 TEST_F(HandlerTest, SweepModeResetsTheMarkerStateAndShowsTheLogScale) {
-  Locked([](TControlState& s, screen::TZOLScreen&) { s.LastMarkerState = true; });
+  Locked([](TControlState& s, screen::TZOLScreenModel&) { s.LastMarkerState = true; });
   Form->SweepBtn->click();
   EXPECT_FALSE(State().LastMarkerState);
   EXPECT_TRUE(Model().LogScale);
 }
 
 TEST_F(HandlerTest, PulseHalvesAMarkerAboveTheOutputFrequency) {
-  Locked([](TControlState&, screen::TZOLScreen& s) {
+  Locked([](TControlState&, screen::TZOLScreenModel& s) {
     s.SetSlotFreq(screen::FrequencySlot, 1000);
     s.SetSlotFreq(screen::MarkerSlot, 3000);
   });
@@ -145,7 +186,7 @@ TEST_F(HandlerTest, PulseHalvesAMarkerAboveTheOutputFrequency) {
             screen::TZOLScreenModel::SnapToGrid(m.Slots[screen::FrequencySlot].Freq / 2));
 
   Form->PulseBtn->click();
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
   Form->PulseBtn->click();
   EXPECT_EQ(Model().Slots[screen::MarkerSlot].Freq, screen::TZOLScreenModel::SnapToGrid(700));
 }
@@ -171,7 +212,7 @@ TEST_F(HandlerTest, DividerGaugeReturnsToZeroOnEveryModeChange) {
 TEST_F(HandlerTest, PulseWithTriangleUsesTheSquareLevelAndRestoresTheAnalogOne) {
   Form->TriBtn->click();
   Form->AmpGaugeBar->setValue(-4);
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.AmpLevelSquare = 11; });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.AmpLevelSquare = 11; });
   Form->PulseBtn->click();
   EXPECT_EQ(Model().Waveform, -2);
   EXPECT_EQ(Form->AmpGaugeBar->value(), -11);
@@ -205,7 +246,7 @@ TEST_F(HandlerTest, SweepDirectionAndRestart) {
   Form->SweepDirBar->setValue(1);
   EXPECT_TRUE(State().SweepUp);
 
-  Locked([](TControlState& s, screen::TZOLScreen&) { s.SweepStarted = true; });
+  Locked([](TControlState& s, screen::TZOLScreenModel&) { s.SweepStarted = true; });
   Form->SwRstBtnClick();
   EXPECT_TRUE(Flags().SweepRestart);
   EXPECT_FALSE(State().SweepStarted);
@@ -213,7 +254,7 @@ TEST_F(HandlerTest, SweepDirectionAndRestart) {
 
 TEST_F(HandlerTest, SquareLoadsItsRememberedLevel) {
   Form->AmpGaugeBar->setValue(-5);
-  Locked([](TControlState&, screen::TZOLScreen& s) { s.AmpLevelSquare = 9; });
+  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.AmpLevelSquare = 9; });
   ClearFlags();
   Form->SquareBtn->click();
   EXPECT_EQ(Form->AmpGaugeBar->value(), -9);

@@ -2,7 +2,7 @@
 // dragging pointers, jumping on the scale, cursors, the corner press.
 
 #include "platform/MultimediaTimer.h"
-#include "tests/control/MainWindowFixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/ImageView.h"
 
 namespace control::test {
@@ -147,7 +147,7 @@ TEST_F(PointerTest, SweepModeScaleIgnoresPressesAwayFromPointers) {
   EXPECT_EQ(Cursor(), Qt::ArrowCursor);
 
   // Start and Stop piled at the left end: the press grabs Stop.
-  Locked([](TControlState&, screen::TZOLScreen& s) {
+  Locked([](TControlState&, screen::TZOLScreenModel& s) {
     s.SetSlotFreq(screen::StartSlot, 0.1);
     s.SetSlotFreq(screen::StopSlot, 0.1);
   });

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "screen/ZOLScreen.h"
-#include "tests/control/test_main_fixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/GaugeBar.h"
 #include "ui/ImageView.h"
 #include "ui/Panel.h"
@@ -40,7 +40,7 @@ const std::vector<TPlace> PlacesAt800 = {
     {"RightPanel", {720, 0, 80, 263}}, {"Image321", {0, 0, 720, 263}},
 };
 
-using TMainFormLayout = TMainFormTest;
+using TMainFormLayout = MainWindowFixture;
 
 TEST_F(TMainFormLayout, WindowIs800By320CentredWithItsCaption) {
   EXPECT_EQ(Form->size(), QSize(800, 320));

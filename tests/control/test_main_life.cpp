@@ -13,7 +13,7 @@
 #include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
 #include "serial/TinyComms.h"
-#include "tests/control/test_main_fixture.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/GaugeBar.h"
 #include "ui/ImageView.h"
 #include "ui/Panel.h"
@@ -22,7 +22,7 @@
 namespace control::test {
 namespace {
 
-using TMainFormLife = TMainFormTest;
+using TMainFormLife = MainWindowFixture;
 
 // QTest takes the point (0, 0) for "the widget's centre", so the corner
 // press is sent by hand.
@@ -115,7 +115,7 @@ TEST_F(TMainFormLife, HeldArrowButtonRepeatsAfterTenRedraws) {
   Form->Timer->Stop();
   auto readWord = [this] {
     std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return Form->Screen->Slots[0].Word;
+    return Form->Shared.Model.Slots[0].Word;
   };
   Form->show();
   const std::int32_t start = readWord();
@@ -206,23 +206,23 @@ TEST_F(TMainFormLife, HiddenAboutTextNeedsTheCornerPressBeforeAnInvalidEntry) {
     SendMouse(Form->Image321, QEvent::MouseButtonPress, at);
     SendMouse(Form->Image321, QEvent::MouseButtonRelease, at);
   };
-  const QString maker = About.Copyright->text();
+  const QString maker = About->Copyright->text();
   const QString hidden = QString::fromLatin1(DecodeHiddenText(HiddenAboutBytes));
   ASSERT_NE(maker, hidden);
 
   ClickScreenAt(QPoint(0, 0));
   ClickScreenAt(QPoint(1, 0));
-  Dialogs->Answers << "-5";
+  Dialogs->Answers.push_back("-5");
   Form->FSetBtn->click();
-  EXPECT_EQ(About.Copyright->text(), maker) << "the press at (1, 0) disarmed it";
+  EXPECT_EQ(About->Copyright->text(), maker) << "the press at (1, 0) disarmed it";
 
   ClickScreenAt(QPoint(0, 0));
-  Dialogs->Answers << "-5";
+  Dialogs->Answers.push_back("-5");
   Form->FSetBtn->click();
-  EXPECT_EQ(About.Copyright->text(), hidden);
-  EXPECT_FALSE(Dialogs->Messages.isEmpty()) << "the invalid entry was reported";
+  EXPECT_EQ(About->Copyright->text(), hidden);
+  EXPECT_FALSE(Dialogs->Messages.empty()) << "the invalid entry was reported";
   Form->HiddenAboutText();
-  EXPECT_EQ(About.Copyright->text(), hidden) << "the same text again";
+  EXPECT_EQ(About->Copyright->text(), hidden) << "the same text again";
 }
 
 TEST(AboutBox, LayoutAndOkCloses) {

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <cstdlib>
 #include <filesystem>
@@ -14,13 +13,14 @@
 #include "control/ZOLMain.h"
 #include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
-#include "tests/control/test_main_fixture.h"
+#include "tests/support/GuiTestMain.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui/ImageView.h"
 
 namespace control::test {
 namespace {
 
-using TMainFormWithoutNarrowFont = TMainFormTest;
+using TMainFormWithoutNarrowFont = MainWindowFixture;
 
 // Pixels of the readouts' silver in the upper part of the screen, where the
 // large readout and the amplitude block are drawn.
@@ -45,7 +45,7 @@ TEST_F(TMainFormWithoutNarrowFont, ReadoutsUseTheRightPanelFontAndNothingIsRepor
 
   Form->WMRedraw();
   EXPECT_GT(ReadoutPixels(Form->Image321->Image()), 500) << "the readouts are drawn";
-  EXPECT_TRUE(Dialogs->Messages.isEmpty()) << Dialogs->Messages.join("; ").toStdString();
+  EXPECT_TRUE(Dialogs->Messages.empty()) << Dialogs->Messages.front().Text.toStdString();
 }
 
 // A fontconfig configuration that knows the DejaVu fonts only.
@@ -69,13 +69,7 @@ std::filesystem::path WriteFontConfiguration() {
 int main(int argc, char** argv) {
   const std::filesystem::path fonts = control::test::WriteFontConfiguration();
   ::setenv("FONTCONFIG_FILE", (fonts / "fonts.conf").c_str(), 1);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int result = 0;
-  {
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    result = RUN_ALL_TESTS();
-  }
+  const int result = test_support::RunGuiTests(argc, argv);
   std::filesystem::remove_all(fonts);
   return result;
 }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QRect>
 
+#include "screen/ZOLScreen.h"
 #include "screen/ZOLScreenModel.h"
 
 namespace screen::test {
@@ -29,5 +30,25 @@ inline QRect BoundsOfColor(const QImage& image, const QRect& area, TColor color)
       if (Pixel(image, x, y) == color) bounds |= QRect(x, y, 1, 1);
   return bounds;
 }
+
+// A model with its picture, drawn as the window redraws: the model advances
+// one redraw and its frame is drawn.
+class TDrawnScreen : public TZOLScreenModel {
+ public:
+  TZOLScreen View;
+
+  void SetValueFont(const QFont* font) {
+    View.SetValueFont(font);
+    ValueAspect = View.ValueAspect();
+  }
+  void SetScaleFont(const QFont* font) { View.SetScaleFont(font); }
+  bool NarrowFont() const { return View.NarrowFont(); }
+  const QImage& ResizeBitmap(int width, int height) {
+    View.ResizeBitmap(width, height);
+    SetBitmapSize(View.Bitmap.width(), View.Bitmap.height());
+    return Render();
+  }
+  const QImage& Render() { return View.Render(AdvanceRedraw()); }
+};
 
 }  // namespace screen::test

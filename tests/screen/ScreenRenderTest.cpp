@@ -13,6 +13,7 @@ namespace screen {
 namespace {
 
 using test::BoundsOfColor;
+using test::TDrawnScreen;
 using test::CountColor;
 using test::Pixel;
 
@@ -42,7 +43,7 @@ class ScreenRenderTest : public ::testing::Test {
 
   QFont ValueFont{QStringLiteral("Arial Narrow")};
   QFont ScaleFont{QStringLiteral("Liberation Sans")};
-  TZOLScreen Screen;
+  TDrawnScreen Screen;
 };
 
 TEST_F(ScreenRenderTest, FreshScreenHasOnePixelBitmap) {
@@ -56,7 +57,7 @@ TEST_F(ScreenRenderTest, FreshScreenHasOnePixelBitmap) {
 
 TEST_F(ScreenRenderTest, DefaultFrameAndScale) {
   const QImage& image = Render800();
-  EXPECT_EQ(&image, &Screen.Bitmap);
+  EXPECT_EQ(&image, &Screen.View.Bitmap);
   EXPECT_EQ(Screen.ScaleLeft, 23);
   EXPECT_EQ(Screen.ScaleRight, 776);
   EXPECT_EQ(Screen.ScaleBottom, 175);
@@ -120,7 +121,7 @@ TEST_F(ScreenRenderTest, DefaultShowsNoSmallReadouts) {
 TEST_F(ScreenRenderTest, LargeReadoutCentredAboveTheScale) {
   // A colour of its own tells the readout apart from the amplitude block.
   constexpr TColor ValueColor = 0x123456;
-  Screen.ValueFontColor = ValueColor;
+  Screen.View.ValueFontColor = ValueColor;
   for (int width : {400, 800}) {
     const QImage& image = Screen.ResizeBitmap(width, 200);
     const QRect text = BoundsOfColor(image, image.rect(), ValueColor);
@@ -250,7 +251,7 @@ TEST_F(ScreenRenderTest, AmplitudeLevelsClampedAndStoredBack) {
 TEST_F(ScreenRenderTest, AmplitudeBlockPerWaveform) {
   Render800();
   const QRect block(Screen.ScaleRight - 150, 20, 150, 140);
-  EXPECT_GT(CountColor(Screen.Bitmap, block, RangeColor), 10);  // the r.m.s. line
+  EXPECT_GT(CountColor(Screen.View.Bitmap, block, RangeColor), 10);  // the r.m.s. line
   for (int waveform : {2, 3}) {
     Screen.Waveform = waveform;
     const QImage& image = Render800();

@@ -31,14 +31,14 @@ QFont ScaleFontForScreen() {
   return font;
 }
 
-using TSetup = std::function<void(screen::TZOLScreen&)>;
+using TSetup = std::function<void(screen::TZOLScreenModel&)>;
 
 std::vector<std::pair<const char*, TSetup>> States() {
   using namespace screen;
   return {
-      {"default", [](TZOLScreen&) {}},
+      {"default", [](TZOLScreenModel&) {}},
       {"sweep",
-       [](TZOLScreen& s) {
+       [](TZOLScreenModel& s) {
          s.LogScale = true;
          s.ShowFrequencySlot(false);
          s.ShowRangeSlots(true);
@@ -49,12 +49,12 @@ std::vector<std::pair<const char*, TSetup>> States() {
          s.SetSlotFreq(FrequencySlot, 1000);
        }},
       {"pulse",
-       [](TZOLScreen& s) {
+       [](TZOLScreenModel& s) {
          s.Waveform = -3;
          s.ShowMarkerSlot(true);
        }},
       {"square-divided",
-       [](TZOLScreen& s) {
+       [](TZOLScreenModel& s) {
          s.Waveform = 3;
          s.Divider = 1;
          s.ShowStep();
@@ -85,9 +85,13 @@ int main(int argc, char** argv) {
     screen::TZOLScreen screen;
     screen.SetScaleFont(&scaleFont);
     screen.SetValueFont(&valueFont);
-    setup(screen);
+    screen::TZOLScreenModel model;
+    model.ValueAspect = screen.ValueAspect();
+    setup(model);
+    screen.ResizeBitmap(width, height);
+    model.SetBitmapSize(width, height);
     const QString path = dir.filePath(QStringLiteral("%1.png").arg(QLatin1String(name)));
-    if (!screen.ResizeBitmap(width, height).save(path)) {
+    if (!screen.Render(model.AdvanceRedraw()).save(path)) {
       std::fprintf(stderr, "%s: cannot write %s\n", argv[0], qPrintable(path));
       return 1;
     }

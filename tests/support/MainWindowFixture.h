@@ -5,31 +5,29 @@
 // The window's handlers run on this (the GUI) thread; its update tick runs
 // on the timer thread, and the device on its own thread. Tests read the
 // window's shared state only through Locked(), under the window's lock.
+// Waits are for an expected command count or for ticks, with deadlines.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
-#include <QListWidget>
 #include <chrono>
-#include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "control/About.h"
-#include "control/HandlerColors.h"
+#include "control/ControlPanel.h"
 #include "control/ZOLMain.h"
 #include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
 #include "serial/TinyComms.h"
-#include "tests/serial/ChoosePort.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tools/sim/PtyDevice.h"
-#include "ui/Dialogs.h"
 #include "ui/GaugeBar.h"
 #include "ui/SpeedButton.h"
 
@@ -50,70 +48,11 @@ bool WaitUntil(Pred pred, std::chrono::milliseconds timeout = 3000ms) {
   return true;
 }
 
+// Keeps the event loop turning for a time the test itself means (a button
+// held, a sweep running), not to wait for something to happen.
 inline void ProcessEventsFor(std::chrono::milliseconds duration) {
   WaitUntil([] { return false; }, duration);
 }
-
-struct TAskedInput {
-  QString Title;
-  QString Prompt;
-  QString Initial;
-};
-
-struct TShownMessage {
-  QString Text;
-  QString Title;
-  ui::TMsgIcon Icon;
-};
-
-// Answers the window's dialogs from queues the test fills beforehand and
-// records every question and message. An unexpected dialog fails the test.
-class TScriptedDialogs : public ui::TDialogs {
- public:
-  // Typed answers for input dialogs; nullopt presses Cancel.
-  std::deque<std::optional<QString>> Answers;
-  // Port names to pick in the port dialog; nullopt presses Cancel.
-  std::deque<std::optional<std::string>> PortChoices;
-
-  std::vector<TAskedInput> Asked;
-  std::vector<TShownMessage> Messages;
-  int OtherModals = 0;
-
-  bool InputQuery(const QString& title, const QString& prompt, QString& text) override {
-    Asked.push_back({title, prompt, text});
-    if (Answers.empty()) {
-      ADD_FAILURE() << "unexpected input dialog: " << title.toStdString();
-      return false;
-    }
-    const std::optional<QString> answer = Answers.front();
-    Answers.pop_front();
-    if (!answer) return false;
-    text = *answer;
-    return true;
-  }
-
-  void MessageBox(const QString& text, const QString& title, ui::TMsgIcon icon) override {
-    Messages.push_back({text, title, icon});
-  }
-
-  int ShowModal(QDialog& dialog) override {
-    auto* box = dynamic_cast<serial::TComSelBox*>(&dialog);
-    if (box == nullptr) {
-      ++OtherModals;
-      return QDialog::Rejected;
-    }
-    if (PortChoices.empty()) {
-      ADD_FAILURE() << "unexpected port dialog";
-      return QDialog::Rejected;
-    }
-    const std::optional<std::string> choice = PortChoices.front();
-    PortChoices.pop_front();
-    if (!choice) return QDialog::Rejected;
-    if (serial::test::ChoosePortLine(*box, *choice)) return QDialog::Accepted;
-    ADD_FAILURE() << "port not listed: " << *choice;
-    return QDialog::Rejected;
-  }
-};
 
 class MainWindowFixture : public ::testing::Test {
  protected:
@@ -129,29 +68,39 @@ class MainWindowFixture : public ::testing::Test {
   }
 
   void TearDown() override {
+    for (const std::string& dialog : Dialogs->Unexpected) ADD_FAILURE() << "unexpected " << dialog;
     Form.reset();
     About.reset();
     ComSel.reset();
     Device.reset();
   }
 
-  // Runs f(state, screen) under the window's lock.
+  // Runs f(shared) or f(state, model) under the window's lock.
   template <class F>
   auto Locked(F f) {
     std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return f(Form->Shared.State, *Form->Screen);
+    if constexpr (std::is_invocable_v<F, TSharedState&>)
+      return f(Form->Shared);
+    else
+      return f(Form->Shared.State, Form->Shared.Model);
+  }
+
+  // Waits until the tick has run `ticks` more times (each posts a redraw).
+  bool WaitForTicks(std::uint64_t ticks = 2, std::chrono::milliseconds timeout = 3000ms) {
+    const std::uint64_t until = Form->RedrawCount + ticks;
+    return WaitUntil([&] { return Form->RedrawCount >= until; }, timeout);
   }
 
   bool Online() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.DeviceOnline; });
+    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.DeviceOnline; });
   }
 
   TUpdateFlags Flags() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s.Flags; });
+    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.Flags; });
   }
 
   void ClearFlags() {
-    Locked([](TControlState& s, screen::TZOLScreen&) { s.ClearUpdateFlags(); });
+    Locked([](TControlState& s, screen::TZOLScreenModel&) { s.ClearUpdateFlags(); });
   }
 
   // For handler tests: no tick consumes the flags a handler sets.
@@ -161,13 +110,13 @@ class MainWindowFixture : public ::testing::Test {
   }
 
   screen::TZOLScreenModel Model() {
-    return Locked([](const TControlState&, const screen::TZOLScreen& s) {
+    return Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
       return static_cast<const screen::TZOLScreenModel&>(s);
     });
   }
 
   TControlState State() {
-    return Locked([](const TControlState& s, const screen::TZOLScreen&) { return s; });
+    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s; });
   }
 
   // A virtual generator registered under a port name of its own.
@@ -192,7 +141,7 @@ class MainWindowFixture : public ::testing::Test {
     PressConnect();
     ASSERT_TRUE(Online());
     ASSERT_TRUE(WaitForCommands(4)) << "no stop command after the handshake";
-    ProcessEventsFor(120ms);
+    ASSERT_TRUE(WaitForTicks());
   }
 
   // Offline as after a failed or ended connection: port closed, Connect up
@@ -226,11 +175,11 @@ class MainWindowFixture : public ::testing::Test {
     return WaitUntil([&] { return CommandCount() >= count; }, timeout);
   }
 
-  // Waits for `count` more commands after `mark`, then lets a few more ticks
-  // pass so that anything sent in excess shows too.
+  // Waits for `count` more commands after `mark`, then for two more ticks,
+  // so that anything sent in excess shows too.
   std::vector<Kind> KindsAfter(std::size_t mark, std::size_t count) {
     EXPECT_TRUE(WaitForCommands(mark + count));
-    ProcessEventsFor(200ms);
+    EXPECT_TRUE(WaitForTicks());
     return ReceivedKinds(mark);
   }
 

@@ -1,0 +1,273 @@
+// The command path's frame: the one locked change, clicks and gauge moves
+// as the controls make them, and the operations by meaning.
+#include "control/GeneratorControl.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <mutex>
+
+#include "control/DeviceLink.h"
+
+namespace control {
+
+namespace {
+
+using Guard = std::lock_guard<std::mutex>;
+
+// Down-state groups as the layout sets them: 0 is a push button; a button
+// alone in a group with all-up allowed is a toggle.
+struct TGroup {
+  TGeneratorControl::TButtonId Button;
+  int Group;
+  bool AllowAllUp;
+};
+
+constexpr std::array<TGroup, 16> Groups = {{
+    {&TPanelState::FLeftBtn, 0, false},   {&TPanelState::FDeltaFBtn, 0, false},
+    {&TPanelState::FRightBtn, 0, false},  {&TPanelState::FSetBtn, 0, false},
+    {&TPanelState::FStartBtn, 0, false},  {&TPanelState::FstopBtn, 0, false},
+    {&TPanelState::SweepBtn, 1, true},    {&TPanelState::PulseBtn, 1, true},
+    {&TPanelState::InvertBtn, 2, true},   {&TPanelState::SwRstBtn, 0, false},
+    {&TPanelState::PauseBtn, 3, true},    {&TPanelState::RunBtn, 4, true},
+    {&TPanelState::ConnectBtn, 5, true},  {&TPanelState::SineBtn, 6, false},
+    {&TPanelState::TriBtn, 6, false},     {&TPanelState::SquareBtn, 6, false},
+}};
+
+const TGroup& GroupOf(TGeneratorControl::TButtonId button) {
+  return *std::find_if(Groups.begin(), Groups.end(),
+                       [button](const TGroup& g) { return g.Button == button; });
+}
+
+}  // namespace
+
+TGeneratorControl::TGeneratorControl(TSharedState& shared, TDeviceLink& link)
+    : Shared(shared), Link(link) {}
+
+void TGeneratorControl::Change(const std::function<void()>& change) {
+  Guard guard(Shared.Lock);
+  change();
+  Shared.Controls = FPanel.Snapshot();
+}
+
+void TGeneratorControl::Read(const std::function<void()>& read) const {
+  Guard guard(Shared.Lock);
+  read();
+}
+
+void TGeneratorControl::Changed() {
+  if (PanelChanged) PanelChanged();
+}
+
+screen::TZOLScreenModel TGeneratorControl::Model() const {
+  Guard guard(Shared.Lock);
+  return Shared.Model;
+}
+
+TControlState TGeneratorControl::State() const {
+  Guard guard(Shared.Lock);
+  return Shared.State;
+}
+
+void TGeneratorControl::InitControlState() {
+  Change([&] {
+    TControlState& s = Shared.State;
+    s.ClearUpdateFlags();
+    s.DeviceOnline = false;
+    s.LastSentWord = ForceCoarseWord;
+    s.SweepUp = FPanel.SweepDirBar.Position == 0;
+    s.SweepStarted = true;
+    s.DragSlot = -1;
+    s.RepeatTag = -1;
+    SwGaugeBarChangeLocked();
+  });
+  Changed();
+}
+
+void TGeneratorControl::SetValueAspect(double aspect) {
+  Change([&] { Shared.Model.ValueAspect = aspect; });
+}
+
+// The widget has already changed its down state, and released the rest of
+// its group when it went down; the data follows it.
+void TGeneratorControl::UserClicked(TButtonId button, bool down) {
+  const TGroup& group = GroupOf(button);
+  if (group.Group != 0) {
+    (FPanel.*button).Down = down;
+    if (down) {
+      for (const TGroup& other : Groups)
+        if (other.Group == group.Group && other.Button != button) (FPanel.*other.Button).Down = false;
+    }
+  }
+  RunHandler(button);
+}
+
+void TGeneratorControl::RunHandler(TButtonId button) {
+  if (button == &TPanelState::RunBtn) return RunBtnClick();
+  if (button == &TPanelState::SweepBtn || button == &TPanelState::PulseBtn) return SweepBtnClick();
+  if (button == &TPanelState::SwRstBtn) return SwRstBtnClick();
+  if (button == &TPanelState::PauseBtn) return PauseBtnClick();
+  if (button == &TPanelState::InvertBtn) return InvertBtnClick();
+  if (button == &TPanelState::SineBtn) return FormBtnClick(1);
+  if (button == &TPanelState::TriBtn) return FormBtnClick(2);
+  if (button == &TPanelState::SquareBtn) return FormBtnClick(3);
+  // The arrows, Connect and the dialog buttons have handlers of their own.
+}
+
+void TGeneratorControl::UserMoved(TGaugeId gauge, int position) {
+  Change([&] { MoveGauge(FPanel.*gauge, position); });
+  Changed();
+}
+
+void TGeneratorControl::MoveGauge(TGaugeState& gauge, int position) {
+  position = std::clamp(position, gauge.Minimum, std::max(gauge.Minimum, gauge.Maximum));
+  if (gauge.Position == position) return;
+  gauge.Position = position;
+  GaugeChanged(gauge);
+}
+
+void TGeneratorControl::SetGaugeMinimum(TGaugeState& gauge, int minimum) {
+  gauge.Minimum = minimum;
+  if (gauge.Position < minimum) MoveGauge(gauge, minimum);
+}
+
+void TGeneratorControl::GaugeChanged(const TGaugeState& gauge) {
+  if (&gauge == &FPanel.AmpGaugeBar) return AmpGaugeBarChangeLocked();
+  if (&gauge == &FPanel.DivGaugeBar) return DivGaugeBarChangeLocked();
+  if (&gauge == &FPanel.SwGaugeBar) return SwGaugeBarChangeLocked();
+  if (&gauge == &FPanel.SweepDirBar) return SweepDirBarChangeLocked();
+  // The lin/log gauge has no handler: the sweep reads it at every tick.
+}
+
+TOutcome TGeneratorControl::Click(TButtonId button) {
+  const TButtonState& state = FPanel.*button;
+  if (!state.Enabled || !state.Visible) return TOutcome::Disabled;
+  const TGroup& group = GroupOf(button);
+  bool down = state.Down;
+  if (group.Group != 0 && !(down && !group.AllowAllUp)) down = !down;
+  UserClicked(button, down);
+  return TOutcome::Done;
+}
+
+TOutcome TGeneratorControl::Slide(TGaugeId gauge, int position) {
+  const TGaugeState& state = FPanel.*gauge;
+  if (!state.Enabled) return TOutcome::Disabled;
+  if (position < state.Minimum || position > state.Maximum) return TOutcome::Invalid;
+  UserMoved(gauge, position);
+  return TOutcome::Done;
+}
+
+void TGeneratorControl::TakeWidgetDown(TButtonId button, bool down) {
+  if ((FPanel.*button).Down == down) return;
+  Change([&] { (FPanel.*button).Down = down; });
+}
+
+// --- Operations by meaning.
+
+TOutcome TGeneratorControl::SetRun(bool on) {
+  return FPanel.RunBtn.Down == on ? TOutcome::Done : Click(&TPanelState::RunBtn);
+}
+
+TOutcome TGeneratorControl::SetSweep(bool on) {
+  if (FPanel.SweepBtn.Down == on) return TOutcome::Done;
+  if (on && FPanel.PulseBtn.Down) Click(&TPanelState::PulseBtn);
+  return Click(&TPanelState::SweepBtn);
+}
+
+TOutcome TGeneratorControl::SetPulse(bool on) {
+  if (FPanel.PulseBtn.Down == on) return TOutcome::Done;
+  if (on && FPanel.SweepBtn.Down) Click(&TPanelState::SweepBtn);
+  return Click(&TPanelState::PulseBtn);
+}
+
+TOutcome TGeneratorControl::SetWaveform(int waveform) {
+  static constexpr std::array<TButtonId, 3> Buttons = {&TPanelState::SineBtn, &TPanelState::TriBtn,
+                                                       &TPanelState::SquareBtn};
+  if (waveform < 1 || waveform > 3) return TOutcome::Invalid;
+  if (FPanel.PulseBtn.Down) SetPulse(false);
+  return Click(Buttons[static_cast<std::size_t>(waveform - 1)]);
+}
+
+TOutcome TGeneratorControl::SetAttenuation(int level) {
+  return Slide(&TPanelState::AmpGaugeBar, -level);
+}
+
+TOutcome TGeneratorControl::SetDivider(int divider) {
+  return Slide(&TPanelState::DivGaugeBar, -divider);
+}
+
+TOutcome TGeneratorControl::SetInvert(bool on) {
+  return FPanel.InvertBtn.Down == on ? TOutcome::Done : Click(&TPanelState::InvertBtn);
+}
+
+TOutcome TGeneratorControl::SetPause(bool on) {
+  return FPanel.PauseBtn.Down == on ? TOutcome::Done : Click(&TPanelState::PauseBtn);
+}
+
+TOutcome TGeneratorControl::RestartSweep() { return Click(&TPanelState::SwRstBtn); }
+
+TOutcome TGeneratorControl::SetSweepTime(int seconds) {
+  return Slide(&TPanelState::SwGaugeBar, seconds);
+}
+
+TOutcome TGeneratorControl::SetLogSpacing(bool logarithmic) {
+  return Slide(&TPanelState::LinLogGauge, logarithmic ? 1 : 0);
+}
+
+TOutcome TGeneratorControl::SetSweepDirection(TSweepDirection direction) {
+  return Slide(&TPanelState::SweepDirBar, static_cast<int>(direction));
+}
+
+TOutcome TGeneratorControl::SetValue(TEntry entry, double shownValue) {
+  const TButtonState* button = &FPanel.FSetBtn;
+  if (entry == TEntry::Step) button = &FPanel.FDeltaFBtn;
+  if (entry == TEntry::Start) button = &FPanel.FStartBtn;
+  if (entry == TEntry::Stop) button = &FPanel.FstopBtn;
+  if (!button->Enabled || !button->Visible) return TOutcome::Disabled;
+  TOutcome outcome = TOutcome::Invalid;
+  Change([&] {
+    const double value = shownValue * Shared.Model.DividerFactor();
+    outcome = EnterValueLocked(entry, std::isfinite(value) ? value : -1.0);
+  });
+  Changed();
+  return outcome;
+}
+
+TOutcome TGeneratorControl::SetMarker(double shownValue) {
+  TOutcome outcome = TOutcome::Disabled;
+  Change([&] {
+    screen::TZOLScreenModel& m = Shared.Model;
+    if (!m.Slots[screen::MarkerSlot].Visible) return;
+    const double value = shownValue * m.DividerFactor();
+    outcome = TOutcome::Invalid;
+    if (!(value >= 0.0)) return;
+    m.SetSlotFreq(screen::MarkerSlot, value);
+    // Where a drag would stop it: between Start and Stop, never right of
+    // the output frequency.
+    screen::TFreqSlot& marker = m.Slots[screen::MarkerSlot];
+    auto keepAt = [&](int slot, bool beyond) {
+      if (m.Slots[slot].Visible && beyond) {
+        marker.Position = m.Slots[slot].Position;
+        marker.Freq = m.Slots[slot].Freq;
+        marker.Word = m.Slots[slot].Word;
+      }
+    };
+    keepAt(screen::StartSlot, marker.Position < m.Slots[screen::StartSlot].Position);
+    keepAt(screen::StopSlot, marker.Position > m.Slots[screen::StopSlot].Position);
+    keepAt(screen::FrequencySlot, marker.Position > m.Slots[screen::FrequencySlot].Position);
+    Shared.State.Flags.PulseWidthDirty = true;
+    outcome = TOutcome::Done;
+  });
+  return outcome;
+}
+
+TOutcome TGeneratorControl::Step(int direction) {
+  const TButtonState& arrow = direction == 1 ? FPanel.FLeftBtn : FPanel.FRightBtn;
+  if (direction != 1 && direction != 2) return TOutcome::Invalid;
+  if (!arrow.Enabled) return TOutcome::Disabled;
+  ControlMouseDown(direction, TMouseButton::Left);
+  ControlMouseUp(TMouseButton::Left);
+  return TOutcome::Done;
+}
+
+}  // namespace control
