@@ -1,12 +1,16 @@
 #pragma once
-// The single-instance guard: an exclusive, non-blocking flock on the file
-// "Zolvek.lock" in the runtime directory ($XDG_RUNTIME_DIR, else /tmp).
-// The kernel drops the lock when the descriptor is closed or the process
-// ends, so a crashed instance leaves no stale lock behind.
+// The single-instance guard. POSIX (InstanceLockPosix.cpp): an exclusive,
+// non-blocking flock on the file "Zolvek.lock" in the runtime directory
+// ($XDG_RUNTIME_DIR, else /tmp). Win32 (InstanceLockWin32.cpp): the named
+// mutex "Zolvek", created with initial ownership; one that already exists
+// (ERROR_ALREADY_EXISTS, 183) is not acquired, and the directory plays no
+// part. Either way the system drops it when the process ends, so a crashed
+// instance leaves no stale lock behind.
 //
-// Owns the lock file's descriptor. Any thread may create one; a second
+// Owns the lock file's descriptor or the mutex handle. Any thread may create one; a second
 // TInstanceLock on the same file fails, in this process as in any other.
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -23,14 +27,15 @@ class TInstanceLock {
 
   // True when this object holds the lock; false when another holder has it
   // or the lock file cannot be opened.
-  bool Acquired() const { return Fd >= 0; }
+  bool Acquired() const { return Handle != NoHandle; }
 
   // $XDG_RUNTIME_DIR when set and not empty, else "/tmp".
   static std::string DefaultLockDirectory();
   static constexpr const char* LockFileName = "Zolvek.lock";
 
  private:
-  int Fd = -1;
+  static constexpr std::intptr_t NoHandle = -1;
+  std::intptr_t Handle = NoHandle;  // descriptor or HANDLE
 };
 
 }  // namespace platform

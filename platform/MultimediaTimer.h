@@ -1,10 +1,13 @@
 #pragma once
-// A periodic timer on a dedicated thread with absolute-deadline sleeps on
-// the steady clock. A callback that overruns skips the missed deadlines: the
-// next call comes at the first deadline of the original grid that is still
-// ahead, so calls never pile up.
+// A periodic timer. POSIX (MultimediaTimerPosix.cpp): a dedicated thread
+// with absolute-deadline sleeps on the steady clock. Win32
+// (MultimediaTimerWin32.cpp): the multimedia timer, timeSetEvent with
+// resolution 0, periodic, calling a function on the system's timer thread.
+// A callback that overruns skips the missed deadlines: the next call comes
+// at the first deadline of the original grid that is still ahead, so calls
+// never pile up.
 //
-// Owns its thread. Start and Stop are called from one thread (the GUI
+// Owns its thread (POSIX) or its timer (Win32). Start and Stop are called from one thread (the GUI
 // thread), never from the callback; the callback runs on the timer thread.
 // Stop wakes the thread at once (no wait for the current period to end),
 // waits for a running callback to return and joins, so no callback runs
@@ -36,7 +39,8 @@ class TMultimediaTimer {
   std::unique_ptr<TImpl> Impl;
 };
 
-// Milliseconds of the steady clock, as an unsigned 32-bit count that wraps.
+// Milliseconds of the steady clock (POSIX) or GetTickCount (Win32), as an
+// unsigned 32-bit count that wraps.
 std::uint32_t GetTickCount32();
 
 }  // namespace platform

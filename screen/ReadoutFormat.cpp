@@ -13,7 +13,9 @@ namespace {
 constexpr int SignificantDigits = 18;
 
 // The value as 18 significant decimal digits d0.d1...d17 x 10^exponent.
-// std::to_chars never looks at the locale.
+// std::to_chars should not look at the locale, but mingw-w64's runtime
+// formats a long double with the locale's decimal point (a comma in German
+// locales, seen under Wine): only the digits are taken.
 struct TDecimal {
   std::string Digits;
   int Exponent = 0;
@@ -27,7 +29,7 @@ TDecimal ToDecimal(long double magnitude) {
   TDecimal decimal;
   const auto e = text.find('e');
   for (std::size_t i = 0; i < e; ++i)
-    if (text[i] != '.') decimal.Digits.push_back(text[i]);
+    if (text[i] >= '0' && text[i] <= '9') decimal.Digits.push_back(text[i]);
   decimal.Exponent = std::atoi(text.c_str() + e + 1);
   return decimal;
 }

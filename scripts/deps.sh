@@ -1,8 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need,
 # and any packages named as arguments, skipping what is already there.
-# Uses sudo when not root.
+# With --windows first, also what the Windows cross build and its tests
+# under Wine need (scripts/test windows). Uses sudo when not root.
 set -euo pipefail
+
+# mingw-w64 with posix threads (std::thread), GoogleTest's sources for the
+# cross compiler, and the 64-bit Wine loader.
+windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64)
+extra=()
+if [ "${1:-}" = --windows ]; then
+  shift
+  extra=("${windows_packages[@]}")
+fi
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
@@ -13,6 +23,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file groff-base
   lxi-tools python3-pyvisa-py
+  "${extra[@]}"
   "$@"
 )
 

@@ -15,6 +15,8 @@
 
 namespace serial {
 
+class TStopSignal;
+
 // The line settings of the platform's device-control block.
 struct TLineSettings {
   std::uint32_t BaudRate = 9600;
@@ -125,11 +127,13 @@ class TComPlatform {
 
   virtual bool SetEventMask(std::uint32_t mask) = 0;
   // Blocks until one of the masked events occurs (mask receives them), the
-  // stop descriptor becomes readable, or the wait fails (e.g. hang-up).
-  virtual TEventWait WaitEvent(int stopFd, std::uint32_t& mask) = 0;
+  // stop signal is set, or the wait fails (e.g. hang-up).
+  virtual TEventWait WaitEvent(const TStopSignal& stop, std::uint32_t& mask) = 0;
 };
 
-// The POSIX implementation (termios on a non-blocking descriptor).
-std::unique_ptr<TComPlatform> MakePosixComPlatform();
+// The system's implementation, from the half that CMake chose: termios on a
+// non-blocking descriptor (ComPlatformPosix.cpp) or the Win32 comm calls
+// with overlapped transfers (ComPlatformWin32.cpp).
+std::unique_ptr<TComPlatform> MakeSystemComPlatform();
 
 }  // namespace serial

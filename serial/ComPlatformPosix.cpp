@@ -2,6 +2,14 @@
 // the platform's overlapped transfers emulated by one worker thread per open
 // port that completes queued reads and writes by poll, and the event wait of
 // the event thread built on poll as well.
+//
+// While the event wait watches input (receive-character, event-character or
+// 80 %-full events) it takes arriving bytes off the line into an input
+// buffer of its own, at most the requested input queue size, ahead of the
+// owner's reads: POSIX cannot look into the kernel's queue without reading
+// it, and only bytes seen arriving tell one arrival from the next and show
+// the event character. Reads take from that buffer first, InputCount counts
+// it, a purge of the input clears it. Without input events it stays empty.
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -24,6 +32,7 @@
 #include <vector>
 
 #include "serial/ComPlatform.h"
+#include "serial/ComThreadPlatform.h"
 #include "serial/CustomBaud.h"
 #include "serial/LineEvents.h"
 
@@ -34,26 +43,34 @@ using Clock = std::chrono::steady_clock;
 using Millis = std::chrono::milliseconds;
 
 constexpr std::uint32_t NoLimit = 0xFFFFFFFFu;
-// How often unread input and the modem lines are sampled by the event wait
-// while poll cannot tell (input stays readable until the owner reads it).
-constexpr int InputSampleMs = 5;
+// How often the modem lines are sampled by the event wait (poll cannot wait for them).
 constexpr int ModemSampleMs = 10;
+constexpr std::uint32_t InputEventBits = EvMaskRxChar | EvMaskRxFlag | EvMaskRx80Full;
 
-// Like the platform's per-thread last error.
+// Like the platform's per-thread last error; a refused setting has a text
+// of its own instead of an errno.
 thread_local int LastErrno = 0;
+thread_local const char* LastRefusal = nullptr;
 
 bool Fail(int error) {
   LastErrno = error;
+  LastRefusal = nullptr;
+  return false;
+}
+
+bool Refuse(const char* why) {
+  LastErrno = 0;
+  LastRefusal = why;
   return false;
 }
 
 TIoStart FailStart(int error) {
-  LastErrno = error;
+  Fail(error);
   return TIoStart::Failed;
 }
 
 TEventWait FailWait(int error) {
-  LastErrno = error;
+  Fail(error);
   return TEventWait::Failed;
 }
 
@@ -156,13 +173,15 @@ class TPosixComPlatform final : public TComPlatform {
   bool OpResult(TComOp& op, std::uint32_t& count) override;
   bool InputCount(std::uint32_t& count) override;
   bool Purge(std::uint32_t flags) override;
-  std::string LastErrorText() const override { return ErrorText(LastErrno); }
+  std::string LastErrorText() const override {
+    return LastRefusal != nullptr ? LastRefusal : ErrorText(LastErrno);
+  }
   int LastErrorNumber() const override { return LastErrno; }
   bool LastErrorIsDeviceLost() const override {
     return LastErrno == EIO || LastErrno == ENXIO || LastErrno == ENODEV;
   }
   bool SetEventMask(std::uint32_t mask) override;
-  TEventWait WaitEvent(int stopFd, std::uint32_t& mask) override;
+  TEventWait WaitEvent(const TStopSignal& stop, std::uint32_t& mask) override;
 
  private:
   using TOpQueue = std::deque<std::shared_ptr<TPosixOp>>;
@@ -173,6 +192,11 @@ class TPosixComPlatform final : public TComPlatform {
   void Complete(TOpQueue& queue, TPosixOp& op, bool ok, int error);
   void CancelAll(TOpQueue& queue);
   void ReadAvailable(TPosixOp& op, int& error, bool& hungUp);
+  void TakeBuffered(TPosixOp& op);
+  std::size_t Arrived(char* bytes, std::size_t count);
+  bool PumpInput();
+  std::size_t InputCapacity() const { return std::max<std::uint32_t>(InQueueSize, 1); }
+  bool ApplyRtsToggle(bool on);
   void ProgressRead(short revents);
   void ProgressWrite(short revents);
   void ExpireOps(Clock::time_point now);
@@ -182,7 +206,7 @@ class TPosixComPlatform final : public TComPlatform {
   std::uint32_t SampleLineEvents(std::uint32_t mask);
   bool ReadModemLines(TModemLines& lines) const;
   bool ReadLineCounters(TLineCounters& counters) const;
-  std::uint32_t SampleInput(std::uint32_t mask);
+  std::uint32_t InputEvents(std::uint32_t mask);
 
   int Fd = -1;
   int WakeFd = -1;    // wakes the worker
@@ -192,14 +216,21 @@ class TPosixComPlatform final : public TComPlatform {
   std::condition_variable OpEnded;
   TOpQueue Reads, Writes;
   TTimeoutSettings Timeouts;
-  std::atomic<std::uint32_t> InQueueSize{4096};  // also read by the event wait
+  std::uint32_t InQueueSize = 4096;
+  bool DiscardNull = false;
+  std::uint8_t EventChar = 0;
+  std::string InBuf;                 // taken off the line, not yet read; oldest first
+  std::uint64_t Arrivals = 0;        // reads off the line that brought bytes
+  std::uint64_t SeenArrivals = 0;    // the last of them the event wait reported
+  bool EventCharArrived = false;
+  bool Above80 = false;              // the input was at 80 % at the last look
   bool StopWorker = false;
   std::thread Worker;
 
   std::atomic<std::uint32_t> EventMask{0};
   std::atomic<bool> TxEmptySeen{false};
+  bool Rs485On = false;  // RTS toggle through the driver's RS-485 mode (owner thread)
   // Event-thread state, reset before the thread starts.
-  std::uint32_t LastInq = 0;
   bool ModemReadable = true;
   TModemLines LastModem;
   bool CountersReadable = true;
@@ -254,6 +285,9 @@ void TPosixComPlatform::Close() {
   if (WakeFd >= 0) ::close(WakeFd);
   if (NotifyFd >= 0) ::close(NotifyFd);
   Fd = WakeFd = NotifyFd = -1;
+  Rs485On = false;
+  std::lock_guard lock(Lock);
+  InBuf.clear();
 }
 
 bool TPosixComPlatform::SetupQueues(std::uint32_t inQueue, std::uint32_t) {
@@ -265,8 +299,55 @@ bool TPosixComPlatform::SetupQueues(std::uint32_t inQueue, std::uint32_t) {
   return true;
 }
 
+// The input marks of the kernel's line discipline: it stops the sender when
+// fewer than 128 bytes of room are left and lets it go on when no more than
+// 128 are queued. Limits are honoured only when they equal these.
+constexpr std::uint16_t KernelFlowLimit = 128;
+
+// Settings that termios cannot give, as the words of the refusal; null when
+// the line can take them all. What each becomes is listed in TinyComms.h.
+const char* RefusedLineSetting(const TLineSettings& line) {
+  if (line.StopBits == 1 && line.ByteSize != 5)
+    return "1.5 stop bits need 5 data bits";
+  if (line.StopBits == 2 && line.ByteSize == 5)
+    return "2 stop bits cannot go with 5 data bits (the line would send 1.5)";
+  if (line.OutxDsrFlow) return "DSR output flow control is not available on this system";
+  if (line.DtrControl == 2) return "DTR handshaking is not available on this system";
+  if (line.OutxCtsFlow != (line.RtsControl == 2))
+    return "CTS output flow control and RTS handshaking are available only together on this "
+           "system";
+  if (line.ParityCheck && line.ErrorCharEnabled && line.ErrorChar != 0)
+    return "parity errors can only be replaced by the character 0 on this system";
+  const bool inputFlow = line.InX || line.RtsControl == 2;
+  if (inputFlow && (line.XonLim != KernelFlowLimit || line.XoffLim != KernelFlowLimit))
+    return "input flow control limits are fixed at 128 bytes on this system (ReadBufSize 512)";
+  return nullptr;
+}
+
+// RTS toggle is the driver's RS-485 mode: RTS on while sending.
+bool TPosixComPlatform::ApplyRtsToggle(bool on) {
+  if (on == Rs485On) return true;
+  serial_rs485 rs485{};
+  if (::ioctl(Fd, TIOCGRS485, &rs485) != 0) {
+    if (!on) return true;
+    return Refuse("RTS toggle is not supported by this port's driver");
+  }
+  if (on) {
+    rs485.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+    rs485.flags &= ~SER_RS485_RTS_AFTER_SEND;
+  } else {
+    rs485.flags &= ~SER_RS485_ENABLED;
+  }
+  if (::ioctl(Fd, TIOCSRS485, &rs485) != 0)
+    return on ? Refuse("RTS toggle is not supported by this port's driver") : Fail(errno);
+  Rs485On = on;
+  return true;
+}
+
 bool TPosixComPlatform::SetLine(const TLineSettings& line) {
   if (Fd < 0) return Fail(EBADF);
+  if (const char* why = RefusedLineSetting(line)) return Refuse(why);
+  if (!ApplyRtsToggle(line.RtsControl == 3)) return false;
   // Rates without a termios constant go on after the other settings.
   const speed_t speed = SpeedFor(line.BaudRate);
   const bool customRate = speed == B0;
@@ -275,10 +356,13 @@ bool TPosixComPlatform::SetLine(const TLineSettings& line) {
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | HUPCL);
   tio.c_cflag |= CLOCAL | CREAD | ByteSizeFlag(line.ByteSize) | ParityFlags(line.Parity);
+  // With 5 data bits the UART sends 1.5 stop bits for CSTOPB.
   if (line.StopBits != 0) tio.c_cflag |= CSTOPB;
-  if (line.OutxCtsFlow || line.RtsControl == 2) tio.c_cflag |= CRTSCTS;
-  tio.c_iflag &= ~(INPCK | IGNPAR | IXON | IXOFF | IXANY);
-  if (line.ParityCheck) tio.c_iflag |= INPCK;
+  if (line.OutxCtsFlow && line.RtsControl == 2) tio.c_cflag |= CRTSCTS;
+  tio.c_iflag &= ~(INPCK | IGNPAR | PARMRK | IXON | IXOFF | IXANY);
+  // Checking alone lets a byte with a parity error through as it came (the
+  // driver still counts the error); replacing it needs INPCK, which reads it as 0.
+  if (line.ParityCheck && line.ErrorCharEnabled) tio.c_iflag |= INPCK;
   if (line.OutX) tio.c_iflag |= IXON;
   if (line.InX) tio.c_iflag |= IXOFF;
   tio.c_cc[VSTART] = static_cast<cc_t>(line.XonChar);
@@ -293,8 +377,11 @@ bool TPosixComPlatform::SetLine(const TLineSettings& line) {
   if (customRate && !SetCustomLineRate(Fd, line.BaudRate)) return Fail(errno);
   // Lines without modem control (pseudo-terminals) refuse these; that is no error.
   int dtr = TIOCM_DTR, rts = TIOCM_RTS;
-  if (line.DtrControl != 2) ::ioctl(Fd, line.DtrControl == 1 ? TIOCMBIS : TIOCMBIC, &dtr);
+  ::ioctl(Fd, line.DtrControl == 1 ? TIOCMBIS : TIOCMBIC, &dtr);
   if (line.RtsControl <= 1) ::ioctl(Fd, line.RtsControl == 1 ? TIOCMBIS : TIOCMBIC, &rts);
+  std::lock_guard lock(Lock);
+  DiscardNull = line.DiscardNull;
+  EventChar = line.EvtChar;
   return true;
 }
 
@@ -380,11 +467,36 @@ void TPosixComPlatform::ArmReadDeadline(TPosixOp& op, Clock::time_point now) con
   if (op.HasDeadline) op.Deadline = now + Millis(total);
 }
 
+// Bytes just read off the line: noted for the event wait, then null bytes
+// dropped when they are to be discarded. Returns how many are kept.
+std::size_t TPosixComPlatform::Arrived(char* bytes, std::size_t count) {
+  if (EventMask & InputEventBits) {
+    ++Arrivals;
+    if (std::memchr(bytes, EventChar, count) != nullptr) EventCharArrived = true;
+    SignalEventFd(NotifyFd);
+  }
+  if (!DiscardNull) return count;
+  return static_cast<std::size_t>(std::remove(bytes, bytes + count, '\0') - bytes);
+}
+
+// The buffered input goes first: it came before what the line still holds.
+void TPosixComPlatform::TakeBuffered(TPosixOp& op) {
+  const std::size_t n = std::min<std::size_t>(InBuf.size(), op.Count - op.Transferred);
+  if (n == 0) return;
+  std::memcpy(op.Data.data() + op.Transferred, InBuf.data(), n);
+  InBuf.erase(0, n);
+  op.Transferred += static_cast<std::uint32_t>(n);
+  op.LastByte = Clock::now();
+  SignalEventFd(NotifyFd);  // room again: the event wait may take more
+}
+
 void TPosixComPlatform::ReadAvailable(TPosixOp& op, int& error, bool& hungUp) {
+  TakeBuffered(op);
   while (op.Transferred < op.Count) {
-    const ssize_t n = ::read(Fd, op.Data.data() + op.Transferred, op.Count - op.Transferred);
+    char* into = op.Data.data() + op.Transferred;
+    const ssize_t n = ::read(Fd, into, op.Count - op.Transferred);
     if (n > 0) {
-      op.Transferred += static_cast<std::uint32_t>(n);
+      op.Transferred += static_cast<std::uint32_t>(Arrived(into, static_cast<std::size_t>(n)));
       op.LastByte = Clock::now();
     } else if (n == 0) {
       hungUp = true;  // readable but nothing: the other side is gone
@@ -565,7 +677,8 @@ bool TPosixComPlatform::InputCount(std::uint32_t& count) {
   if (Fd < 0) return Fail(EBADF);
   int queued = 0;
   if (::ioctl(Fd, FIONREAD, &queued) != 0) return Fail(errno);
-  count = static_cast<std::uint32_t>(queued);
+  std::lock_guard lock(Lock);
+  count = static_cast<std::uint32_t>(queued) + static_cast<std::uint32_t>(InBuf.size());
   return true;
 }
 
@@ -575,6 +688,7 @@ bool TPosixComPlatform::Purge(std::uint32_t flags) {
     std::lock_guard lock(Lock);
     if (flags & PurgeTxAbort) CancelAll(Writes);
     if (flags & PurgeRxAbort) CancelAll(Reads);
+    if (flags & PurgeRxClear) InBuf.clear();
   }
   SignalEventFd(WakeFd);
   const bool clearIn = flags & PurgeRxClear, clearOut = flags & PurgeTxClear;
@@ -587,9 +701,13 @@ bool TPosixComPlatform::Purge(std::uint32_t flags) {
 
 bool TPosixComPlatform::SetEventMask(std::uint32_t mask) {
   if (Fd < 0) return Fail(EBADF);
-  EventMask = mask;
+  {
+    std::lock_guard lock(Lock);
+    EventMask = mask;
+    SeenArrivals = Arrivals;
+    EventCharArrived = Above80 = false;
+  }
   TxEmptySeen = false;
-  LastInq = 0;
   ModemReadable = ReadModemLines(LastModem);
   CountersReadable = ReadLineCounters(LastCounters);
   return true;
@@ -609,16 +727,40 @@ bool TPosixComPlatform::ReadLineCounters(TLineCounters& counters) const {
   return true;
 }
 
-std::uint32_t TPosixComPlatform::SampleInput(std::uint32_t mask) {
-  std::uint32_t inq = 0;
-  if (!InputCount(inq)) inq = 0;
+// Event thread: what arrived since the last look, and the 80 % mark.
+std::uint32_t TPosixComPlatform::InputEvents(std::uint32_t mask) {
+  int queued = 0;
+  if (::ioctl(Fd, FIONREAD, &queued) != 0) queued = 0;
+  std::lock_guard lock(Lock);
   std::uint32_t events = 0;
-  // Character received: the queue grew since the last look (new bytes came).
-  if ((mask & EvMaskRxChar) && inq > LastInq) events |= EvMaskRxChar;
-  const std::uint64_t mark = std::uint64_t{InQueueSize.load()} * 8 / 10;
-  if ((mask & EvMaskRx80Full) && inq >= mark && LastInq < mark) events |= EvMaskRx80Full;
-  LastInq = inq;
-  return events;
+  if (Arrivals != SeenArrivals) events |= EvMaskRxChar;
+  SeenArrivals = Arrivals;
+  if (EventCharArrived) events |= EvMaskRxFlag;
+  EventCharArrived = false;
+  const std::size_t count = InBuf.size() + static_cast<std::size_t>(std::max(queued, 0));
+  const bool above = count >= InputCapacity() * 8 / 10;
+  if (above && !Above80) events |= EvMaskRx80Full;
+  Above80 = above;
+  return events & mask;
+}
+
+// Event thread: takes what the line holds into the input buffer, as far as
+// it has room, and hands it on to a read that waits. False on a hang-up.
+bool TPosixComPlatform::PumpInput() {
+  std::lock_guard lock(Lock);
+  char chunk[4096];
+  bool open = true;
+  while (InBuf.size() < InputCapacity()) {
+    const std::size_t room = std::min(sizeof chunk, InputCapacity() - InBuf.size());
+    const ssize_t n = ::read(Fd, chunk, room);
+    if (n <= 0) {
+      open = n < 0 && (errno == EAGAIN || errno == EINTR);
+      break;
+    }
+    InBuf.append(chunk, Arrived(chunk, static_cast<std::size_t>(n)));
+  }
+  if (!Reads.empty()) ProgressRead(0);
+  return open;
 }
 
 std::uint32_t TPosixComPlatform::SampleLineEvents(std::uint32_t mask) {
@@ -636,34 +778,40 @@ std::uint32_t TPosixComPlatform::SampleLineEvents(std::uint32_t mask) {
   return events;
 }
 
-TEventWait TPosixComPlatform::WaitEvent(int stopFd, std::uint32_t& result) {
+TEventWait TPosixComPlatform::WaitEvent(const TStopSignal& stop, std::uint32_t& result) {
   const std::uint32_t mask = EventMask;
-  const std::uint32_t inputEvents = mask & (EvMaskRxChar | EvMaskRx80Full);
+  const bool watchInput = (mask & InputEventBits) != 0;
   const std::uint32_t lineEvents =
       mask & (EvMaskCts | EvMaskDsr | EvMaskRlsd | EvMaskRing | EvMaskBreak | EvMaskErr);
   const bool sampleLines = lineEvents && (ModemReadable || CountersReadable);
+  bool lineOpen = true;
   for (;;) {
-    result = SampleInput(mask) | (sampleLines ? SampleLineEvents(mask) : 0);
+    result = (watchInput ? InputEvents(mask) : 0) | (sampleLines ? SampleLineEvents(mask) : 0);
     if ((mask & EvMaskTxEmpty) && TxEmptySeen.exchange(false)) result |= EvMaskTxEmpty;
     if (result != 0) return TEventWait::Events;
-    // Unread input keeps the descriptor readable: sample it instead of
-    // polling for it, so that a handler that does not read cannot make us spin.
-    const bool watchInput = inputEvents && LastInq == 0;
-    int timeout = inputEvents && LastInq > 0 ? InputSampleMs : -1;
-    if (sampleLines) timeout = timeout < 0 ? ModemSampleMs : std::min(timeout, ModemSampleMs);
-    pollfd fds[3] = {{stopFd, POLLIN, 0},
+    if (!lineOpen) return FailWait(EIO);  // what came with the hang-up is reported first
+    // A full input buffer is not read on until the owner reads (NotifyFd
+    // tells), so input that nobody reads cannot make the wait spin.
+    bool room = false;
+    if (watchInput) {
+      std::lock_guard lock(Lock);
+      room = InBuf.size() < InputCapacity();
+    }
+    pollfd fds[3] = {{static_cast<int>(stop.Native()), POLLIN, 0},
                      {NotifyFd, POLLIN, 0},
-                     {Fd, static_cast<short>(watchInput ? POLLIN : 0), 0}};
-    if (::poll(fds, 3, timeout) < 0 && errno != EINTR) return FailWait(errno);
+                     {Fd, static_cast<short>(room ? POLLIN : 0), 0}};
+    if (::poll(fds, 3, sampleLines ? ModemSampleMs : -1) < 0 && errno != EINTR)
+      return FailWait(errno);
     if (fds[0].revents) return TEventWait::Stopped;
     if (fds[1].revents) DrainEventFd(NotifyFd);
-    if (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL)) return FailWait(EIO);
+    if (fds[2].revents & POLLIN) lineOpen = PumpInput();
+    if (fds[2].revents & (POLLHUP | POLLERR | POLLNVAL)) lineOpen = false;
   }
 }
 
 }  // namespace
 
-std::unique_ptr<TComPlatform> MakePosixComPlatform() {
+std::unique_ptr<TComPlatform> MakeSystemComPlatform() {
   return std::make_unique<TPosixComPlatform>();
 }
 

@@ -1,12 +1,6 @@
 #include "serial/ComThread.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <mutex>
-#include <system_error>
 
 #include "serial/ComPlatform.h"
 #include "serial/EventDelivery.h"
@@ -26,7 +20,8 @@ constexpr std::uint32_t MaskByOrdinal[] = {
     EvMaskCts,    EvMaskDsr,     EvMaskErr,    EvMaskRlsd, EvMaskRx80Full};
 
 std::mutex DeliveryLock;
-std::shared_ptr<TGuiDelivery> InstalledDelivery;
+std::shared_ptr<TGuiDelivery> InstalledDelivery;   // guarded by DeliveryLock
+TGuiDeliveryFactory DeliveryFactory = nullptr;    // guarded by DeliveryLock
 
 }  // namespace
 
@@ -35,9 +30,19 @@ void SetGuiDelivery(std::shared_ptr<TGuiDelivery> delivery) {
   InstalledDelivery = std::move(delivery);
 }
 
-std::shared_ptr<TGuiDelivery> GuiDelivery() {
+void SetGuiDeliveryFactory(TGuiDeliveryFactory factory) {
   std::lock_guard lock(DeliveryLock);
-  return InstalledDelivery;
+  DeliveryFactory = factory;
+}
+
+std::shared_ptr<TGuiDelivery> GuiDelivery() {
+  TGuiDeliveryFactory factory;
+  {
+    std::lock_guard lock(DeliveryLock);
+    if (InstalledDelivery) return InstalledDelivery;
+    factory = DeliveryFactory;
+  }
+  return factory ? factory() : nullptr;
 }
 
 std::uint32_t EventMaskBit(int eventOrdinal) {
@@ -57,8 +62,6 @@ void FireEvents(TTinyComPort& port, std::uint32_t mask) {
 }
 
 TComThread::TComThread(TTinyComPort& port) : Port(port) {
-  StopFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-  if (StopFd < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
   // The mask is fixed now; a later change of Events waits for the next Open.
   Port.Platform().SetEventMask(SystemEventMask(Port.Events()));
   if (Port.SyncMethod() != smNone) Delivery = GuiDelivery();
@@ -70,18 +73,15 @@ TComThread::~TComThread() {
   // A GUI delivery in progress needs the GUI thread; keep serving it.
   if (Delivery) Delivery->WaitServing([this] { return FFinished.load(); });
   Thread.join();
-  ::close(StopFd);
 }
 
-void TComThread::Stop() {
-  const std::uint64_t one = 1;
-  [[maybe_unused]] ssize_t written = ::write(StopFd, &one, sizeof one);
-}
+void TComThread::Stop() { StopSignal.Set(); }
 
 void TComThread::Execute() {
+  RaiseEventThreadPriority();
   for (;;) {
     std::uint32_t mask = 0;
-    if (Port.Platform().WaitEvent(StopFd, mask) != TEventWait::Events) break;
+    if (Port.Platform().WaitEvent(StopSignal, mask) != TEventWait::Events) break;
     EventMask = mask;
     try {
       DispatchEvents();

@@ -5,12 +5,15 @@
 // Owned by TTinyComPort (created by Open when Events is not empty, destroyed
 // by Close before the port is closed). Constructed and destroyed on the
 // thread that opens and closes the port; the thread itself only waits,
-// dispatches and, when it ends, purges the port while it is present.
+// dispatches and, when it ends, purges the port while it is present. It runs
+// at the priority RaiseEventThreadPriority gives (ComThreadPlatform.h).
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <thread>
+
+#include "serial/ComThreadPlatform.h"
 
 namespace serial {
 
@@ -42,7 +45,7 @@ class TComThread {
 
   TTinyComPort& Port;
   std::uint32_t EventMask = 0;
-  int StopFd = -1;
+  TStopSignal StopSignal;
   std::shared_ptr<TGuiDelivery> Delivery;
   std::atomic<bool> FFinished{false};
   std::thread Thread;

@@ -1,10 +1,13 @@
 #pragma once
 // The hook through which the event thread hands line events to the GUI
 // thread (SyncMethod smSynchronize and smWindow). This library carries no
-// GUI; the Qt library installs a delivery (InstallQtEventDelivery). Without
-// one, events are fired on the event thread itself.
+// GUI. A GUI library registers a factory when the program starts (the Qt one
+// does so by being linked, QtEventDelivery.h), and every port with events
+// that opens gets a delivery from it; a delivery set with SetGuiDelivery
+// takes precedence. Without either (a program without a GUI), events are
+// fired on the event thread itself.
 //
-// Thread contract: SetGuiDelivery and GuiDelivery may be called from any thread.
+// Thread contract: every function here may be called from any thread.
 
 #include <functional>
 #include <memory>
@@ -21,7 +24,12 @@ class TGuiDelivery {
   virtual void WaitServing(const std::function<bool()>& finished) = 0;
 };
 
+// Makes a delivery for one opened port, or null when there is no GUI thread.
+using TGuiDeliveryFactory = std::shared_ptr<TGuiDelivery> (*)();
+
 void SetGuiDelivery(std::shared_ptr<TGuiDelivery> delivery);
+void SetGuiDeliveryFactory(TGuiDeliveryFactory factory);
+// The delivery set, else a new one from the factory, else null.
 std::shared_ptr<TGuiDelivery> GuiDelivery();
 
 }  // namespace serial

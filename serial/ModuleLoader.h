@@ -20,6 +20,11 @@ class TModuleLoader {
   bool Loaded() const { return Handle != nullptr; }
   // Looks up one entry point; a miss clears AllFound and gives null.
   void* Bind(const char* name);
+  // Binds one entry point into a typed function pointer.
+  template <typename F>
+  void BindTo(F& entry, const char* name) {
+    entry = reinterpret_cast<F>(Bind(name));
+  }
   bool AllFound() const { return FAllFound; }
 
  private:

@@ -1,9 +1,10 @@
 #pragma once
 // The machine's serial ports as the port dialog lists them: one line
 // "NAME: FRIENDLY NAME" per port, sorted ignoring case, without duplicates
-// (ignoring case). Hardware ports come from the device-setup library
-// (libudev, bound at run time); virtual ports are the links that the
-// virtual generator keeps in VirtualPortDirectory().
+// (ignoring case). Hardware ports come from the device-setup library bound
+// at run time: libudev (PortListUdev.cpp) or SetupApi.dll's class "Ports"
+// (PortListWin32.cpp); virtual ports are the links that the virtual
+// generator keeps in VirtualPortDirectory() (none on Win32).
 //
 // Thread contract: the functions keep no state of their own; call them from
 // any thread.
@@ -33,9 +34,11 @@ struct TPortEntry {
 // cannot be loaded.
 using TPortSource = std::function<std::optional<std::vector<TPortEntry>>()>;
 
-// The hardware ports that libudev reports: tty devices with a parent device,
-// ttyS* only when a UART answers behind it.
-std::optional<std::vector<TPortEntry>> EnumerateUdevPorts();
+// The hardware ports that the device-setup library reports. POSIX: tty
+// devices with a parent device, ttyS* only when a UART answers behind it.
+// Win32: the present devices of the class "Ports" whose "PortName" begins
+// with "COM", with their friendly names.
+std::optional<std::vector<TPortEntry>> EnumerateHardwarePorts();
 // Every symbolic link in directory whose target exists.
 std::vector<TPortEntry> EnumerateVirtualPorts(const std::string& directory);
 
@@ -48,9 +51,10 @@ std::vector<std::string> ListSerialPorts();
 // Sorted ignoring case, a line equal to one present (ignoring case) dropped.
 void AddPortLine(std::vector<std::string>& lines, const std::string& line);
 
-// ${XDG_RUNTIME_DIR:-/tmp}/zolvek-ports
+// POSIX: ${XDG_RUNTIME_DIR:-/tmp}/zolvek-ports. Win32: empty (no registry).
 std::string VirtualPortDirectory();
-// The link of a registered virtual port, else "/dev/" + name.
+// POSIX: the link of a registered virtual port, else "/dev/" + name.
+// Win32: "\\.\" + name.
 std::string PortPathFor(const std::string& name);
 
 }  // namespace serial

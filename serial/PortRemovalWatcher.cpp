@@ -1,11 +1,11 @@
+// The removal watcher's virtual ports, the same on every system.
+
 #include "serial/PortRemovalWatcher.h"
 
-#include <QSocketNotifier>
 #include <QTimer>
-#include <cstring>
 
 #include "serial/PortList.h"
-#include "serial/SetupApi.h"
+#include "serial/PortRemovalWatcherDevices.h"
 
 namespace serial {
 
@@ -20,51 +20,12 @@ TPortRemovalWatcher::TPortRemovalWatcher(QObject* parent, const QString& virtual
   PollTimer = new QTimer(this);
   connect(PollTimer, &QTimer::timeout, this, &TPortRemovalWatcher::ScanVirtualPorts);
   PollTimer->start(pollMs);
-  StartUdevMonitor();
+  Devices = std::make_unique<TDeviceWatch>(*this);
 }
 
-TPortRemovalWatcher::~TPortRemovalWatcher() {
-  delete Notifier;  // before the descriptor it watches goes
-  Notifier = nullptr;
-  if (Api && Api->Loaded()) {
-    const TUdevApi& api = SetupApi();
-    if (Monitor != nullptr) api.udev_monitor_unref(Monitor);
-    if (Context != nullptr) api.udev_unref(Context);
-  }
-}
+TPortRemovalWatcher::~TPortRemovalWatcher() = default;
 
-void TPortRemovalWatcher::StartUdevMonitor() {
-  Api = std::make_unique<TSetupApiUse>();
-  if (!Api->Loaded()) return;
-  const TUdevApi& api = SetupApi();
-  Context = api.udev_new();
-  if (Context == nullptr) return;
-  Monitor = api.udev_monitor_new_from_netlink(Context, "udev");
-  if (Monitor == nullptr) return;
-  const int fd = api.udev_monitor_filter_add_match_subsystem_devtype(Monitor, "tty", nullptr) == 0 &&
-                         api.udev_monitor_enable_receiving(Monitor) == 0
-                     ? api.udev_monitor_get_fd(Monitor)
-                     : -1;
-  if (fd < 0) {
-    api.udev_monitor_unref(Monitor);
-    Monitor = nullptr;
-    return;
-  }
-  Notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-  connect(Notifier, &QSocketNotifier::activated, this, &TPortRemovalWatcher::ReadUdevEvent);
-}
-
-void TPortRemovalWatcher::ReadUdevEvent() {
-  const TUdevApi& api = SetupApi();
-  udev_device* device = api.udev_monitor_receive_device(Monitor);
-  if (device == nullptr) return;
-  const char* action = api.udev_device_get_action(device);
-  const char* sysname = api.udev_device_get_sysname(device);
-  const bool removed = action != nullptr && std::strcmp(action, "remove") == 0 && sysname != nullptr;
-  const QString name = removed ? QString::fromUtf8(sysname) : QString();
-  api.udev_device_unref(device);
-  if (removed) emit PortRemoved(name);
-}
+bool TPortRemovalWatcher::MonitoringDevices() const { return Devices->Monitoring(); }
 
 QSet<QString> TPortRemovalWatcher::PresentVirtualPorts() const {
   QSet<QString> names;

@@ -1,25 +1,22 @@
 #pragma once
-// Tells the main window that a serial port went away: a tty device that the
-// udev monitor reports removed (name = its sysname, e.g. ttyUSB0), or a
-// virtual port whose link left the registry directory or lost its target.
-// Without libudev it still watches the virtual ports.
+// Tells the main window that a serial port went away: a device that the
+// system reports removed, or a virtual port whose link left the registry
+// directory or lost its target. POSIX (PortRemovalWatcherUdev.cpp): the udev
+// monitor, name = the tty's sysname, e.g. ttyUSB0; without libudev only the
+// virtual ports are watched. Win32 (PortRemovalWatcherWin32.cpp): the
+// WM_DEVICECHANGE removal of a port, name = e.g. COM3.
 //
-// Owns the udev monitor (bound at run time) and its notifier; lives and
-// emits on the GUI thread.
+// Owns its device watch (the udev monitor bound at run time and its
+// notifier, or a native event filter); lives and emits on the GUI thread.
 
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <memory>
 
-class QSocketNotifier;
 class QTimer;
 
 namespace serial {
-
-class TSetupApiUse;
-struct udev;
-struct udev_monitor;
 
 class TPortRemovalWatcher : public QObject {
   Q_OBJECT
@@ -30,24 +27,21 @@ class TPortRemovalWatcher : public QObject {
                                int pollMs = 200);
   ~TPortRemovalWatcher() override;
 
-  bool MonitoringDevices() const { return Monitor != nullptr; }
+  bool MonitoringDevices() const;
 
  signals:
   void PortRemoved(QString name);
 
  private:
-  void StartUdevMonitor();
-  void ReadUdevEvent();
+  class TDeviceWatch;  // one per system half
+
   void ScanVirtualPorts();
   QSet<QString> PresentVirtualPorts() const;
 
   QString Directory;
   QSet<QString> KnownVirtual;
   QTimer* PollTimer = nullptr;
-  std::unique_ptr<TSetupApiUse> Api;
-  udev* Context = nullptr;
-  udev_monitor* Monitor = nullptr;
-  QSocketNotifier* Notifier = nullptr;
+  std::unique_ptr<TDeviceWatch> Devices;
 };
 
 }  // namespace serial

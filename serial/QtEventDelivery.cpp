@@ -82,7 +82,10 @@ const QEvent::Type WakeEvent = static_cast<QEvent::Type>(QEvent::registerEventTy
 
 class TQtEventDelivery final : public TGuiDelivery {
  public:
-  TQtEventDelivery() : Receiver(new TReceiver(Queue)) {}
+  // The receiver is made on the opening thread and handed to the GUI thread.
+  explicit TQtEventDelivery(QThread* guiThread) : Receiver(new TReceiver(Queue)) {
+    if (Receiver->thread() != guiThread) Receiver->moveToThread(guiThread);
+  }
   // The receiver lives on the GUI thread; only that thread may delete it.
   ~TQtEventDelivery() override {
     if (!Receiver) return;
@@ -97,7 +100,7 @@ class TQtEventDelivery final : public TGuiDelivery {
     // The wake-up exists before the call is queued, so the GUI thread that
     // frees it has taken the queue's lock after its allocation.
     auto wake = std::make_unique<QEvent>(WakeEvent);
-    TCall call{run};
+    TCall call{run, false, nullptr};
     Queue->Push(call);
     QCoreApplication::postEvent(Receiver.data(), wake.release());
     Queue->WaitDone(call);
@@ -118,8 +121,16 @@ class TQtEventDelivery final : public TGuiDelivery {
   QPointer<TReceiver> Receiver;
 };
 
+std::shared_ptr<TGuiDelivery> MakeQtEventDelivery() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr) return nullptr;
+  return std::make_shared<TQtEventDelivery>(app->thread());
+}
+
+const bool Registered = (SetGuiDeliveryFactory(&MakeQtEventDelivery), true);
+
 }  // namespace
 
-void InstallQtEventDelivery() { SetGuiDelivery(std::make_shared<TQtEventDelivery>()); }
+bool QtEventDeliveryRegistered() { return Registered; }
 
 }  // namespace serial

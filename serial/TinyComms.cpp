@@ -115,7 +115,7 @@ void TParity::SetReplaceChar(std::uint8_t value) {
 // ---- construction, open and close -------------------------------------------
 
 TTinyComPort::TTinyComPort(std::unique_ptr<TComPlatform> platform)
-    : FPlatform(platform ? std::move(platform) : MakePosixComPlatform()),
+    : FPlatform(platform ? std::move(platform) : MakeSystemComPlatform()),
       FParity(std::make_unique<TParity>(this)),
       FTimeouts(std::make_unique<TComTimeouts>(this)),
       FFlowControl(std::make_unique<TFlowControl>(this)) {}

@@ -10,7 +10,42 @@
 // only waits on the port and fires the handlers as SyncMethod prescribes.
 //
 // The platform's serial calls sit behind TComPlatform (ComPlatform.h); the
-// POSIX implementation is chosen when none is given.
+// system's own implementation is chosen when none is given.
+//
+// Line events: OnRxChar fires once for every arrival of bytes (also when a
+// handler has emptied the queue since the last one), OnRxFlag when EventChar
+// is among them. With smSynchronize and smWindow the handlers run on the GUI
+// thread (EventDelivery.h; the Qt library sets this up by being linked);
+// with smNone, or in a program without a GUI, on the event thread.
+//
+// Line settings that the POSIX half (termios) has no direct equivalent for;
+// a refused one makes ConfigureLine, and so Open, raise EComPort "Unable to
+// set com state: " followed by the reason:
+//   sbOne5StopBits      honoured with dbFive (the UART sends 1.5 stop bits
+//                       for two); refused with 6 to 8 data bits, and
+//                       sbTwoStopBits is refused with dbFive, as on Windows
+//   OutDsrFlow          refused
+//   dtrHandshake        refused
+//   rtsToggle           honoured through the driver's RS-485 mode (RTS on
+//                       while sending); refused where the driver has none
+//   OutCtsFlow, rtsHandshake
+//                       honoured together (CRTSCTS); either alone refused,
+//                       since CRTSCTS always does both
+//   DiscardNull         emulated: reads drop null bytes; InputCount still
+//                       counts those that no read has taken yet
+//   Parity.Check        honoured: errors are counted (evError) and the byte
+//                       is delivered as received
+//   Parity.Replace      honoured with ReplaceChar 0 (INPCK reads a byte with a
+//                       parity or framing error as 0); another character refused
+//   XonLim, XoffLim     the kernel's marks are fixed at 128 bytes: honoured
+//                       when input flow control (XonXoffIn or rtsHandshake)
+//                       is on and ReadBufSize / 4 is 128, refused when on
+//                       with other limits, unused otherwise
+//   ReadBufSize, WriteBufSize
+//                       the kernel's queues keep their sizes, as a Windows
+//                       driver may; ReadBufSize bounds the input that the
+//                       event wait takes ahead (see ComPlatformPosix.cpp)
+// The Win32 half hands every setting to SetCommState, which judges it.
 
 #include <atomic>
 #include <cstdint>
@@ -144,7 +179,7 @@ class TParity {
 
 class TTinyComPort {
  public:
-  // platform: the serial calls to use; null chooses the POSIX implementation.
+  // platform: the serial calls to use; null chooses the system's own.
   explicit TTinyComPort(std::unique_ptr<TComPlatform> platform = nullptr);
   ~TTinyComPort();
   TTinyComPort(const TTinyComPort&) = delete;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <string>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -113,6 +115,23 @@ TEST(MultimediaTimer, OverrunSkipsMissedDeadlinesInsteadOfBursting) {
   for (std::size_t i = 2; i < times.size(); ++i) {
     EXPECT_GE(times[i] - times[i - 1], 10ms) << "call " << i;
   }
+}
+
+// The program's own period, measured over three seconds of calls.
+TEST(MultimediaTimer, FiftyMillisecondPeriodHoldsOnAverage) {
+  platform::TMultimediaTimer timer;
+  TCallLog log;
+  ASSERT_TRUE(timer.Start(50ms, [&] { log.Record(); }));
+  std::this_thread::sleep_for(3025ms);
+  timer.Stop();
+  const auto times = log.Snapshot();
+  ASSERT_GE(times.size(), 50u);
+  const double meanMs =
+      std::chrono::duration<double, std::milli>(times.back() - times.front()).count() /
+      static_cast<double>(times.size() - 1);
+  RecordProperty("MeanPeriodMs", std::to_string(meanMs));
+  std::printf("mean period %.3f ms over %zu calls\n", meanMs, times.size());
+  EXPECT_NEAR(meanMs, 50.0, 0.5);
 }
 
 TEST(MultimediaTimer, DestructorStopsTheThread) {

@@ -1,5 +1,5 @@
-// The event thread: firing order, what reaches the platform, and real
-// character events over a pseudo-terminal.
+// The event thread against a platform that records its calls: firing
+// order, what reaches the platform, the stop signal, delivery.
 
 #include <gtest/gtest.h>
 
@@ -12,69 +12,16 @@
 #include "serial/EventDelivery.h"
 #include "serial/TinyComms.h"
 #include "tests/serial/FakeComPlatform.h"
-#include "tests/serial/PtyFixture.h"
+#include "tests/serial/EventRecorder.h"
+#include "tests/serial/MillisSince.h"
 
 namespace serial {
 namespace {
 
 using namespace std::chrono_literals;
 using test::TFakeComPlatform;
-
-// Records handler calls from whichever thread fires them.
-struct TRecorder {
-  std::mutex Lock;
-  std::vector<std::string> Fired;
-  std::vector<std::int32_t> Counts;
-
-  void Attach(TTinyComPort& port) {
-    port.OnRxChar = [this](TTinyComPort&, std::int32_t inQue) {
-      std::lock_guard lock(Lock);
-      Fired.push_back("RxChar");
-      Counts.push_back(inQue);
-    };
-    auto named = [this](const char* name) {
-      return [this, name](TTinyComPort&) {
-        std::lock_guard lock(Lock);
-        Fired.push_back(name);
-      };
-    };
-    port.OnTxEmpty = named("TxEmpty");
-    port.OnBreak = named("Break");
-    port.OnRing = named("Ring");
-    port.OnCTS = named("CTS");
-    port.OnDSR = named("DSR");
-    port.OnRxFlag = named("RxFlag");
-    port.OnRLSD = named("RLSD");
-    port.OnError = named("Error");
-    port.OnRx80Full = named("Rx80Full");
-  }
-  std::vector<std::string> Snapshot() {
-    std::lock_guard lock(Lock);
-    return Fired;
-  }
-  bool WaitFor(std::size_t count, std::chrono::milliseconds limit = 2000ms) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      if (Snapshot().size() >= count) return true;
-      std::this_thread::sleep_for(1ms);
-    }
-    return false;
-  }
-};
-
-struct TFakeEventPort {
-  std::shared_ptr<TFakeComPlatform::TState> State = std::make_shared<TFakeComPlatform::TState>();
-  TRecorder Recorder;  // outlives the port, whose handlers point to it
-  TTinyComPort Port{std::make_unique<TFakeComPlatform>(State)};
-
-  explicit TFakeEventPort(std::deque<std::uint32_t> masks, TEvents events = AllEvents) {
-    State->EventsToReport = std::move(masks);
-    Port.SetSyncMethod(smNone);
-    Port.SetEvents(events);
-    Port.SetPortPresent(true);
-    Recorder.Attach(Port);
-  }
-};
+using test::TFakeEventPort;
+using test::TRecorder;
 
 TEST(ComThreadMask, EventsMapToTheSystemBits) {
   EXPECT_EQ(SystemEventMask(AllEvents), 0x05FFu);
@@ -150,73 +97,6 @@ TEST(ComThreadDelivery, WithoutAGuiDeliverySynchronizeFiresOnTheEventThread) {
   while (!otherThread && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(1ms);
   f.Port.Close();
   EXPECT_TRUE(otherThread);
-}
-
-// ---- over a pseudo-terminal -------------------------------------------------
-
-struct TPtyEventPort {
-  test::TPtyPair Pty;
-  TRecorder Recorder;  // outlives the port, whose handlers point to it
-  TTinyComPort Port;
-
-  explicit TPtyEventPort(TEvents events) {
-    ApplyMainComPortSettings(Port);
-    Port.SetEvents(events);
-    Port.SetSyncMethod(smNone);
-    Port.SetPort(Pty.SlavePath());
-    Port.SetPortPresent(true);
-    Recorder.Attach(Port);
-  }
-};
-
-TEST(ComThreadPty, RxCharCarriesTheInputCountAndTxEmptyFollowsAWrite) {
-  TPtyEventPort f(EventBit(evRxChar) | EventBit(evTxEmpty));
-  f.Port.Open();
-  f.Pty.Send("abc");
-  ASSERT_TRUE(f.Recorder.WaitFor(1));
-  EXPECT_EQ(f.Recorder.Snapshot().front(), "RxChar");
-  EXPECT_EQ(f.Recorder.Counts.front(), 3);
-  std::string s;
-  EXPECT_EQ(f.Port.ReadStr(s, 3, true), 3);
-  EXPECT_EQ(f.Port.WriteStr("Z", true), 1);
-  ASSERT_TRUE(f.Recorder.WaitFor(2));
-  EXPECT_EQ(f.Recorder.Snapshot()[1], "TxEmpty");
-  EXPECT_EQ(f.Pty.Receive(1), "Z");
-  f.Port.Close();
-}
-
-TEST(ComThreadPty, UnreadInputDoesNotMakeTheThreadSpin) {
-  TPtyEventPort f(EventBit(evRxChar));
-  f.Port.Open();
-  f.Pty.Send("x");
-  ASSERT_TRUE(f.Recorder.WaitFor(1));
-  std::this_thread::sleep_for(300ms);  // the handler never reads
-  EXPECT_EQ(f.Recorder.Snapshot().size(), 1u) << "no new byte, no new event";
-  f.Pty.Send("y");
-  ASSERT_TRUE(f.Recorder.WaitFor(2));
-  EXPECT_EQ(f.Recorder.Counts.back(), 2);
-  f.Port.Close();
-}
-
-TEST(ComThreadPty, CloseWhileTheThreadWaitsEndsItAtOnce) {
-  TPtyEventPort f(AllEvents);
-  f.Port.Open();
-  std::this_thread::sleep_for(50ms);
-  const auto start = std::chrono::steady_clock::now();
-  f.Port.Close();
-  EXPECT_LT(test::MillisSince(start), 300);
-  EXPECT_FALSE(f.Port.Connected());
-  EXPECT_TRUE(f.Recorder.Snapshot().empty());
-}
-
-TEST(ComThreadPty, HangUpEndsTheWaitAndCloseStillWorks) {
-  TPtyEventPort f(EventBit(evRxChar));
-  f.Port.Open();
-  f.Pty.CloseMaster();
-  std::this_thread::sleep_for(100ms);
-  const auto start = std::chrono::steady_clock::now();
-  f.Port.Close();
-  EXPECT_LT(test::MillisSince(start), 300);
 }
 
 }  // namespace

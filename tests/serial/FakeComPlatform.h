@@ -3,8 +3,6 @@
 // check what reaches the device and in which order. Transfers finish at once
 // unless told to stay pending; pending ones end when the test says so.
 
-#include <poll.h>
-
 #include <cstring>
 #include <deque>
 #include <map>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "serial/ComPlatform.h"
+#include "serial/ComThreadPlatform.h"
 
 namespace serial::test {
 
@@ -142,7 +141,7 @@ class TFakeComPlatform : public TComPlatform {
     State->EventMask = mask;
     return true;
   }
-  TEventWait WaitEvent(int stopFd, std::uint32_t& mask) override {
+  TEventWait WaitEvent(const TStopSignal& stop, std::uint32_t& mask) override {
     {
       std::lock_guard lock(State->Lock);
       if (!State->EventsToReport.empty()) {
@@ -151,8 +150,7 @@ class TFakeComPlatform : public TComPlatform {
         return TEventWait::Events;
       }
     }
-    pollfd fd{stopFd, POLLIN, 0};
-    ::poll(&fd, 1, -1);
+    stop.Wait();
     return TEventWait::Stopped;
   }
 

@@ -9,7 +9,7 @@
 
 #include "serial/ModuleLoader.h"
 #include "serial/PortList.h"
-#include "serial/SetupApi.h"
+#include "serial/UdevApi.h"
 #include "tests/serial/TempDir.h"
 
 namespace serial {
@@ -134,13 +134,13 @@ TEST(SetupApiBinding, LoadsAreCounted) {
 TEST(SetupApiBinding, MissingOrIncompleteLibraryGivesNoPorts) {
   {
     TLibraryOverride library("libzolvek-no-such-udev.so.1");
-    EXPECT_FALSE(EnumerateUdevPorts().has_value());
+    EXPECT_FALSE(EnumerateHardwarePorts().has_value());
     test::TTempDir registry;
-    EXPECT_TRUE(ListSerialPorts(EnumerateUdevPorts, registry().string()).empty());
+    EXPECT_TRUE(ListSerialPorts(EnumerateHardwarePorts, registry().string()).empty());
   }
   {
     TLibraryOverride library(ZOLVEK_FAKE_UDEV_INCOMPLETE);
-    EXPECT_FALSE(EnumerateUdevPorts().has_value()) << "one entry point missing";
+    EXPECT_FALSE(EnumerateHardwarePorts().has_value()) << "one entry point missing";
     EXPECT_FALSE(IsSetupApiLoaded());
   }
 }

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/serial/MillisSince.h"
+
 namespace serial::test {
 
 class TPtyPair {
@@ -74,11 +76,5 @@ class TPtyPair {
   int SlaveFd = -1;  // held so the master never sees the line closed between tests' opens
   std::string Path;
 };
-
-inline long long MillisSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                               start)
-      .count();
-}
 
 }  // namespace serial::test

@@ -6,9 +6,12 @@
 
 #include "serial/TinyComms.h"
 #include "tests/serial/FakeComPlatform.h"
+#include "tests/serial/ComPortError.h"
 
 namespace serial {
 namespace {
+
+using test::MessageOf;
 
 using test::TFakeComPlatform;
 using TState = TFakeComPlatform::TState;
@@ -35,15 +38,6 @@ struct TFakePort {
 bool Contains(const std::vector<std::string>& calls, const std::string& prefix) {
   return std::any_of(calls.begin(), calls.end(),
                      [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EComPort& e) {
-    return e.what();
-  }
-  return "<no EComPort>";
 }
 
 TEST(TinyCommsDefaults, ConstructorAndMainComPortValues) {

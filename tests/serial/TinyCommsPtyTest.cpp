@@ -13,22 +13,16 @@
 
 #include "serial/TinyComms.h"
 #include "tests/serial/PtyFixture.h"
+#include "tests/serial/ComPortError.h"
 
 namespace serial {
 namespace {
 
+using test::MessageOf;
+
 using namespace std::chrono_literals;
 using test::MillisSince;
 using Clock = std::chrono::steady_clock;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const EComPort& e) {
-    return e.what();
-  }
-  return "<no EComPort>";
-}
 
 // Whether the failure of action tells that the device is gone.
 bool DeviceLostIn(const std::function<void()>& action) {
@@ -137,6 +131,132 @@ TEST_F(TinyCommsPty, EveryRateOfTheTableCanBeSet) {
   Port.SetBaudRate(br57600);
   ASSERT_EQ(::tcgetattr(Pty.Master(), &tio), 0);
   EXPECT_EQ(::cfgetospeed(&tio), B57600);
+}
+
+// Settings that termios cannot give are refused by name, never dropped.
+struct TRefusedSetting {
+  const char* Name;
+  std::function<void(TTinyComPort&)> Apply;
+  const char* Why;
+};
+
+class TinyCommsRefused : public TinyCommsPty,
+                         public ::testing::WithParamInterface<TRefusedSetting> {};
+
+TEST_P(TinyCommsRefused, OpenRaisesWhatTheLineCannotDo) {
+  GetParam().Apply(Port);
+  EXPECT_EQ(MessageOf([&] { Port.Open(); }), std::string("Unable to set com state: ") +
+                                                 GetParam().Why);
+  EXPECT_FALSE(Port.Connected());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineSettings, TinyCommsRefused,
+    ::testing::Values(
+        TRefusedSetting{"OneAndAHalfStopBitsWithEightDataBits",
+                        [](TTinyComPort& p) { p.SetStopBits(sbOne5StopBits); },
+                        "1.5 stop bits need 5 data bits"},
+        TRefusedSetting{"TwoStopBitsWithFiveDataBits",
+                        [](TTinyComPort& p) {
+                          p.SetDataBits(dbFive);
+                          p.SetStopBits(sbTwoStopBits);
+                        },
+                        "2 stop bits cannot go with 5 data bits (the line would send 1.5)"},
+        TRefusedSetting{"DsrFlow", [](TTinyComPort& p) { p.FlowControl().SetOutDsrFlow(true); },
+                        "DSR output flow control is not available on this system"},
+        TRefusedSetting{"DtrHandshake",
+                        [](TTinyComPort& p) { p.FlowControl().SetControlDtr(dtrHandshake); },
+                        "DTR handshaking is not available on this system"},
+        TRefusedSetting{"CtsFlowAlone", [](TTinyComPort& p) { p.FlowControl().SetOutCtsFlow(true); },
+                        "CTS output flow control and RTS handshaking are available only together "
+                        "on this system"},
+        TRefusedSetting{"RtsHandshakeAlone",
+                        [](TTinyComPort& p) { p.FlowControl().SetControlRts(rtsHandshake); },
+                        "CTS output flow control and RTS handshaking are available only together "
+                        "on this system"},
+        TRefusedSetting{"RtsToggleWithoutDriverSupport",
+                        [](TTinyComPort& p) { p.FlowControl().SetControlRts(rtsToggle); },
+                        "RTS toggle is not supported by this port's driver"},
+        TRefusedSetting{"ParityReplacementByANonZeroCharacter",
+                        [](TTinyComPort& p) {
+                          p.Parity().SetCheck(true);
+                          p.Parity().SetReplace(true);
+                          p.Parity().SetReplaceChar('?');
+                        },
+                        "parity errors can only be replaced by the character 0 on this system"},
+        TRefusedSetting{"XonXoffInputWithOtherLimits",
+                        [](TTinyComPort& p) { p.FlowControl().SetXonXoffIn(true); },
+                        "input flow control limits are fixed at 128 bytes on this system "
+                        "(ReadBufSize 512)"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// Settings that termios can give reach the line's flags.
+struct THonouredSetting {
+  const char* Name;
+  std::function<void(TTinyComPort&)> Apply;
+  tcflag_t CflagSet, CflagClear, IflagSet, IflagClear;
+};
+
+class TinyCommsHonoured : public TinyCommsPty,
+                          public ::testing::WithParamInterface<THonouredSetting> {};
+
+TEST_P(TinyCommsHonoured, TheLineCarriesTheSetting) {
+  GetParam().Apply(Port);
+  Port.Open();
+  termios tio{};
+  ASSERT_EQ(::tcgetattr(Pty.Master(), &tio), 0);
+  const THonouredSetting& s = GetParam();
+  EXPECT_EQ(tio.c_cflag & (s.CflagSet | s.CflagClear), s.CflagSet);
+  EXPECT_EQ(tio.c_iflag & (s.IflagSet | s.IflagClear), s.IflagSet);
+}
+
+// A pseudo-terminal keeps CS8 and no parity whatever is set; the flags below survive it.
+INSTANTIATE_TEST_SUITE_P(
+    LineSettings, TinyCommsHonoured,
+    ::testing::Values(
+        THonouredSetting{"MainWindowSettings", [](TTinyComPort&) {}, 0,
+                         CSTOPB | CRTSCTS | HUPCL, 0, IXON | IXOFF | INPCK | IGNPAR | PARMRK},
+        THonouredSetting{"OneAndAHalfStopBitsWithFiveDataBits",
+                         [](TTinyComPort& p) {
+                           p.SetDataBits(dbFive);
+                           p.SetStopBits(sbOne5StopBits);
+                         },
+                         CSTOPB, 0, 0, 0},
+        THonouredSetting{"CtsFlowWithRtsHandshake",
+                         [](TTinyComPort& p) {
+                           p.SetReadBufSize(512);
+                           p.FlowControl().SetOutCtsFlow(true);
+                           p.FlowControl().SetControlRts(rtsHandshake);
+                         },
+                         CRTSCTS, 0, 0, 0},
+        THonouredSetting{"XonXoffBothWaysAtTheKernelsLimits",
+                         [](TTinyComPort& p) {
+                           p.SetReadBufSize(512);
+                           p.FlowControl().SetXonXoffIn(true);
+                           p.FlowControl().SetXonXoffOut(true);
+                         },
+                         0, 0, IXON | IXOFF, 0},
+        THonouredSetting{"ParityCheckAloneLetsBadBytesThrough",
+                         [](TTinyComPort& p) { p.Parity().SetCheck(true); }, 0, 0, 0, INPCK},
+        THonouredSetting{"ParityReplacementByZero",
+                         [](TTinyComPort& p) {
+                           p.Parity().SetCheck(true);
+                           p.Parity().SetReplace(true);
+                         },
+                         0, 0, INPCK, IGNPAR | PARMRK}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(TinyCommsPty, DiscardNullDropsNullBytesFromWhatIsRead) {
+  Port.SetDiscardNull(true);
+  Port.Open();
+  Pty.Send(std::string("a\0b\0\0c", 6));
+  std::string s;
+  EXPECT_EQ(Port.ReadStr(s, 3, true), 3);
+  EXPECT_EQ(s, "abc");
+  Port.SetDiscardNull(false);
+  Pty.Send(std::string("\0d", 2));
+  EXPECT_EQ(Port.ReadStr(s, 2, true), 2);
+  EXPECT_EQ(s, std::string("\0d", 2));
 }
 
 TEST_F(TinyCommsPty, WritesAreByteExactIncludingNullBytes) {

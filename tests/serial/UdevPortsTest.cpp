@@ -36,13 +36,13 @@ class UdevPorts : public ::testing::Test {
 };
 
 TEST_F(UdevPorts, AdaptersAreListedWithTheirModelsAndTheRestLeftOut) {
-  EXPECT_EQ(ListSerialPorts(EnumerateUdevPorts, Registry().string()), MockedLines)
+  EXPECT_EQ(ListSerialPorts(EnumerateHardwarePorts, Registry().string()), MockedLines)
       << "no virtual console, no ttyS without a UART";
 }
 
 TEST_F(UdevPorts, EntriesCarryNodeDriverIdsAndModel) {
   Bed.SetProperty(test::CdcAcmTty, "ID_MM_DEVICE_IGNORE", "1");
-  auto ports = EnumerateUdevPorts();
+  auto ports = EnumerateHardwarePorts();
   ASSERT_TRUE(ports.has_value());
   ASSERT_EQ(ports->size(), 2u);
   std::sort(ports->begin(), ports->end(),
@@ -80,7 +80,7 @@ TEST_F(UdevPorts, FriendlyNameFallsBackFromDatabaseToDeviceStrings) {
   };
   for (const TCase& c : cases) {  // each case clears one more string
     for (const auto& [key, value] : c.Properties) Bed.SetProperty(test::Ch340Tty, key, value);
-    const Lines lines = ListSerialPorts(EnumerateUdevPorts, Registry().string());
+    const Lines lines = ListSerialPorts(EnumerateHardwarePorts, Registry().string());
     EXPECT_NE(std::find(lines.begin(), lines.end(), c.Line), lines.end()) << c.Line;
   }
 }

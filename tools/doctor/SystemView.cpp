@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "serial/SetupApi.h"
+#include "serial/UdevApi.h"
 
 namespace doctor {
 namespace {
@@ -72,7 +73,7 @@ TSystemView MachineView(const std::string& root) {
   return TSystemView{root,
                      CurrentUser(),
                      serial::VirtualPortDirectory(),
-                     serial::EnumerateUdevPorts,
+                     serial::EnumerateHardwarePorts,
                      EnumerateUsbDevices,
                      ::getpid()};
 }

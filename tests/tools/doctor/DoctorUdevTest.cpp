@@ -41,7 +41,7 @@ class DoctorUdev : public ::testing::Test {
   }
   TSystemView View() const {
     TSystemView view = Root.View();
-    view.HardwarePorts = serial::EnumerateUdevPorts;
+    view.HardwarePorts = serial::EnumerateHardwarePorts;
     view.UsbDevices = EnumerateUsbDevices;
     return view;
   }

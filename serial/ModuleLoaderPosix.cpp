@@ -1,3 +1,5 @@
+// POSIX half of the module loader: dlopen, dlsym, dlclose.
+
 #include "serial/ModuleLoader.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,6 @@
+// POSIX half of the timer: a thread of its own with absolute-deadline
+// sleeps on the steady clock; the tick count from the same clock.
+
 #include "platform/MultimediaTimer.h"
 
 #include <condition_variable>

@@ -35,11 +35,11 @@ TInstanceLock::TInstanceLock(const std::string& directory) {
     ::close(fd);
     return;
   }
-  Fd = fd;
+  Handle = fd;
 }
 
 TInstanceLock::~TInstanceLock() {
-  if (Fd >= 0) ::close(Fd);
+  if (Acquired()) ::close(static_cast<int>(Handle));
 }
 
 std::string TInstanceLock::DefaultLockDirectory() {
