@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "serial/TinyComms.h"
-#include "tests/serial/PtyFixture.h"
+#include "tests/support/PtyPair.h"
 
 namespace {
 
@@ -23,14 +23,14 @@ double MedianMicros(std::vector<double>& samples) {
   return samples[samples.size() / 2];
 }
 
-void OpenOnPty(serial::TTinyComPort& port, const serial::test::TPtyPair& pty) {
+void OpenOnPty(serial::TTinyComPort& port, const test_support::TPtyPair& pty) {
   serial::ApplyMainComPortSettings(port);
   port.SetPort(pty.SlavePath());
   port.SetPortPresent(true);
 }
 
 void BM_WriteCommandWithoutWaiting(benchmark::State& state) {
-  serial::test::TPtyPair pty;
+  test_support::TPtyPair pty;
   serial::TTinyComPort port;
   OpenOnPty(port, pty);
   port.Open();
@@ -54,7 +54,7 @@ void BM_WriteCommandWithoutWaiting(benchmark::State& state) {
 BENCHMARK(BM_WriteCommandWithoutWaiting)->Iterations(20000);
 
 void BM_ByteToRxChar(benchmark::State& state) {
-  serial::test::TPtyPair pty;
+  test_support::TPtyPair pty;
   serial::TTinyComPort port;
   OpenOnPty(port, pty);
   port.SetEvents(serial::EventBit(serial::evRxChar));

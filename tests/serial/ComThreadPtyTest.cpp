@@ -13,7 +13,7 @@
 #include "serial/TinyComms.h"
 #include "tests/serial/EventRecorder.h"
 #include "tests/serial/FakeComPlatform.h"
-#include "tests/serial/PtyFixture.h"
+#include "tests/support/PtyPair.h"
 
 namespace serial {
 namespace {
@@ -75,7 +75,7 @@ TEST(ComThreadLifecycle, RunsAtTheLowestNiceValueTheLimitAllows) {
 // ---- over a pseudo-terminal -------------------------------------------------
 
 struct TPtyEventPort {
-  test::TPtyPair Pty;
+  test_support::TPtyPair Pty;
   TRecorder Recorder;  // outlives the port, whose handlers point to it
   TTinyComPort Port;
 
@@ -154,7 +154,7 @@ TEST(ComThreadPty, CloseWhileTheThreadWaitsEndsItAtOnce) {
   std::this_thread::sleep_for(50ms);
   const auto start = std::chrono::steady_clock::now();
   f.Port.Close();
-  EXPECT_LT(test::MillisSince(start), 300);
+  EXPECT_LT(test_support::MillisSince(start), 300);
   EXPECT_FALSE(f.Port.Connected());
   EXPECT_TRUE(f.Recorder.Snapshot().empty());
 }
@@ -166,7 +166,7 @@ TEST(ComThreadPty, HangUpEndsTheWaitAndCloseStillWorks) {
   std::this_thread::sleep_for(100ms);
   const auto start = std::chrono::steady_clock::now();
   f.Port.Close();
-  EXPECT_LT(test::MillisSince(start), 300);
+  EXPECT_LT(test_support::MillisSince(start), 300);
 }
 
 }  // namespace

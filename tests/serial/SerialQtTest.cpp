@@ -19,7 +19,7 @@
 #include "serial/QtEventDelivery.h"
 #include "serial/SetupApi.h"
 #include "serial/TinyComms.h"
-#include "tests/serial/PtyFixture.h"
+#include "tests/support/PtyPair.h"
 #include "tests/serial/TempDir.h"
 
 namespace serial {
@@ -158,7 +158,7 @@ TEST(PortRemovalWatcherTest, VanishedOrStaleLinksAreReported) {
 // ---- GUI-thread delivery ----------------------------------------------------
 
 struct TGuiPort {
-  test::TPtyPair Pty;
+  test_support::TPtyPair Pty;
   TTinyComPort Port;
   std::atomic<int> Fired{0};
   std::atomic<bool> OffGuiThread{false};
@@ -213,7 +213,7 @@ TEST(QtEventDeliveryTest, ClosingWhileADeliveryWaitsDoesNotDeadlock) {
   std::this_thread::sleep_for(100ms);  // the event thread now waits for the GUI thread
   const auto start = std::chrono::steady_clock::now();
   f.Port.Close();
-  EXPECT_LT(test::MillisSince(start), 1000);
+  EXPECT_LT(test_support::MillisSince(start), 1000);
   EXPECT_EQ(f.Fired, 1) << "the waiting delivery ran while Close waited";
   EXPECT_FALSE(f.OffGuiThread);
   QApplication::processEvents();

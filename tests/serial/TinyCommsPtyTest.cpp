@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "serial/TinyComms.h"
-#include "tests/serial/PtyFixture.h"
+#include "tests/support/PtyPair.h"
 #include "tests/serial/ComPortError.h"
 
 namespace serial {
@@ -21,7 +21,7 @@ namespace {
 using test::MessageOf;
 
 using namespace std::chrono_literals;
-using test::MillisSince;
+using test_support::MillisSince;
 using Clock = std::chrono::steady_clock;
 
 // Whether the failure of action tells that the device is gone.
@@ -48,7 +48,7 @@ class TinyCommsPty : public ::testing::Test {
     Port.OnRxChar = nullptr;
   }
 
-  test::TPtyPair Pty;
+  test_support::TPtyPair Pty;
   TTinyComPort Port;
 };
 

@@ -80,4 +80,10 @@ class TPtyPair {
   std::string Path;
 };
 
+inline long long MillisSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
 }  // namespace test_support

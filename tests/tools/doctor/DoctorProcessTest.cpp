@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/serial/PtyFixture.h"
+#include "tests/support/PtyPair.h"
 #include "tests/tools/doctor/DoctorRoot.h"
 #include "tools/doctor/Processes.h"
 
@@ -11,7 +11,7 @@ namespace doctor {
 namespace {
 
 TEST(HolderTest, AProcessHoldingThePortIsNamedAndTheOpenIsBusy) {
-  serial::test::TPtyPair pty;
+  test_support::TPtyPair pty;
   test::TDoctorRoot root;
   TSystemView view = root.View();
   view.Root.clear();  // the real /proc

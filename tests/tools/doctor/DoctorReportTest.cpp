@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/serial/PtyFixture.h"
+#include "tests/support/PtyPair.h"
 #include "tests/tools/doctor/DoctorRoot.h"
 #include "tools/doctor/OpenFailureCause.h"
 #include "tools/doctor/Report.h"
@@ -52,7 +52,7 @@ TEST(OpenFailureCauseTest, NamesTheLikelyCauseAndTheDoctor) {
                 "(fix: log out and in again (or run `newgrp dialout` in this shell)); run " +
                 "zolvek-doctor for details");
 
-  serial::test::TPtyPair pty;
+  test_support::TPtyPair pty;
   test::THeldPort held(pty.SlavePath());
   view.Root.clear();
   EXPECT_EQ(LikelyOpenFailureCause(view, pty.SlavePath(), EBUSY),

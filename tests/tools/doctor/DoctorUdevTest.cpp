@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "tests/serial/PtyFixture.h"
+#include "tests/support/PtyPair.h"
 #include "tests/tools/doctor/DoctorRoot.h"
 #include "tools/doctor/Report.h"
 
@@ -139,7 +139,7 @@ TEST_F(DoctorUdev, ModemManagerAndTheIgnoreMark) {
 TEST_F(DoctorUdev, VirtualGeneratorsLiveAndStale) {
   const std::filesystem::path registry = Root.Dir() / "run/zolvek-ports";
   std::filesystem::create_directories(registry);
-  serial::test::TPtyPair pty;
+  test_support::TPtyPair pty;
   std::filesystem::create_symlink(pty.SlavePath(), registry / "sim0");
   std::filesystem::create_symlink(Root.Path("/gone"), registry / "sim1");
   const TReport report = Examine(View());
