@@ -92,6 +92,7 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
       ui::SetApplicationMainForm(nullptr);
       return 1;
     }
+    std::fprintf(stderr, "zolvek: remote control on %s\n", remoteControl->Address().c_str());
   }
   if (options.Port) ConnectAtStart(mainForm, *options.Port);
   observer.MainFormShown(mainForm);

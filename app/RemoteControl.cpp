@@ -28,7 +28,13 @@ bool TRemoteControl::Listen(const std::string& address, std::string& error) {
             Server->ErrorString().toStdString();
     return false;
   }
+  Host = where->Host;
   return true;
+}
+
+std::string TRemoteControl::Address() const {
+  const bool ipv6 = Host.find(':') != std::string::npos;
+  return (ipv6 ? "[" + Host + "]" : Host) + ":" + std::to_string(Server->Port());
 }
 
 }  // namespace app

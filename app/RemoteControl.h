@@ -23,11 +23,14 @@ class TRemoteControl {
   // Listens on "[ADDRESS:]PORT" ("" for 127.0.0.1:5025); false with a
   // message for standard error when it cannot.
   bool Listen(const std::string& address, std::string& error);
+  // "HOST:PORT" listened on (the chosen port for port 0).
+  std::string Address() const;
 
  private:
   std::unique_ptr<control::TRemoteInstrument> Instrument;
   std::unique_ptr<remote::TScpiCore> Core;
   std::unique_ptr<remote::TScpiServer> Server;
+  std::string Host;
 };
 
 }  // namespace app

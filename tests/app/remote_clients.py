@@ -1,0 +1,165 @@
+#!/usr/bin/python3
+"""The program driven over the network by real SCPI clients, lxi-tools and
+PyVISA, against the virtual generator; every setting is checked where it
+matters, in the generator's decoded log.
+
+Usage: remote_clients.py ZOLVEK ZOLVEK_SIM
+Exit 0 on success, 1 on a failure (the step is printed), 77 when a client
+is not installed.
+"""
+import json
+import math
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+try:
+    import pyvisa
+except ImportError:
+    print("SKIP: python3-pyvisa-py is not installed")
+    sys.exit(77)
+if shutil.which("lxi") is None:
+    print("SKIP: lxi-tools is not installed")
+    sys.exit(77)
+
+ZOLVEK, SIM = sys.argv[1], sys.argv[2]
+
+
+def fail(step, detail=""):
+    print(f"FAIL: {step} {detail}")
+    sys.exit(1)
+
+
+class Session:
+    """zolvek-sim registered as sim0, and zolvek listening on a port of its
+    choosing, in a private runtime directory."""
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="zolvek-remote-")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.dir, QT_QPA_PLATFORM="offscreen")
+        self.log = os.path.join(self.dir, "sim.log")
+        self.sim = subprocess.Popen([SIM, "--name", "sim0", "--log", self.log], env=self.env,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        link = os.path.join(self.dir, "zolvek-ports", "sim0")
+        if not wait_for(lambda: os.path.islink(link), 5):
+            fail("sim0 was not registered")
+        self.program = subprocess.Popen([ZOLVEK, "--remote=127.0.0.1:0"], env=self.env,
+                                        stderr=subprocess.PIPE, text=True)
+        line = self.program.stderr.readline()
+        found = re.search(r"remote control on 127\.0\.0\.1:(\d+)", line)
+        if not found:
+            fail("the program did not listen", line)
+        self.port = int(found.group(1))
+
+    def close(self):
+        for process in (self.program, self.sim):
+            process.terminate()
+            try:
+                process.wait(10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def records(self):
+        with open(self.log) as log:
+            return [json.loads(line) for line in log if line.strip()]
+
+    def kinds_from(self, mark):
+        return [r["kind"] for r in self.records()[mark:]]
+
+
+def wait_for(predicate, seconds):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if predicate():
+            return True
+        time.sleep(0.05)
+    return predicate()
+
+
+def lxi(port, command):
+    done = subprocess.run(["lxi", "scpi", "--address", "127.0.0.1", "--port", str(port), "--raw",
+                           command], capture_output=True, text=True, timeout=20)
+    return done.stdout.strip()
+
+
+def main():
+    session = Session()
+    try:
+        run(session)
+    finally:
+        session.close()
+    print("PASS: lxi-tools and PyVISA drive the generator through the program")
+
+
+def run(s):
+    identity = lxi(s.port, "*IDN?")
+    if not re.fullmatch(r"Zolvek,DDS-12M5,none,[0-9.]+", identity):
+        fail("lxi *IDN? offline:", identity)
+
+    rm = pyvisa.ResourceManager("@py")
+    inst = rm.open_resource(f"TCPIP::127.0.0.1::{s.port}::SOCKET", read_termination="\n",
+                            write_termination="\n", timeout=10000)
+    # Connect: the handshake, as the Connect button makes it.
+    inst.query('SYST:CONN "sim0";*OPC?')
+    if inst.query("SYST:CONN?") != '"sim0",1':
+        fail("SYST:CONN? after connecting")
+    if s.kinds_from(0) != ["identify", "square_table", "analog_table", "stop"]:
+        fail("handshake:", s.kinds_from(0))
+    if not lxi(s.port, "*IDN?").startswith("Zolvek,DDS-12M5,sim0,"):
+        fail("lxi *IDN? online")
+
+    # Sine at 1 kHz, Run: *OPC? answers once the device has it.
+    mark = len(s.records())
+    inst.query("FUNC SIN;FREQ 1 KHZ;OUTP ON;*OPC?")
+    kinds = s.kinds_from(mark)
+    if kinds[:1] != ["identify"] or "control_word" not in kinds:
+        fail("Run's resync:", kinds)
+    last = s.records()[-1]
+    if not math.isclose(last["freq_hz"], 999.9610483646393, rel_tol=0, abs_tol=1e-9):
+        fail("the device's frequency:", last)
+    if inst.query("FREQ?") != "999.9610483646393":
+        fail("FREQ? did not read back the grid frequency")
+
+    # A new frequency while running: one command, on the wire before *OPC? answers.
+    mark = len(s.records())
+    inst.query("FREQ 2000;*OPC?")
+    if s.kinds_from(mark)[-1:] != ["fine"] or abs(s.records()[-1]["freq_hz"] - 2000) > 0.1:
+        fail("FREQ 2000 at the device:", s.records()[mark:])
+
+    # A sweep: mode change releases Run (stop), the sweep's marker moves.
+    inst.write("SWE:STAT ON")
+    inst.query("FREQ:STAR 100;STOP 10000;:SWE:TIME 1;:OUTP ON;*OPC?")
+    mark = len(s.records())
+    if not wait_for(lambda: "marker_set" in s.kinds_from(mark) and
+                    "marker_clear" in s.kinds_from(mark), 5):
+        fail("no sweep marker at the device:", s.kinds_from(mark)[:20])
+    if inst.query("SYST:ERR?") != '0,"No error"':
+        fail("errors during the sweep")
+
+    # Pulse mode: stop, pulse mode on, period and width.
+    inst.query("FUNC PULS;OUTP ON;PULS:PER 1 MS;WIDT 100 US;*OPC?")
+    if not wait_for(lambda: "pulse_width" in s.kinds_from(mark), 3):
+        fail("no pulse width at the device")
+    pulse = [r for r in s.records()[mark:] if r["kind"] == "pulse_mode"]
+    if not pulse or pulse[-1]["value"] != 1:
+        fail("pulse mode on:", pulse)
+    if abs(float(inst.query("PULS:PER?")) - 1e-3) > 1e-5:
+        fail("PULS:PER?", inst.query("PULS:PER?"))
+    # A setting pulse mode disables: an error, nothing sent.
+    mark = len(s.records())
+    inst.write("FREQ 5000")
+    if not inst.query("SYST:ERR?").startswith("-221,"):
+        fail("FREQ in pulse mode was not refused")
+    time.sleep(0.2)
+    if s.kinds_from(mark):
+        fail("something was sent for a refused setting:", s.kinds_from(mark))
+    inst.close()
+
+
+if __name__ == "__main__":
+    main()
