@@ -11,13 +11,6 @@ namespace {
 // The largest magnitude a fine command can add to the device's word.
 constexpr std::int64_t FineReach = 0x3FFFFF;
 
-std::string Bytes2(char command, int value16) {
-  std::string text(1, command);
-  text += static_cast<char>(value16 & 0xFF);
-  text += static_cast<char>((value16 >> 8) & 0xFF);
-  return text;
-}
-
 std::string Bytes1(char command, int value8) {
   std::string text(1, command);
   text += static_cast<char>(value8 & 0xFF);
@@ -25,6 +18,13 @@ std::string Bytes1(char command, int value8) {
 }
 
 }  // namespace
+
+std::string EncodeTextCommand(char command, int value16) {
+  std::string text(1, command);
+  text += static_cast<char>(value16 & 0xFF);
+  text += static_cast<char>((value16 >> 8) & 0xFF);
+  return text;
+}
 
 std::string EncodePacket(std::uint32_t value) {
   std::string packet(4, '\0');
@@ -84,7 +84,7 @@ void TUpdateCycle::SendFrequency(bool markerBelow) {
 
   if (Shared.Controls.PulseDown) {
     flags.FreqDirty = false;
-    SendText(Bytes2('p', Model.PulsePeriodCode()), false);
+    SendText(EncodeTextCommand('p', Model.PulsePeriodCode()), false);
     return;
   }
 
@@ -109,7 +109,7 @@ void TUpdateCycle::SendFrequency(bool markerBelow) {
 void TUpdateCycle::SendPulseWidth() {
   Shared.State.Flags.PulseWidthDirty = false;
   if (!Shared.Controls.PulseDown) return;
-  SendText(Bytes2('w', Model.PulseWidthCode()), false);
+  SendText(EncodeTextCommand('w', Model.PulseWidthCode()), false);
 }
 
 void TUpdateCycle::SendInvert() {

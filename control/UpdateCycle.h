@@ -89,5 +89,7 @@ class TUpdateCycle {
 // The 4-byte packet that carries a 24-bit command value: "L", bits 16..23,
 // bits 0..7, bits 8..15.
 std::string EncodePacket(std::uint32_t value);
+// A text command with a 16-bit value, low byte first: "w", "p".
+std::string EncodeTextCommand(char command, int value16);
 
 }  // namespace control

@@ -10,6 +10,12 @@ TEST(EncodePacket, HighByteThenLowWordLowByteFirst) {
   EXPECT_EQ(EncodePacket(0xFF000102), Bytes({0x4C, 0x00, 0x02, 0x01}));
 }
 
+TEST(EncodeTextCommand, LowByteFirstWithNullBytesKept) {
+  EXPECT_EQ(EncodeTextCommand('w', 0x1234), Bytes({0x77, 0x34, 0x12}));
+  EXPECT_EQ(EncodeTextCommand('w', 0), Bytes({0x77, 0x00, 0x00}));
+  EXPECT_EQ(EncodeTextCommand('p', 0xFFFF), Bytes({0x70, 0xFF, 0xFF}));
+}
+
 class ProtocolTest : public CoreTest {
  protected:
   // Runs one update step under the lock and returns the line's bytes.

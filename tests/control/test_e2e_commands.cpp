@@ -7,6 +7,8 @@
 
 #include "control/ControlPanel.h"
 #include "tests/support/MainWindowFixture.h"
+#include "control/DeviceLink.h"
+#include "serial/PortList.h"
 #include "ui/ImageView.h"
 
 namespace control::test {
@@ -425,6 +427,15 @@ TEST_F(CommandsTest, ClosingTheWindowStopsTheDevice) {
   Form->close();
   EXPECT_TRUE(Device->WaitForCommands(mark + 1, 1000ms));
   EXPECT_EQ(ReceivedKinds(mark), std::vector<Kind>{Kind::Stop});
+  EXPECT_FALSE(Form->MainComPort->Connected());
+}
+
+TEST_F(CommandsTest, ClosingWithThePortOpenButOfflineWritesNothingAndClosesIt) {
+  StartDevice();
+  Form->Link->Open(serial::PortPathFor(PortName));
+  ASSERT_TRUE(Form->MainComPort->Connected());
+  Form->close();
+  EXPECT_FALSE(Device->WaitForCommands(1, 300ms)) << "offline: not even the stop command";
   EXPECT_FALSE(Form->MainComPort->Connected());
 }
 

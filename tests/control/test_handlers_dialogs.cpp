@@ -186,6 +186,15 @@ TEST_F(DialogTest, StartAndStopDialogsCheckTheRange) {
   EXPECT_TRUE(Dialogs->Messages.empty());
 }
 
+TEST_F(DialogTest, StartTakesTheTopOfTheScaleExactly) {
+  Form->SweepBtn->click();
+  Answer("12500000");
+  Form->FStartBtn->click();
+  // Above the top word's frequency, where Stop stands: a warning, stored.
+  ExpectOneMessage("Start value is higher than stop value", "Warning", ui::TMsgIcon::Warning);
+  EXPECT_EQ(Model().Slots[screen::StartSlot].Word, screen::TopWord);
+}
+
 TEST_F(DialogTest, CrossedLimitsWarnButAreStored) {
   Form->SweepBtn->click();
   SetSlot(screen::StartSlot, 100);

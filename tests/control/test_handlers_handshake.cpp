@@ -9,6 +9,7 @@
 #include "control/HandlerHandshake.h"
 #include "serial/ComPlatform.h"
 #include "serial/TinyComms.h"
+#include "tests/support/CommaLocale.h"
 #include "tools/sim/PtyDevice.h"
 
 namespace control {
@@ -65,6 +66,18 @@ TEST_F(CalibrationTablesTest, ReadsBothTablesAndScalesTheAnalogOne) {
   using K = sim::TCommandKind;
   EXPECT_EQ(Received(), (std::vector<K>{K::SquareTable, K::AnalogTable}));
   EXPECT_EQ(Waited, (std::vector<unsigned>{1000, 300}));
+}
+
+TEST_F(CalibrationTablesTest, TablesAreReadWithAPointUnderACommaLocale) {
+  const bool comma = test_support::UseCommaLocale();
+  Connect();
+  TCalibrationTables tables;
+  const bool read = Read(tables);
+  std::setlocale(LC_ALL, "C");
+  if (!comma) GTEST_SKIP() << "no comma locale could be built here";
+  ASSERT_TRUE(read);
+  EXPECT_EQ(tables.Square[1], static_cast<float>(Device->Tables().Square[1]));
+  EXPECT_EQ(tables.Analog[15], static_cast<float>(Device->Tables().AnalogTenths[15]) / 10.0f);
 }
 
 TEST_F(CalibrationTablesTest, StaleInputBeforeTheRequestIsDropped) {

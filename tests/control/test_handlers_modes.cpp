@@ -189,6 +189,15 @@ TEST_F(HandlerTest, PulseHalvesAMarkerAboveTheOutputFrequency) {
   Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
   Form->PulseBtn->click();
   EXPECT_EQ(Model().Slots[screen::MarkerSlot].Freq, screen::TZOLScreenModel::SnapToGrid(700));
+
+  // A marker equal to the output frequency stays.
+  Form->PulseBtn->click();
+  Locked([](TControlState&, screen::TZOLScreenModel& s) {
+    s.SetSlotFreq(screen::MarkerSlot, s.Slots[screen::FrequencySlot].Freq);
+  });
+  Form->PulseBtn->click();
+  m = Model();
+  EXPECT_EQ(m.Slots[screen::MarkerSlot].Freq, m.Slots[screen::FrequencySlot].Freq);
 }
 
 TEST_F(HandlerTest, DividerGaugeReturnsToZeroOnEveryModeChange) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "screen/ReadoutFormat.h"
+#include "tests/support/CommaLocale.h"
 #include "screen/ZOLScreenModel.h"
 
 namespace screen {
@@ -111,28 +112,10 @@ struct TCommaPoint : std::numpunct<char> {
   char do_decimal_point() const override { return ','; }
 };
 
-// Builds a German C locale into a scratch directory with localedef (no
-// package needed); returns false when that cannot be done here. Windows
-// (and Wine) has it built in.
-bool UseGermanCLocale() {
-#ifdef _WIN32
-  return std::setlocale(LC_ALL, "German_Germany.1252") != nullptr;
-#else
-  const auto dir = std::filesystem::temp_directory_path() / "zolvek-screen-locale";
-  std::filesystem::create_directories(dir);
-  const std::string command = "localedef -i de_DE -f UTF-8 " + (dir / "de_DE.UTF-8").string() +
-                              " >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0 && !std::filesystem::exists(dir / "de_DE.UTF-8"))
-    return false;
-  ::setenv("LOCPATH", dir.c_str(), 1);
-  return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-#endif
-}
-
 TEST(FormatLocaleTest, PointWhateverTheLocale) {
   const std::locale saved = std::locale::global(std::locale(std::locale::classic(), new TCommaPoint));
   EXPECT_EQ(FormatFixed(1234.5678, 8, 2), "1234.57");
-  const bool german = UseGermanCLocale();
+  const bool german = test_support::UseCommaLocale();
   if (german) {
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
