@@ -11,7 +11,9 @@
 #include "app/ProgramOptions.h"
 #include "app/RemoteControl.h"
 #include "control/GeneratorControl.h"
+#include "serial/PortList.h"
 #include "serial/TinyComms.h"
+#include "tools/doctor/OpenFailureCause.h"
 
 #include "app/ZolvekApplication.h"
 #include "control/About.h"
@@ -44,6 +46,8 @@ void ConnectAtStart(control::TMainForm& form, const std::string& name) {
     } catch (const serial::EComPort& error) {
       why = error.what();
       form.Control->ReleaseConnect();
+      std::fprintf(stderr, "%s\n",
+                   doctor::LikelyOpenFailureCause(serial::PortPathFor(name), error.ErrorNumber()).c_str());
     }
     if (!online) std::fprintf(stderr, "zolvek: cannot connect to %s: %s\n", name.c_str(), why.c_str());
   });
