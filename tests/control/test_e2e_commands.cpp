@@ -21,7 +21,7 @@ class CommandsTest : public MainWindowFixture {
     ConnectDevice(faults);
     Form->RunBtn->click();
     EXPECT_TRUE(WaitForCommands(10));
-    ProcessEventsFor(200ms);
+    EXPECT_TRUE(WaitForTicks(4));
     return CommandCount();
   }
 
@@ -172,7 +172,7 @@ TEST_F(CommandsTest, NothingIsSentWhileRunIsUp) {
   Form->AmpGaugeBar->setValue(-3);
   Dialogs->Answers.push_back("2000");
   Form->FSetBtn->click();
-  ProcessEventsFor(300ms);
+  EXPECT_TRUE(WaitForTicks(6));
   EXPECT_EQ(CommandCount(), mark);
 }
 
@@ -192,7 +192,7 @@ TEST_F(CommandsTest, ArrowPressStepsOnceWithOneFinePacket) {
   mark = CommandCount();
   QTest::mousePress(Form->FLeftBtn, Qt::RightButton);
   QTest::mouseRelease(Form->FLeftBtn, Qt::RightButton);
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   EXPECT_EQ(CommandCount(), mark);
 }
 
@@ -201,12 +201,12 @@ TEST_F(CommandsTest, HeldArrowRepeatsUntilReleased) {
   QTest::mousePress(Form->FLeftBtn, Qt::LeftButton);
   ProcessEventsFor(1200ms);
   QTest::mouseRelease(Form->FLeftBtn, Qt::LeftButton);
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   const std::size_t afterRelease = CommandCount();
   // One step on the press, then one per redraw after ten redraws (~13 in 1.2 s).
   EXPECT_GE(afterRelease - mark, 5u);
   for (Kind k : ReceivedKinds(mark)) EXPECT_EQ(k, Kind::Fine);
-  ProcessEventsFor(300ms);
+  EXPECT_TRUE(WaitForTicks(6));
   EXPECT_EQ(CommandCount(), afterRelease);
   ExpectDeviceOnFrequencySlot();
 }
@@ -234,7 +234,7 @@ TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
   Form->RunBtn->click();
   // The stop of the mode change, then the pulse-mode resync.
   EXPECT_TRUE(WaitForCommands(mark + 10));
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   const auto period = [this] {
     return Locked([](const TControlState&, const screen::TZOLScreenModel& s) { return s.PulsePeriodCode(); });
   };
@@ -249,7 +249,7 @@ TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
     QTest::mouseDClick(arrow, Qt::LeftButton);
     QTest::mouseRelease(arrow, Qt::LeftButton);
   }
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   EXPECT_EQ(CommandCount(), mark);
   EXPECT_EQ(period(), periodBefore);
   EXPECT_EQ(Model().StepShowTicks, 0);
@@ -278,7 +278,7 @@ TEST_F(CommandsTest, DragOnTheScaleMovesTheDeviceFrequency) {
   }
   emit Form->Image321->MouseReleased(Qt::LeftButton, x + 100, y);
   EXPECT_TRUE(WaitForCommands(mark + 2));
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   EXPECT_GT(FrequencyWord(), before);
   const auto kinds = ReceivedKinds(mark);
   ASSERT_GE(kinds.size(), 2u);
@@ -296,7 +296,7 @@ TEST_F(CommandsTest, PressOnTheScaleJumpsThePulsePeriod) {
   const std::size_t beforeRun = CommandCount();
   Form->RunBtn->click();
   ASSERT_TRUE(WaitForCommands(beforeRun + 9));
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   const std::size_t mark = CommandCount();
   const auto [x, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::make_pair(s.PositionToX(0.8), s.BitmapHeight - 28);
@@ -316,7 +316,7 @@ TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
   const std::size_t beforeRun = CommandCount();
   Form->RunBtn->click();
   ASSERT_TRUE(WaitForCommands(beforeRun + 9));
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   const auto [from, to, y] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     const double marker = s.Slots[screen::MarkerSlot].Position;
     return std::make_tuple(s.PositionToX(s.Slots[screen::FrequencySlot].Position),

@@ -20,7 +20,7 @@ std::vector<Kind> HandshakeKinds() {
 
 TEST_F(ConnectTest, HandshakeReadsTablesAndStopsTheDeviceFirst) {
   ConnectDevice();
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   EXPECT_EQ(ReceivedKinds(), HandshakeKinds());
   EXPECT_TRUE(Form->MainComPort->Connected());
   EXPECT_TRUE(Form->ConnectBtn->isChecked());
@@ -69,7 +69,7 @@ TEST_P(WrongIdentityTest, FailsTwiceQuietlyAndClosesThePort) {
   StartDevice(faults);
   PressConnect();
   ExpectOffline();
-  ProcessEventsFor(300ms);
+  EXPECT_TRUE(WaitForTicks(6));
   EXPECT_EQ(ReceivedKinds(), (std::vector<Kind>{Kind::Identify, Kind::Identify}));
   EXPECT_TRUE(Dialogs->Messages.empty());
 }
@@ -109,7 +109,7 @@ TEST_P(TableFaultTest, BadTableLineLeavesTheWindowOfflineWithOldTables) {
   });
   PressConnect();
   ExpectOffline();
-  ProcessEventsFor(300ms);
+  EXPECT_TRUE(WaitForTicks(6));
   // Nothing follows the failed table: no stop command, no second request
   // after a failed first table.
   const std::vector<Kind> expected =
@@ -135,7 +135,7 @@ TEST_F(ConnectTest, CancelledPortDialogReleasesConnect) {
   Dialogs->PortChoices.push_back(std::nullopt);
   Form->ConnectBtn->click();
   ExpectOffline();
-  ProcessEventsFor(150ms);
+  EXPECT_TRUE(WaitForTicks(3));
   EXPECT_TRUE(Received().empty());
   EXPECT_TRUE(Dialogs->Messages.empty());
 }
@@ -177,7 +177,7 @@ TEST_F(ConnectTest, ReleasingConnectWhileOnlineSendsNothingAndClosesThePort) {
   const std::size_t mark = CommandCount();
   Form->ConnectBtn->click();
   ExpectOffline();
-  ProcessEventsFor(300ms);
+  EXPECT_TRUE(WaitForTicks(6));
   EXPECT_EQ(CommandCount(), mark);
 }
 
@@ -191,7 +191,7 @@ TEST_F(ConnectTest, ReleasingConnectWhileTablesAreReadEndsTheHandshake) {
   PressConnect();
   ExpectOffline();
   EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Purple);
-  ProcessEventsFor(300ms);
+  EXPECT_TRUE(WaitForTicks(6));
   EXPECT_EQ(ReceivedKinds(), (std::vector<Kind>{Kind::Identify, Kind::SquareTable}));
   EXPECT_TRUE(Dialogs->Messages.empty());
   // A later press starts a fresh handshake.
@@ -213,7 +213,7 @@ TEST_F(ConnectTest, RemovalOfAnotherPortChangesNothing) {
 TEST_F(ConnectTest, RemovalOfTheConnectedPortGoesOfflineQuietly) {
   ConnectDevice();
   Form->RunBtn->click();
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   Form->SquareBtn->click();  // raises flags the next tick would send
 
   Form->WMDeviceChange("  " + PortName + " ");
@@ -223,9 +223,9 @@ TEST_F(ConnectTest, RemovalOfTheConnectedPortGoesOfflineQuietly) {
   EXPECT_FALSE(Flags().WaveDirty);
   EXPECT_TRUE(Dialogs->Messages.empty());
   // A write that a tick had already started may still be on its way.
-  ProcessEventsFor(100ms);
+  EXPECT_TRUE(WaitForTicks(2));
   const std::size_t mark = CommandCount();
-  ProcessEventsFor(300ms);
+  EXPECT_TRUE(WaitForTicks(6));
   EXPECT_EQ(CommandCount(), mark);
 
   // The name is kept: a later removal of the same port disconnects again,
@@ -238,7 +238,7 @@ TEST_F(ConnectTest, RemovalOfTheConnectedPortGoesOfflineQuietly) {
   EXPECT_FALSE(Form->RunBtn->isChecked());
   // With Run up the tick leaves raised flags alone; a disconnect clears them.
   Locked([](TControlState& s, screen::TZOLScreenModel&) { s.Flags.FreqDirty = true; });
-  ProcessEventsFor(120ms);
+  EXPECT_TRUE(WaitForTicks(3));
   ASSERT_TRUE(Flags().FreqDirty);
   Form->WMDeviceChange(PortName);
   EXPECT_FALSE(Flags().FreqDirty);
@@ -247,10 +247,10 @@ TEST_F(ConnectTest, RemovalOfTheConnectedPortGoesOfflineQuietly) {
 TEST_F(ConnectTest, DeviceHangingUpWhileOnlineTakesTheWindowOffline) {
   ConnectDevice();
   Form->RunBtn->click();
-  ProcessEventsFor(200ms);
+  EXPECT_TRUE(WaitForTicks(4));
   Device->HangUp();
   EXPECT_TRUE(WaitUntil([&] { return !Online() && !Form->MainComPort->Connected(); }, 5000ms));
-  ProcessEventsFor(100ms);
+  EXPECT_TRUE(WaitForTicks(2));
   ExpectOffline();
   EXPECT_TRUE(Dialogs->Messages.empty());
 }
