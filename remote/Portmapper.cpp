@@ -1,5 +1,7 @@
 #include "remote/Portmapper.h"
 
+#include <vector>
+
 #include "remote/RpcMessage.h"
 #include "remote/Vxi11Messages.h"
 #include "remote/XdrCodec.h"
@@ -11,9 +13,27 @@ enum TProcedure : std::uint32_t { Null = 0, Set = 1, Unset = 2, GetPort = 3, Dum
 constexpr std::uint32_t GetAddr = 3;  // versions 3 and 4
 constexpr std::uint32_t MaxText = 255;
 
-bool IsCore(std::uint32_t program, std::uint32_t version)
+struct TMapping {
+  std::uint32_t Program, Version, Protocol, Port;
+};
+
+// What this portmapper knows: itself and the core channel.
+std::vector<TMapping> Mappings(const TView& view)
 {
-  return program == vxi11::CoreProgram && version == vxi11::CoreVersion;
+  std::vector<TMapping> mappings;
+  for (const std::uint32_t version : {2u, 3u, 4u})
+    for (const std::uint32_t protocol : {TcpProtocol, UdpProtocol})
+      mappings.push_back({Program, version, protocol, view.OwnPort});
+  mappings.push_back({vxi11::CoreProgram, vxi11::CoreVersion, TcpProtocol, view.CorePort});
+  return mappings;
+}
+
+// The port of the mapping, 0 if there is none.
+std::uint32_t PortOf(const TView& view, std::uint32_t program, std::uint32_t version, std::uint32_t protocol)
+{
+  for (const TMapping& m : Mappings(view))
+    if (m.Program == program && m.Version == version && m.Protocol == protocol) return m.Port;
+  return 0;
 }
 
 std::string Boolean(bool value)
@@ -23,26 +43,21 @@ std::string Boolean(bool value)
   return w.Take();
 }
 
-std::optional<std::string> PortOf(std::string_view args, const TView& view)
+std::optional<std::string> GetPortResults(std::string_view args, const TView& view)
 {
   TXdrReader r(args);
   std::uint32_t program = 0, version = 0, protocol = 0, port = 0;
   if (!(r.Word(program) && r.Word(version) && r.Word(protocol) && r.Word(port))) return std::nullopt;
   TXdrWriter w;
-  w.Word(IsCore(program, version) && protocol == TcpProtocol ? view.CorePort : 0);
+  w.Word(PortOf(view, program, version, protocol));
   return w.Take();
 }
 
-std::string Mappings(const TView& view)
+std::string DumpResults(const TView& view)
 {
-  struct TMapping {
-    std::uint32_t Program, Version, Protocol, Port;
-  };
-  const TMapping mappings[] = {{Program, 2, TcpProtocol, view.OwnPort},
-                               {Program, 2, UdpProtocol, view.OwnPort},
-                               {vxi11::CoreProgram, vxi11::CoreVersion, TcpProtocol, view.CorePort}};
   TXdrWriter w;
-  for (const TMapping& m : mappings) {
+  for (const TMapping& m : Mappings(view)) {
+    if (m.Version != 2 && m.Program == Program) continue;  // version 2 lists only itself
     w.Boolean(true);
     w.Word(m.Program);
     w.Word(m.Version);
@@ -53,7 +68,7 @@ std::string Mappings(const TView& view)
   return w.Take();
 }
 
-std::optional<std::string> AddressOf(std::string_view args, const TView& view)
+std::optional<std::string> GetAddrResults(std::string_view args, const TView& view)
 {
   TXdrReader r(args);
   std::uint32_t program = 0, version = 0;
@@ -61,9 +76,12 @@ std::optional<std::string> AddressOf(std::string_view args, const TView& view)
   if (!(r.Word(program) && r.Word(version) && r.Opaque(netid, MaxText) && r.Opaque(address, MaxText) &&
         r.Opaque(owner, MaxText)))
     return std::nullopt;
+  const std::uint32_t protocol = netid == "tcp" || netid == "tcp6"   ? TcpProtocol
+                                 : netid == "udp" || netid == "udp6" ? UdpProtocol
+                                                                     : 0;
+  const std::uint32_t port = PortOf(view, program, version, protocol);
   TXdrWriter w;
-  const bool served = IsCore(program, version) && (netid == "tcp" || netid == "tcp6");
-  w.Opaque(served ? UniversalAddress(view.LocalAddress, view.CorePort) : std::string());
+  w.Opaque(port ? UniversalAddress(view.LocalAddress, static_cast<std::uint16_t>(port)) : std::string());
   return w.Take();
 }
 
@@ -72,10 +90,10 @@ std::optional<std::string> Results(const TRpcCall& call, const TView& view)
   if (call.Procedure == Null) return std::string();
   if (call.Procedure == Set || call.Procedure == Unset) return Boolean(false);  // nobody registers here
   if (call.Version == 2) {
-    if (call.Procedure == GetPort) return PortOf(call.Arguments, view);
-    if (call.Procedure == Dump) return Mappings(view);
+    if (call.Procedure == GetPort) return GetPortResults(call.Arguments, view);
+    if (call.Procedure == Dump) return DumpResults(view);
   } else if (call.Procedure == GetAddr) {
-    return AddressOf(call.Arguments, view);
+    return GetAddrResults(call.Arguments, view);
   }
   return std::nullopt;
 }
