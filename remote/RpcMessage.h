@@ -20,6 +20,9 @@ namespace remote {
 namespace rpc {
 constexpr std::uint32_t Version = 2;
 constexpr std::uint32_t MaxAuthBytes = 400;  // of a credential or verifier
+// The longest record taken: a VXI-11 write of 4096 bytes and its header
+// fit with room to spare.
+constexpr std::size_t MaxRecord = 16384;
 }  // namespace rpc
 
 enum class TAcceptStat : std::uint32_t {

@@ -29,7 +29,7 @@ struct TRpcTcpServer::TClient {
 
   TConnection Id;
   std::unique_ptr<QTcpSocket, TDeleteLater> Socket;
-  TRecordReader Reader{MaxRecord};
+  TRecordReader Reader{rpc::MaxRecord};
   std::string Input;     // read from the socket, not yet fed
   QElapsedTimer Partial;  // since a record began
   bool Closed = false;

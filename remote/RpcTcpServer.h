@@ -5,7 +5,7 @@
 // system meanwhile, so nothing a client sends piles up here.
 //
 // Limits: at most MaxConnections at once (the next is accepted and closed);
-// a record longer than MaxRecord, a record begun and not finished within
+// a record longer than rpc::MaxRecord, a record begun and not finished within
 // RecordTimeout, or unread replies past MaxPendingOutput close the
 // connection. A connection that is idle between records stays open.
 //
@@ -35,7 +35,6 @@ class TRpcTcpServer : public QObject {
   using TConnection = std::uint64_t;
 
   static constexpr int MaxConnections = 16;
-  static constexpr std::size_t MaxRecord = 16384;
   static constexpr qint64 MaxPendingOutput = 65536;
   static constexpr int DefaultRecordTimeout = 5000;  // milliseconds
 

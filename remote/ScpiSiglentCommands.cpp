@@ -8,7 +8,6 @@
 
 #include <array>
 #include <cmath>
-#include <limits>
 #include <optional>
 
 #include "remote/ScpiCommandTable.h"
@@ -29,8 +28,9 @@ const std::array<TFunction, 4> WaveFunctions{TFunction::Sine, TFunction::Square,
 const std::array<TMnemonic, 2> PolarityNames{TMnemonic("NOR"), TMnemonic("INVT")};
 
 // For values whose limits the instrument checks itself: MIN and MAX stand
-// for the lowest and the highest (the attenuator's lowest and highest step).
-constexpr TLimits Unbounded{0.0, std::numeric_limits<double>::max(), 0.0};
+// for far below and far above any (the attenuator's lowest and highest
+// step), still distinct differences to the calibrated amplitudes.
+constexpr TLimits Unbounded{0.0, 1e9, 0.0};
 
 TInstrument& Device(TCommandContext& c) { return c.Core.Instrument(); }
 
@@ -131,9 +131,10 @@ int QueryBasicWave(TCommandContext& c, const TParam*)
 {
   const TInstrument& device = Device(c);
   const bool pulse = device.Function() == TFunction::Pulse;
-  const double period = pulse ? device.PulsePeriod() : 1.0 / device.Frequency();
+  const double frequency = pulse ? 1.0 / device.PulsePeriod() : device.Frequency();
+  const double period = pulse ? device.PulsePeriod() : 1.0 / frequency;
   std::string reply = std::string("C1:BSWV WVTP,") + WaveName(device.Function());
-  reply += ",FRQ," + FormatReal(1.0 / period) + "HZ,PERI," + FormatReal(period) + "S";
+  reply += ",FRQ," + FormatReal(frequency) + "HZ,PERI," + FormatReal(period) + "S";
   reply += ",AMP," + FormatSingle(static_cast<float>(device.Amplitude())) + "V,OFST,0V";
   reply += pulse ? ",WIDTH," + FormatReal(device.PulseWidth()) + "S" : std::string(",PHSE,0");
   c.Reply = std::move(reply);

@@ -28,7 +28,8 @@ QString NoPortmapperNote(const QString& host, std::uint16_t corePort, std::uint1
            "the instrument: no rpcbind runs and port %2 cannot be bound (%3). Either install and start rpcbind "
            "(sudo apt-get install rpcbind; sudo systemctl start rpcbind) and start again, or allow the program to "
            "bind port %2 (sudo setcap cap_net_bind_service=+ep %4), or address the core channel directly: "
-           "TCPIP::%1,%5::INSTR in PyVISA.")
+           "TCPIP::%1,%5::INSTR in PyVISA (pyvisa-py 0.6 or later; Debian 12's 0.5 always asks the "
+           "portmapper).")
     .arg(host)
     .arg(portmapperPort)
     .arg(reason, program)
