@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "remote/Portmapper.h"
@@ -97,8 +98,16 @@ TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
   TScpiCore core(device);
   std::int64_t clock = 0;
   TVxi11Service service(core, [&] { return clock; });
-  std::size_t replyBytes = 0;
-  service.Reply = [&](TVxi11Service::TConnection, std::string reply) { replyBytes = std::max(replyBytes, reply.size()); };
+  std::size_t replyBytes = 0, taken = 0;
+  std::map<TVxi11Service::TConnection, std::vector<std::uint32_t>> links;  // from create_link
+  std::uint32_t calling = 0;  // the procedure whose reply may come at once
+  service.Reply = [&](TVxi11Service::TConnection connection, std::string reply) {
+    replyBytes = std::max(replyBytes, reply.size());
+    const TReply answer = ParseReply(reply, 1);
+    if (!answer.Accepted || answer.Word[0] != 0) return;
+    ++taken;
+    if (calling == vxi11::proc::CreateLink) links[connection].push_back(ParseReply(reply, 2).Word.at(1));
+  };
   std::mt19937 random(20261209);
   const std::vector<std::string> seeds = {
     CoreCall(vxi11::proc::CreateLink, CreateLinkArgs()),
@@ -112,11 +121,16 @@ TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
   };
   std::vector<TRecordReader> readers(4, TRecordReader(rpc::MaxRecord));
   for (int round = 0; round < 20000; ++round) {
-    std::string message = seeds[random() % seeds.size()];
+    const std::size_t connection = random() % readers.size();
+    const std::size_t seed = random() % seeds.size();
+    std::string message = seeds[seed];
+    // The calls that name a link: mostly one of the connection's own.
+    const auto& own = links[connection];
+    const auto link = own.empty() || random() % 4 == 0 ? random() % 24 : own[random() % own.size()];
+    if (seed > 0 && seed < seeds.size() - 1) message.replace(40, 4, Words({static_cast<std::uint32_t>(link)}));
     for (int edits = static_cast<int>(random() % 4); edits > 0 && !message.empty(); --edits)
       message[random() % message.size()] = static_cast<char>(random());
     if (round % 7 == 0) message.resize(random() % (message.size() + 1));
-    const std::size_t connection = random() % readers.size();
     TRecordReader& reader = readers[connection];
     std::string stream = round % 11 ? Marked(message, true) : message;  // now and then no marker at all
     while (!stream.empty() && !reader.Broken()) {
@@ -127,11 +141,15 @@ TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
       if (service.Pending(connection) || ParseCall(record, call) != TCallHeader::Call) continue;
       if (call.Program == portmap::Program)
         ASSERT_LE(portmap::Reply(record, {9010, 111, "127.0.0.1"}).value_or("").size(), 256u);
-      else
+      else {
+        calling = call.Procedure;
         service.Call(connection, call);
+        calling = 0;
+      }
     }
     if (reader.Broken() || random() % 50 == 0) {
       service.Drop(connection);
+      links.erase(connection);
       reader = TRecordReader(rpc::MaxRecord);
     }
     clock += random() % 200;
@@ -142,6 +160,8 @@ TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
     ASSERT_TRUE(device.Valid());
     ASSERT_LE(core.Status().ErrorCount(), TStatusRegisters::QueueLength);
   }
+  EXPECT_GT(taken, 800u) << "many calls were carried out";
+  EXPECT_NE(device.S, TFakeSettings{}) << "some writes changed the generator";
 }
 
 }  // namespace
