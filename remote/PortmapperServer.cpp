@@ -45,7 +45,8 @@ std::string TPortmapperServer::LocalAddressText(const QHostAddress& reached) con
 
 void TPortmapperServer::AnswerRecord(TRpcTcpServer::TConnection connection, const std::string& record)
 {
-  const portmap::TView view{CorePort ? CorePort() : std::uint16_t{0}, Port, LocalAddressText(Tcp.LocalAddress(connection))};
+  const portmap::TView view{CorePort ? CorePort() : std::uint16_t{0}, Port,
+                            LocalAddressText(Tcp.LocalAddress(connection))};
   if (const auto reply = portmap::Reply(record, view))
     Tcp.Send(connection, *reply);
   else

@@ -83,8 +83,8 @@ TCallHeader ParseCall(std::string_view record, TRpcCall& call)
   if (!reader.Word(call.Xid) || !reader.Word(type) || type != MessageCall || !reader.Word(version))
     return TCallHeader::NotACall;
   if (version != rpc::Version) return TCallHeader::WrongRpcVersion;
-  if (!reader.Word(call.Program) || !reader.Word(call.Version) || !reader.Word(call.Procedure) ||
-      !SkipAuth(reader) || !SkipAuth(reader))
+  if (!reader.Word(call.Program) || !reader.Word(call.Version) || !reader.Word(call.Procedure) || !SkipAuth(reader) ||
+      !SkipAuth(reader))
     return TCallHeader::NotACall;
   call.Arguments = reader.Rest();
   return TCallHeader::Call;

@@ -30,7 +30,7 @@ struct TRpcTcpServer::TClient {
   TConnection Id;
   std::unique_ptr<QTcpSocket, TDeleteLater> Socket;
   TRecordReader Reader{rpc::MaxRecord};
-  std::string Input;     // read from the socket, not yet fed
+  std::string Input;      // read from the socket, not yet fed
   QElapsedTimer Partial;  // since a record began
   bool Closed = false;
 };

@@ -23,8 +23,7 @@ constexpr const char* SiglentIdentity = "IDN-SGLT-PRI SDG1062X";
 constexpr int Steps = 16;
 
 const std::array<TMnemonic, 4> WaveNames{TMnemonic("SINE"), TMnemonic("SQUARE"), TMnemonic("RAMP"), TMnemonic("PULSE")};
-const std::array<TFunction, 4> WaveFunctions{TFunction::Sine, TFunction::Square, TFunction::Triangle,
-                                             TFunction::Pulse};
+const std::array<TFunction, 4> WaveFunctions{TFunction::Sine, TFunction::Square, TFunction::Triangle, TFunction::Pulse};
 const std::array<TMnemonic, 2> PolarityNames{TMnemonic("NOR"), TMnemonic("INVT")};
 
 // For values whose limits the instrument checks itself: MIN and MAX stand
@@ -106,7 +105,8 @@ int SetBasicWave(TCommandContext& c, std::span<const TParam> params)
     if (const int e = ApplyOutcome(c, device.SetFunction(*wave.Function))) return e;
   const bool pulse = device.Function() == TFunction::Pulse;
   if (wave.Frequency) {
-    const TOutcome outcome = pulse ? device.SetPulsePeriod(1.0 / *wave.Frequency) : device.SetFrequency(*wave.Frequency);
+    const TOutcome outcome =
+        pulse ? device.SetPulsePeriod(1.0 / *wave.Frequency) : device.SetFrequency(*wave.Frequency);
     if (const int e = ApplyOutcome(c, outcome)) return e;
   }
   if (wave.Width)
@@ -181,9 +181,9 @@ int QueryIdentity(TCommandContext& c, const TParam*)
 }
 
 const TListCommand Siglent[] = {
-  {"IDN-SGLT-PRI", nullptr, QueryIdentity},
-  {"C[1]:BaSic_WaVe", SetBasicWave, QueryBasicWave},
-  {"C[1]:OUTPut", SetOutput, QueryOutput},
+    {"IDN-SGLT-PRI", nullptr, QueryIdentity},
+    {"C[1]:BaSic_WaVe", SetBasicWave, QueryBasicWave},
+    {"C[1]:OUTPut", SetOutput, QueryOutput},
 };
 
 }  // namespace

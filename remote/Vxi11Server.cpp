@@ -24,22 +24,21 @@ QString NoPortmapperNote(const QString& host, std::uint16_t corePort, std::uint1
 {
   const QString program = QCoreApplication::applicationFilePath();
   return QString(
-           "VXI-11: clients that ask the portmapper (lxi, an oscilloscope, PyVISA's TCPIP::%1::INSTR) will not find "
-           "the instrument: no rpcbind runs and port %2 cannot be bound (%3). Either install and start rpcbind "
-           "(sudo apt-get install rpcbind; sudo systemctl start rpcbind) and start again, or allow the program to "
-           "bind port %2 (sudo setcap cap_net_bind_service=+ep %4), or address the core channel directly: "
-           "TCPIP::%1,%5::INSTR in PyVISA (pyvisa-py 0.6 or later; Debian 12's 0.5 always asks the "
-           "portmapper).")
-    .arg(host)
-    .arg(portmapperPort)
-    .arg(reason, program)
-    .arg(corePort);
+             "VXI-11: clients that ask the portmapper (lxi, an oscilloscope, PyVISA's TCPIP::%1::INSTR) will not find "
+             "the instrument: no rpcbind runs and port %2 cannot be bound (%3). Either install and start rpcbind "
+             "(sudo apt-get install rpcbind; sudo systemctl start rpcbind) and start again, or allow the program to "
+             "bind port %2 (sudo setcap cap_net_bind_service=+ep %4), or address the core channel directly: "
+             "TCPIP::%1,%5::INSTR in PyVISA (pyvisa-py 0.6 or later; Debian 12's 0.5 always asks the "
+             "portmapper).")
+      .arg(host)
+      .arg(portmapperPort)
+      .arg(reason, program)
+      .arg(corePort);
 }
 
 }  // namespace
 
-TVxi11Server::TVxi11Server(TScpiCore& core, QObject* parent)
-    : QObject(parent), Service(core, SteadyMilliseconds)
+TVxi11Server::TVxi11Server(TScpiCore& core, QObject* parent) : QObject(parent), Service(core, SteadyMilliseconds)
 {
   Core.OnRecord = [this](TRpcTcpServer::TConnection c, const std::string& record) { OnCall(c, record); };
   Core.Busy = [this](TRpcTcpServer::TConnection c) { return Service.Pending(c); };
@@ -73,9 +72,9 @@ bool TVxi11Server::Listen(const TVxi11Options& options)
   }
   if (Core.Ports().empty()) {
     Error = QString("VXI-11: cannot listen on %1 port %2: %3")
-              .arg(host.toString())
-              .arg(options.FirstCorePort)
-              .arg(Core.ErrorString());
+                .arg(host.toString())
+                .arg(options.FirstCorePort)
+                .arg(Core.ErrorString());
     return false;
   }
   FindPort(options, host);
@@ -97,9 +96,8 @@ void TVxi11Server::FindPort(const TVxi11Options& options, const QHostAddress& ho
     Found = TFinding::OwnPortmapper;
     return;
   }
-  const QString reason = portmapper->Error() == QAbstractSocket::SocketAccessError
-                           ? "not allowed to this user"
-                           : portmapper->ErrorString();
+  const QString reason = portmapper->Error() == QAbstractSocket::SocketAccessError ? "not allowed to this user"
+                                                                                   : portmapper->ErrorString();
   Note = NoPortmapperNote(host.toString(), CorePort(), options.PortmapperPort, reason);
 }
 

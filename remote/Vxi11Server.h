@@ -34,7 +34,7 @@ namespace remote {
 class TScpiCore;
 
 struct TVxi11Options {
-  std::string Host = "127.0.0.1";  // loopback unless an address is given
+  std::string Host = "127.0.0.1";      // loopback unless an address is given
   std::uint16_t FirstCorePort = 9010;  // 0: the system chooses each port
   int CorePorts = 10;
   std::uint16_t PortmapperPort = 111;

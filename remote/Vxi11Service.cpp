@@ -62,7 +62,9 @@ std::optional<std::string> TVxi11Service::Dispatch(TConnection connection, const
 {
   if (call.Program != vxi11::CoreProgram) return AcceptedReply(call.Xid, TAcceptStat::ProgramUnavailable);
   if (call.Version != vxi11::CoreVersion) return ProgramMismatchReply(call.Xid, vxi11::CoreVersion, vxi11::CoreVersion);
-  const auto success = [&](const std::string& results) { return AcceptedReply(call.Xid, TAcceptStat::Success, results); };
+  const auto success = [&](const std::string& results) {
+    return AcceptedReply(call.Xid, TAcceptStat::Success, results);
+  };
   std::string results;
   switch (call.Procedure) {
     case vxi11::proc::Null: break;
@@ -84,7 +86,8 @@ std::optional<std::string> TVxi11Service::Dispatch(TConnection connection, const
     case vxi11::proc::DestroyIntrChan: results = vxi11::ErrorResp(vxi11::error::ChannelNotEstablished); break;
     default: return AcceptedReply(call.Xid, TAcceptStat::ProcedureUnavailable);
   }
-  if (call.Procedure != vxi11::proc::Null && results.empty()) return AcceptedReply(call.Xid, TAcceptStat::GarbageArguments);
+  if (call.Procedure != vxi11::proc::Null && results.empty())
+    return AcceptedReply(call.Xid, TAcceptStat::GarbageArguments);
   return success(results);
 }
 
@@ -167,7 +170,9 @@ std::optional<std::string> TVxi11Service::Read(TConnection connection, std::uint
   vxi11::TReadParms parms;
   if (!vxi11::Decode(args, parms)) return AcceptedReply(xid, TAcceptStat::GarbageArguments);
   TLink* link = Owned(connection, parms.Link);
-  const auto refuse = [&](std::int32_t e) { return AcceptedReply(xid, TAcceptStat::Success, vxi11::ReadResp(e, 0, {})); };
+  const auto refuse = [&](std::int32_t e) {
+    return AcceptedReply(xid, TAcceptStat::Success, vxi11::ReadResp(e, 0, {}));
+  };
   if (!link) return refuse(vxi11::error::InvalidLink);
   if (LockedAgainst(*link)) return refuse(vxi11::error::Locked);
   if (auto data = TakeRead(*link, parms)) return AcceptedReply(xid, TAcceptStat::Success, *data);
@@ -217,14 +222,17 @@ std::string TVxi11Service::Generic(TConnection connection, std::uint32_t procedu
   vxi11::TGenericParms parms;
   if (!vxi11::Decode(args, parms)) return {};
   TLink* link = Owned(connection, parms.Link);
-  if (!link) return procedure == vxi11::proc::DeviceReadStb ? vxi11::ReadStbResp(vxi11::error::InvalidLink, 0) : vxi11::ErrorResp(vxi11::error::InvalidLink);
+  if (!link)
+    return procedure == vxi11::proc::DeviceReadStb ? vxi11::ReadStbResp(vxi11::error::InvalidLink, 0)
+                                                   : vxi11::ErrorResp(vxi11::error::InvalidLink);
   if (procedure == vxi11::proc::DeviceReadStb) {
     const bool available = !link->Reply.empty() || link->Session->HasReply();
     return vxi11::ReadStbResp(vxi11::error::None, Core.Status().StatusByte(available));
   }
   if (LockedAgainst(*link)) return vxi11::ErrorResp(vxi11::error::Locked);
   switch (procedure) {
-    case vxi11::proc::DeviceTrigger: return vxi11::ErrorResp(vxi11::error::NotSupported);  // the generator has no trigger
+    case vxi11::proc::DeviceTrigger:
+      return vxi11::ErrorResp(vxi11::error::NotSupported);  // the generator has no trigger
     case vxi11::proc::DeviceClear: {
       // Input and replies go; what the old session still carries out
       // finishes unanswered, and the link goes on with a fresh one.
@@ -345,9 +353,8 @@ std::optional<std::int64_t> TVxi11Service::NextDeadline() const
 
 bool TVxi11Service::Stalled() const
 {
-  return std::any_of(Links.begin(), Links.end(), [](const auto& link) {
-    return !link->Session->Idle() && !link->Session->Waiting();
-  });
+  return std::any_of(Links.begin(), Links.end(),
+                     [](const auto& link) { return !link->Session->Idle() && !link->Session->Waiting(); });
 }
 
 void TVxi11Service::Reap()

@@ -85,7 +85,7 @@ class TVxi11Service {
     TConnection Owner = 0;
     bool Orphan = false;  // destroyed for its client; goes once idle
     std::unique_ptr<TScpiSession> Session;
-    std::string Reply;    // what the client has not read of the current reply
+    std::string Reply;  // what the client has not read of the current reply
   };
   // A call answered later.
   struct TWaiting {
@@ -93,8 +93,8 @@ class TVxi11Service {
     std::uint32_t Procedure = 0;
     std::int32_t Link = 0;
     std::int64_t Deadline = 0;
-    std::uint32_t Size = 0;       // device_write: the bytes taken
-    vxi11::TReadParms Read{};     // device_read
+    std::uint32_t Size = 0;    // device_write: the bytes taken
+    vxi11::TReadParms Read{};  // device_read
   };
   class TNesting;
 

@@ -16,7 +16,9 @@ bool TXdrReader::Fail()
 bool TXdrReader::Word(std::uint32_t& value)
 {
   if (Broken || Bytes.size() - Pos < 4) return Fail();
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(Bytes[Pos + i])); };
+  const auto byte = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(Bytes[Pos + i]));
+  };
   value = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
   Pos += 4;
   return true;

@@ -58,35 +58,40 @@ class TRawClient {
   bool Send(std::string_view text)
   {
     return PumpUntil([&] {
-      const ssize_t n = ::send(Fd, text.data(), text.size(), MSG_NOSIGNAL);
-      if (n > 0) text.remove_prefix(static_cast<std::size_t>(n));
-      if (n < 0 && errno != EAGAIN) Failed = true;
-      return text.empty() || Failed;
-    }) && !Failed;
+             const ssize_t n = ::send(Fd, text.data(), text.size(), MSG_NOSIGNAL);
+             if (n > 0) text.remove_prefix(static_cast<std::size_t>(n));
+             if (n < 0 && errno != EAGAIN) Failed = true;
+             return text.empty() || Failed;
+           }) &&
+           !Failed;
   }
 
   // One read of what has arrived once something has, as liblxi does.
   std::string ReadWhatIsThere(int milliseconds = 3000)
   {
     std::string bytes;
-    PumpUntil([&] {
-      char chunk[65536];
-      const ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
-      if (n > 0) bytes.assign(chunk, static_cast<std::size_t>(n));
-      if (n == 0 || (n < 0 && errno != EAGAIN)) Ended = true;
-      return n >= 0 || Ended;
-    }, milliseconds);
+    PumpUntil(
+        [&] {
+          char chunk[65536];
+          const ssize_t n = ::recv(Fd, chunk, sizeof chunk, 0);
+          if (n > 0) bytes.assign(chunk, static_cast<std::size_t>(n));
+          if (n == 0 || (n < 0 && errno != EAGAIN)) Ended = true;
+          return n >= 0 || Ended;
+        },
+        milliseconds);
     return bytes;
   }
 
   // The next reply message, LF included; empty if none came in time.
   std::string ReadLine(int milliseconds = 3000)
   {
-    PumpUntil([&] {
-      if (Buffer.find('\n') != std::string::npos) return true;
-      Buffer += ReadWhatIsThere(1);
-      return Ended;
-    }, milliseconds);
+    PumpUntil(
+        [&] {
+          if (Buffer.find('\n') != std::string::npos) return true;
+          Buffer += ReadWhatIsThere(1);
+          return Ended;
+        },
+        milliseconds);
     const std::size_t end = Buffer.find('\n');
     if (end == std::string::npos) return {};
     std::string line = Buffer.substr(0, end + 1);
@@ -97,10 +102,12 @@ class TRawClient {
   // The server closed the connection (end of stream or reset).
   bool ClosedByServer(int milliseconds = 3000)
   {
-    return PumpUntil([&] {
-      ReadWhatIsThere(1);
-      return Ended;
-    }, milliseconds);
+    return PumpUntil(
+        [&] {
+          ReadWhatIsThere(1);
+          return Ended;
+        },
+        milliseconds);
   }
 
   int Fd = -1;

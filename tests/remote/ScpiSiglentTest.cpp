@@ -61,39 +61,52 @@ TEST_P(ScpiSiglentAmplitudeTest, AmplitudeTakesTheNearestCalibratedStepOfTheNewW
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Steps, ScpiSiglentAmplitudeTest,
-  ::testing::Values(TAmplitudeCase{"SineTable", "C1:BSWV AMP,0.2", TFunction::Sine, 7, 0},
-                    TAmplitudeCase{"MillivoltsBetweenSteps", "C1:BSWV AMP,140MV", TFunction::Sine, 2, 0},
-                    TAmplitudeCase{"SquareTable", "C1:BSWV AMP,2.4V,WVTP,SQUARE", TFunction::Square, 0, 7},
-                    TAmplitudeCase{"RampIsTheTriangle", "C1:BSWV WVTP,RAMP,AMP,0", TFunction::Triangle, 0, 0},
-                    TAmplitudeCase{"Maximum", "C1:BSWV AMP,MAX", TFunction::Sine, 15, 0}),
-  [](const auto& info) { return std::string(info.param.Name); });
+    Steps, ScpiSiglentAmplitudeTest,
+    ::testing::Values(TAmplitudeCase{"SineTable", "C1:BSWV AMP,0.2", TFunction::Sine, 7, 0},
+                      TAmplitudeCase{"MillivoltsBetweenSteps", "C1:BSWV AMP,140MV", TFunction::Sine, 2, 0},
+                      TAmplitudeCase{"SquareTable", "C1:BSWV AMP,2.4V,WVTP,SQUARE", TFunction::Square, 0, 7},
+                      TAmplitudeCase{"RampIsTheTriangle", "C1:BSWV WVTP,RAMP,AMP,0", TFunction::Triangle, 0, 0},
+                      TAmplitudeCase{"Maximum", "C1:BSWV AMP,MAX", TFunction::Sine, 15, 0}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // Lines that the generator refuses or ignores, and the query replies.
 INSTANTIATE_TEST_SUITE_P(
-  Siglent, ScpiLineTest,
-  ::testing::Values(
-    TLineCase{"SecondChannelIsNotThere", {}, "C2:BSWV FRQ,2000;:FREQ?", Grid(1000) + "\n",
-              {error::HeaderSuffixOutOfRange}},
-    TLineCase{"NoiseCannotBeMade", {}, "C1:BSWV WVTP,NOISE,FRQ,2000;:FREQ?", Grid(1000) + "\n",
-              {error::IllegalParameterValue}},
-    TLineCase{"KeyWithoutValue", {}, "C1:BSWV FRQ,2000,AMP;:FREQ?", Grid(1000) + "\n", {error::MissingParameter}},
-    TLineCase{"FrequencyOutOfRange", {}, "C1:BSWV FRQ,20000000;:FREQ?", Grid(1000) + "\n",
-              {error::DataOutOfRange}},
-    TLineCase{"UnknownKeysIgnored", {}, "C1:BSWV DUTY,20,FRQ,2000HZ,HLEV,1;:FREQ?", Grid(2000) + "\n", {}},
-    TLineCase{"FrequencyInSweepModeConflicts", {"SWE:STAT ON"}, "C1:BSWV FRQ,2000;:FREQ?", Grid(1000) + "\n",
-              {error::SettingsConflict}},
-    TLineCase{"LoadAcceptedAndIgnored", {}, "C1:OUTP LOAD,HZ;:OUTP?", "0\n", {}},
-    TLineCase{"UnknownOutputItem", {}, "C1:OUTP BOGUS;:OUTP?", "0\n", {error::IllegalParameterValue}},
-    TLineCase{"OutputQuery", {"OUTP ON"}, "C1:OUTP?", "C1:OUTP ON,PLRT,NOR\n", {}},
-    TLineCase{"BasicWaveQuery", {"FREQ 1000", "VOLT:ATT 7"}, "C1:BSWV?",
-              "C1:BSWV WVTP,SINE,FRQ," + Grid(1000) + "HZ,PERI," + Real(1.0 / FakeSnap(1000)) +
-                "S,AMP,0.2V,OFST,0V,PHSE,0\n",
-              {}},
-    TLineCase{"BasicWaveQueryInPulseMode", {"C1:BSWV WVTP,PULSE,FRQ,1000,WIDTH,0.0001"}, "C1:BSWV?",
-              "C1:BSWV WVTP,PULSE,FRQ,1000HZ,PERI,0.001S,AMP,0.3125V,OFST,0V,WIDTH,0.0001S\n", {}},
-    TLineCase{"LongFormOfTheBasicWave", {}, "c1:basic_wave frq,3000;:FREQ?", Grid(3000) + "\n", {}}),
-  LineCaseName);
+    Siglent, ScpiLineTest,
+    ::testing::Values(
+        TLineCase{"SecondChannelIsNotThere",
+                  {},
+                  "C2:BSWV FRQ,2000;:FREQ?",
+                  Grid(1000) + "\n",
+                  {error::HeaderSuffixOutOfRange}},
+        TLineCase{"NoiseCannotBeMade",
+                  {},
+                  "C1:BSWV WVTP,NOISE,FRQ,2000;:FREQ?",
+                  Grid(1000) + "\n",
+                  {error::IllegalParameterValue}},
+        TLineCase{"KeyWithoutValue", {}, "C1:BSWV FRQ,2000,AMP;:FREQ?", Grid(1000) + "\n", {error::MissingParameter}},
+        TLineCase{"FrequencyOutOfRange", {}, "C1:BSWV FRQ,20000000;:FREQ?", Grid(1000) + "\n", {error::DataOutOfRange}},
+        TLineCase{"UnknownKeysIgnored", {}, "C1:BSWV DUTY,20,FRQ,2000HZ,HLEV,1;:FREQ?", Grid(2000) + "\n", {}},
+        TLineCase{"FrequencyInSweepModeConflicts",
+                  {"SWE:STAT ON"},
+                  "C1:BSWV FRQ,2000;:FREQ?",
+                  Grid(1000) + "\n",
+                  {error::SettingsConflict}},
+        TLineCase{"LoadAcceptedAndIgnored", {}, "C1:OUTP LOAD,HZ;:OUTP?", "0\n", {}},
+        TLineCase{"UnknownOutputItem", {}, "C1:OUTP BOGUS;:OUTP?", "0\n", {error::IllegalParameterValue}},
+        TLineCase{"OutputQuery", {"OUTP ON"}, "C1:OUTP?", "C1:OUTP ON,PLRT,NOR\n", {}},
+        TLineCase{"BasicWaveQuery",
+                  {"FREQ 1000", "VOLT:ATT 7"},
+                  "C1:BSWV?",
+                  "C1:BSWV WVTP,SINE,FRQ," + Grid(1000) + "HZ,PERI," + Real(1.0 / FakeSnap(1000)) +
+                      "S,AMP,0.2V,OFST,0V,PHSE,0\n",
+                  {}},
+        TLineCase{"BasicWaveQueryInPulseMode",
+                  {"C1:BSWV WVTP,PULSE,FRQ,1000,WIDTH,0.0001"},
+                  "C1:BSWV?",
+                  "C1:BSWV WVTP,PULSE,FRQ,1000HZ,PERI,0.001S,AMP,0.3125V,OFST,0V,WIDTH,0.0001S\n",
+                  {}},
+        TLineCase{"LongFormOfTheBasicWave", {}, "c1:basic_wave frq,3000;:FREQ?", Grid(3000) + "\n", {}}),
+    LineCaseName);
 
 }  // namespace
 }  // namespace remote::test

@@ -14,8 +14,8 @@
 namespace remote::test {
 
 // A call message with a null credential and verifier (no record mark).
-inline std::string CallMessage(std::uint32_t xid, std::uint32_t program, std::uint32_t version,
-                               std::uint32_t procedure, std::string_view args = {})
+inline std::string CallMessage(std::uint32_t xid, std::uint32_t program, std::uint32_t version, std::uint32_t procedure,
+                               std::string_view args = {})
 {
   TXdrWriter w;
   for (const std::uint32_t word : {xid, 0u, 2u, program, version, procedure, 0u, 0u, 0u, 0u}) w.Word(word);

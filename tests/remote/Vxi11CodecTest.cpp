@@ -100,7 +100,7 @@ TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
   TVxi11Service service(core, [&] { return clock; });
   std::size_t replyBytes = 0, taken = 0;
   std::map<TVxi11Service::TConnection, std::vector<std::uint32_t>> links;  // from create_link
-  std::uint32_t calling = 0;  // the procedure whose reply may come at once
+  std::uint32_t calling = 0;                                               // the procedure whose reply may come at once
   service.Reply = [&](TVxi11Service::TConnection connection, std::string reply) {
     replyBytes = std::max(replyBytes, reply.size());
     const TReply answer = ParseReply(reply, 1);
@@ -110,14 +110,14 @@ TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
   };
   std::mt19937 random(20261209);
   const std::vector<std::string> seeds = {
-    CoreCall(vxi11::proc::CreateLink, CreateLinkArgs()),
-    CoreCall(vxi11::proc::DeviceWrite, WriteArgs(1, "C1:BSWV WVTP,SINE,FRQ,1000,AMP,2;OUTP ON")),
-    CoreCall(vxi11::proc::DeviceWrite, WriteArgs(2, "*IDN?;FREQ?", 0)),
-    CoreCall(vxi11::proc::DeviceRead, ReadArgs(1, 3, 10, vxi11::flag::TermCharSet, ',')),
-    CoreCall(vxi11::proc::DestroyLink, LinkArgs(1)),
-    CoreCall(vxi11::proc::DeviceLock, Words({2, 1, 5})),
-    CoreCall(vxi11::proc::DeviceClear, GenericArgs(3)),
-    CallMessage(5, portmap::Program, 4, 3, Words({vxi11::CoreProgram, 1, 3}) + "tcp\0"),
+      CoreCall(vxi11::proc::CreateLink, CreateLinkArgs()),
+      CoreCall(vxi11::proc::DeviceWrite, WriteArgs(1, "C1:BSWV WVTP,SINE,FRQ,1000,AMP,2;OUTP ON")),
+      CoreCall(vxi11::proc::DeviceWrite, WriteArgs(2, "*IDN?;FREQ?", 0)),
+      CoreCall(vxi11::proc::DeviceRead, ReadArgs(1, 3, 10, vxi11::flag::TermCharSet, ',')),
+      CoreCall(vxi11::proc::DestroyLink, LinkArgs(1)),
+      CoreCall(vxi11::proc::DeviceLock, Words({2, 1, 5})),
+      CoreCall(vxi11::proc::DeviceClear, GenericArgs(3)),
+      CallMessage(5, portmap::Program, 4, 3, Words({vxi11::CoreProgram, 1, 3}) + "tcp\0"),
   };
   std::vector<TRecordReader> readers(4, TRecordReader(rpc::MaxRecord));
   for (int round = 0; round < 20000; ++round) {

@@ -58,13 +58,20 @@ bool Parse(int argc, char** argv, TArguments& arguments)
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     const bool valued = i + 1 < argc;
-    if (option == "--no-rpcbind") arguments.Vxi11.UseRpcbind = false;
-    else if (option == "--host" && valued) arguments.Vxi11.Host = argv[++i];
-    else if (option == "--core-port" && valued) arguments.Vxi11.FirstCorePort = static_cast<std::uint16_t>(std::stoi(argv[++i]));
-    else if (option == "--ports" && valued) arguments.Vxi11.CorePorts = std::stoi(argv[++i]);
-    else if (option == "--portmapper-port" && valued) arguments.Vxi11.PortmapperPort = static_cast<std::uint16_t>(std::stoi(argv[++i]));
-    else if (option == "--raw" && valued) arguments.RawPort = std::stoi(argv[++i]);
-    else return false;
+    if (option == "--no-rpcbind")
+      arguments.Vxi11.UseRpcbind = false;
+    else if (option == "--host" && valued)
+      arguments.Vxi11.Host = argv[++i];
+    else if (option == "--core-port" && valued)
+      arguments.Vxi11.FirstCorePort = static_cast<std::uint16_t>(std::stoi(argv[++i]));
+    else if (option == "--ports" && valued)
+      arguments.Vxi11.CorePorts = std::stoi(argv[++i]);
+    else if (option == "--portmapper-port" && valued)
+      arguments.Vxi11.PortmapperPort = static_cast<std::uint16_t>(std::stoi(argv[++i]));
+    else if (option == "--raw" && valued)
+      arguments.RawPort = std::stoi(argv[++i]);
+    else
+      return false;
   }
   return true;
 }
@@ -76,7 +83,9 @@ int main(int argc, char** argv)
   QCoreApplication application(argc, argv);
   TArguments arguments;
   if (!Parse(argc, argv, arguments)) {
-    std::fprintf(stderr, "usage: %s [--host A] [--core-port N] [--ports K] [--portmapper-port N] [--no-rpcbind] [--raw PORT]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--host A] [--core-port N] [--ports K] [--portmapper-port N] [--no-rpcbind] [--raw PORT]\n",
+                 argv[0]);
     return 2;
   }
   remote::test::TFakeInstrument device;
@@ -94,7 +103,7 @@ int main(int argc, char** argv)
   if (!vxi11.PortmapperNote().isEmpty()) std::fprintf(stderr, "%s\n", vxi11.PortmapperNote().toUtf8().constData());
   const char* finding = vxi11.Finding() == remote::TVxi11Server::TFinding::Rpcbind         ? "rpcbind"
                         : vxi11.Finding() == remote::TVxi11Server::TFinding::OwnPortmapper ? "portmapper"
-                                                                                            : "none";
+                                                                                           : "none";
   std::string ports;
   for (const auto port : vxi11.CorePorts()) {
     if (!ports.empty()) ports += ',';

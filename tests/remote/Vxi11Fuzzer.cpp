@@ -39,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       TRpcCall call;
       if (reader.HasRecord()) {
         const std::string record = reader.TakeRecord();
-        if (!service.Pending(connection) && ParseCall(record, call) == TCallHeader::Call) service.Call(connection, call);
+        if (!service.Pending(connection) && ParseCall(record, call) == TCallHeader::Call)
+          service.Call(connection, call);
       }
       if (reader.Broken()) {
         service.Drop(connection);

@@ -171,8 +171,8 @@ TEST_F(Vxi11ServerTest, ARecordInFragmentsIsOneCall)
   Start(FreePort());
   auto client = Connect(Server.CorePort());
   const std::string call = CoreCall(proc::CreateLink, CreateLinkArgs());
-  ASSERT_TRUE(client->Send(Words({20}) + call.substr(0, 20) + Words({0}) + Words({0x80000000u | static_cast<std::uint32_t>(call.size() - 20)}) +
-                           call.substr(20)));
+  ASSERT_TRUE(client->Send(Words({20}) + call.substr(0, 20) + Words({0}) +
+                           Words({0x80000000u | static_cast<std::uint32_t>(call.size() - 20)}) + call.substr(20)));
   EXPECT_EQ(ParseReply(Message(ReadRecord(*client)), 1).Word.at(0), 0);
 }
 
@@ -194,14 +194,15 @@ TEST_P(Vxi11BadStreamTest, TheConnectionIsClosedAndOthersGoOn)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Streams, Vxi11BadStreamTest,
-  ::testing::Values(TBadStreamCase{"RecordPastTheLimit", Words({0x80000000u | (rpc::MaxRecord + 1)}) + "abc"},
-                    TBadStreamCase{"FragmentsPastTheLimit", Words({rpc::MaxRecord}) + std::string(rpc::MaxRecord, 'x') +
-                                                                Words({0x80000001u}) + "x"},
-                    TBadStreamCase{"RecordNeverCompleted", Words({0x80000040u}) + "only a part"},
-                    TBadStreamCase{"MarkerNeverCompleted", "\x80\x00"},
-                    TBadStreamCase{"ReplyInsteadOfCall", RecordMarked(Words({1, 1, 0, 0, 0, 0}))}),
-  [](const auto& info) { return std::string(info.param.Name); });
+    Streams, Vxi11BadStreamTest,
+    ::testing::Values(TBadStreamCase{"RecordPastTheLimit", Words({0x80000000u | (rpc::MaxRecord + 1)}) + "abc"},
+                      TBadStreamCase{
+                          "FragmentsPastTheLimit",
+                          Words({rpc::MaxRecord}) + std::string(rpc::MaxRecord, 'x') + Words({0x80000001u}) + "x"},
+                      TBadStreamCase{"RecordNeverCompleted", Words({0x80000040u}) + "only a part"},
+                      TBadStreamCase{"MarkerNeverCompleted", "\x80\x00"},
+                      TBadStreamCase{"ReplyInsteadOfCall", RecordMarked(Words({1, 1, 0, 0, 0, 0}))}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(Vxi11ServerTest, AnIdleConnectionStaysAndAnotherRpcVersionIsDenied)
 {

@@ -175,11 +175,11 @@ TEST_P(Vxi11ReadTest, ReadEndsAtItsCountTermCharOrTheMessageEnd)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Reasons, Vxi11ReadTest,
-  ::testing::Values(TReadCase{"RequestCount", 3, 0, 0, "Zol", vxi11::reason::RequestCount},
-                    TReadCase{"TermChar", 4096, vxi11::flag::TermCharSet, ',', "Zolvek,", vxi11::reason::Character},
-                    TReadCase{"TermCharNotSet", 6, 0, 'v', "Zolvek", vxi11::reason::RequestCount}),
-  [](const auto& info) { return std::string(info.param.Name); });
+    Reasons, Vxi11ReadTest,
+    ::testing::Values(TReadCase{"RequestCount", 3, 0, 0, "Zol", vxi11::reason::RequestCount},
+                      TReadCase{"TermChar", 4096, vxi11::flag::TermCharSet, ',', "Zolvek,", vxi11::reason::Character},
+                      TReadCase{"TermCharNotSet", 6, 0, 'v', "Zolvek", vxi11::reason::RequestCount}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(Vxi11ServiceTest, UnknownLinkIsErrorFourEverywhere)
 {
@@ -217,14 +217,14 @@ TEST_P(Vxi11AcceptTest, CallsTheCoreDoesNotServeGetTheirAcceptStatus)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-  Stats, Vxi11AcceptTest,
-  ::testing::Values(TAcceptCase{"Procedure99", CoreCall(99, ""), TAcceptStat::ProcedureUnavailable},
-                    TAcceptCase{"Program607B2", CallMessage(1, 0x0607B2, 1, 10), TAcceptStat::ProgramUnavailable},
-                    TAcceptCase{"Version2", CallMessage(1, vxi11::CoreProgram, 2, 10), TAcceptStat::ProgramMismatch},
-                    TAcceptCase{"ShortArguments", CoreCall(proc::CreateLink, Words({1, 0})),
-                                TAcceptStat::GarbageArguments},
-                    TAcceptCase{"Null", CoreCall(proc::Null, ""), TAcceptStat::Success}),
-  [](const auto& info) { return std::string(info.param.Name); });
+    Stats, Vxi11AcceptTest,
+    ::testing::Values(TAcceptCase{"Procedure99", CoreCall(99, ""), TAcceptStat::ProcedureUnavailable},
+                      TAcceptCase{"Program607B2", CallMessage(1, 0x0607B2, 1, 10), TAcceptStat::ProgramUnavailable},
+                      TAcceptCase{"Version2", CallMessage(1, vxi11::CoreProgram, 2, 10), TAcceptStat::ProgramMismatch},
+                      TAcceptCase{"ShortArguments", CoreCall(proc::CreateLink, Words({1, 0})),
+                                  TAcceptStat::GarbageArguments},
+                      TAcceptCase{"Null", CoreCall(proc::Null, ""), TAcceptStat::Success}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(Vxi11ServiceTest, ProgramMismatchNamesVersionOne)
 {
