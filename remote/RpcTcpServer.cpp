@@ -6,18 +6,10 @@
 #include <algorithm>
 
 #include "remote/RpcMessage.h"
+#include "remote/SocketSupport.h"
 
 namespace remote {
 namespace {
-
-// A client socket may be deleted while its signal is being delivered.
-struct TDeleteLater {
-  void operator()(QTcpSocket* socket) const
-  {
-    socket->disconnect();
-    socket->deleteLater();
-  }
-};
 
 constexpr qint64 ReadChunk = 4096;
 constexpr int RecordCheckMilliseconds = 250;

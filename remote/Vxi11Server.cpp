@@ -6,6 +6,7 @@
 
 #include "remote/Portmapper.h"
 #include "remote/ScpiCore.h"
+#include "remote/SocketSupport.h"
 
 namespace remote {
 namespace {
@@ -60,12 +61,7 @@ TVxi11Server::~TVxi11Server() = default;
 bool TVxi11Server::Listen(const TVxi11Options& options)
 {
   QHostAddress host;
-  if (options.Host == "localhost") {
-    host = QHostAddress::LocalHost;
-  } else if (!host.setAddress(QString::fromStdString(options.Host))) {
-    Error = QString("not an IP address: %1").arg(QString::fromStdString(options.Host));
-    return false;
-  }
+  if (!ListenHost(options.Host, host, Error)) return false;
   for (int i = 0; i < options.CorePorts; ++i) {
     const int port = options.FirstCorePort ? options.FirstCorePort + i : 0;
     if (port <= 0xFFFF) Core.Listen(host, static_cast<std::uint16_t>(port));
