@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 #include <cctype>
+#include <limits>
 
 #include "remote/ScpiCore.h"
 #include "remote/ScpiSession.h"
@@ -62,9 +63,6 @@ std::optional<std::string> TVxi11Service::Dispatch(TConnection connection, const
 {
   if (call.Program != vxi11::CoreProgram) return AcceptedReply(call.Xid, TAcceptStat::ProgramUnavailable);
   if (call.Version != vxi11::CoreVersion) return ProgramMismatchReply(call.Xid, vxi11::CoreVersion, vxi11::CoreVersion);
-  const auto success = [&](const std::string& results) {
-    return AcceptedReply(call.Xid, TAcceptStat::Success, results);
-  };
   std::string results;
   switch (call.Procedure) {
     case vxi11::proc::Null: break;
@@ -88,7 +86,7 @@ std::optional<std::string> TVxi11Service::Dispatch(TConnection connection, const
   }
   if (call.Procedure != vxi11::proc::Null && results.empty())
     return AcceptedReply(call.Xid, TAcceptStat::GarbageArguments);
-  return success(results);
+  return AcceptedReply(call.Xid, TAcceptStat::Success, results);
 }
 
 TVxi11Service::TLink* TVxi11Service::Owned(TConnection connection, std::int32_t id)
@@ -118,10 +116,12 @@ std::string TVxi11Service::CreateLink(TConnection connection, std::string_view a
   if (Links.size() >= MaxLinks) return refuse(vxi11::error::OutOfResources);
   // The lock is granted at once or not at all: no waiting for it.
   if (parms.LockDevice && LockHolder != 0) return refuse(vxi11::error::Locked);
+  // Ids are positive and unique among the links, wrapping after the last.
+  const auto advance = [this] { NextLink = NextLink == std::numeric_limits<std::int32_t>::max() ? 1 : NextLink + 1; };
+  while (std::any_of(Links.begin(), Links.end(), [&](const auto& l) { return l->Id == NextLink; })) advance();
   auto link = std::make_unique<TLink>();
-  while (NextLink <= 0 || std::any_of(Links.begin(), Links.end(), [&](const auto& l) { return l->Id == NextLink; }))
-    NextLink = NextLink <= 0 ? 1 : NextLink + 1;
-  link->Id = NextLink++;
+  link->Id = NextLink;
+  advance();
   link->Owner = connection;
   link->Session = NewSession();
   if (parms.LockDevice) LockHolder = link->Id;
