@@ -25,20 +25,22 @@ std::string Marked(std::string_view fragment, bool last)
 TEST(XdrReaderTest, OpaqueIsBoundedPaddedAndNeverReadPastTheEnd)
 {
   std::string_view value;
-  TXdrReader padded(Words({3}) + "abc" + '\0' + Words({9}));
-  ASSERT_TRUE(padded.Opaque(value, 3));
+  const std::string padded = Words({3}) + "abc" + '\0' + Words({9});
+  TXdrReader reader(padded);
+  ASSERT_TRUE(reader.Opaque(value, 3));
   EXPECT_EQ(value, "abc");
   std::uint32_t after = 0;
-  EXPECT_TRUE(padded.Word(after));
+  EXPECT_TRUE(reader.Word(after));
   EXPECT_EQ(after, 9u);
-  TXdrReader tooLong(Words({5}) + "abcde\0\0\0");
-  EXPECT_FALSE(tooLong.Opaque(value, 4));
-  TXdrReader pastEnd(Words({0x7FFFFFFF}) + "ab");
-  EXPECT_FALSE(pastEnd.Opaque(value, 0xFFFFFFFF));
-  TXdrReader unpadded(Words({3}) + "abc");
-  EXPECT_FALSE(unpadded.Opaque(value, 3)) << "the padding belongs to the item";
+  const std::string tooLong = Words({5}) + "abcde" + std::string(3, '\0');
+  EXPECT_FALSE(TXdrReader(tooLong).Opaque(value, 4));
+  const std::string pastEnd = Words({0x7FFFFFFF}) + "ab";
+  EXPECT_FALSE(TXdrReader(pastEnd).Opaque(value, 0xFFFFFFFF));
+  const std::string unpadded = Words({3}) + "abc";
+  EXPECT_FALSE(TXdrReader(unpadded).Opaque(value, 3)) << "the padding belongs to the item";
   bool flag = false;
-  TXdrReader notBoolean(Words({2}));
+  const std::string two = Words({2, 0});
+  TXdrReader notBoolean(two);
   EXPECT_FALSE(notBoolean.Boolean(flag));
   EXPECT_FALSE(notBoolean.Word(after)) << "a failed reader stays failed";
 }
