@@ -1,6 +1,7 @@
 #include "remote/PortmapperServer.h"
 
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 
 #include "remote/Portmapper.h"
 
@@ -19,6 +20,8 @@ bool TPortmapperServer::Listen(const QHostAddress& host, std::uint16_t port)
     LastErrorKind = Tcp.Error();
     return false;
   }
+  // A server takes its datagrams directly, whatever proxy the system names.
+  Udp.setProxy(QNetworkProxy::NoProxy);
   // Not shared: a running rpcbind must make this fail, not split the port.
   if (!Udp.bind(host, port, QAbstractSocket::DontShareAddress)) {
     LastError = Udp.errorString();

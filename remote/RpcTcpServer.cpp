@@ -1,6 +1,7 @@
 #include "remote/RpcTcpServer.h"
 
 #include <QElapsedTimer>
+#include <QNetworkProxy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -42,6 +43,8 @@ TRpcTcpServer::~TRpcTcpServer() = default;
 bool TRpcTcpServer::Listen(const QHostAddress& host, std::uint16_t port)
 {
   auto listener = std::make_unique<QTcpServer>();
+  // A server takes its connections directly, whatever proxy the system names.
+  listener->setProxy(QNetworkProxy::NoProxy);
   if (!listener->listen(host, port)) {
     LastError = listener->errorString();
     LastErrorKind = listener->serverError();

@@ -26,9 +26,10 @@ QString NoPortmapperNote(const QString& host, std::uint16_t corePort, std::uint1
   const QString program = QCoreApplication::applicationFilePath();
   return QString(
              "VXI-11: clients that ask the portmapper (lxi, an oscilloscope, PyVISA's TCPIP::%1::INSTR) will not find "
-             "the instrument: no rpcbind runs and port %2 cannot be bound (%3). Either install and start rpcbind "
-             "(sudo apt-get install rpcbind; sudo systemctl start rpcbind) and start again, or allow the program to "
-             "bind port %2 (sudo setcap cap_net_bind_service=+ep %4), or address the core channel directly: "
+             "the instrument: no rpcbind took its registration and port %2 cannot be bound (%3). Either install and "
+             "start rpcbind (sudo apt-get install rpcbind; sudo systemctl start rpcbind) and start again, or allow "
+             "the program to bind port %2 (sudo setcap cap_net_bind_service=+ep %4), or address the core channel "
+             "directly: "
              "TCPIP::%1,%5::INSTR in PyVISA (pyvisa-py 0.6 or later; Debian 12's 0.5 always asks the "
              "portmapper).")
       .arg(host)
