@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/ProgramOptions.h"
+#include "app/QuitOnSignal.h"
 #include "app/RemoteControl.h"
 #include "control/GeneratorControl.h"
 #include "serial/PortList.h"
@@ -88,15 +89,29 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
 
   mainForm.show();
   std::unique_ptr<TRemoteControl> remoteControl;
-  if (options.Remote) {
+  if (options.Remote || options.Vxi11) {
     remoteControl = std::make_unique<TRemoteControl>(mainForm);
-    std::string error;
+    QuitOnTerminationSignals(&application);
+  }
+  std::string error;
+  if (options.Remote) {
     if (!remoteControl->Listen(*options.Remote, error)) {
       std::fprintf(stderr, "zolvek: %s\n", error.c_str());
       ui::SetApplicationMainForm(nullptr);
       return 1;
     }
     std::fprintf(stderr, "zolvek: remote control on %s\n", remoteControl->Address().c_str());
+  }
+  if (options.Vxi11) {
+    std::string note;
+    if (!remoteControl->ListenVxi11(*options.Vxi11, error, note)) {
+      std::fprintf(stderr, "zolvek: %s\n", error.c_str());
+      ui::SetApplicationMainForm(nullptr);
+      return 1;
+    }
+    if (!note.empty()) std::fprintf(stderr, "zolvek: %s\n", note.c_str());
+    std::fprintf(stderr, "zolvek: VXI-11 instrument on %s\n",
+                 options.Vxi11->empty() ? "127.0.0.1" : options.Vxi11->c_str());
   }
   if (options.Port) ConnectAtStart(mainForm, *options.Port);
   observer.MainFormShown(mainForm);

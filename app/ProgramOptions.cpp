@@ -46,6 +46,10 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
       options.Remote = "";
     } else if (argument.rfind("--remote=", 0) == 0) {
       options.Remote = argument.substr(9);
+    } else if (argument == "--vxi11") {
+      options.Vxi11 = "";
+    } else if (argument.rfind("--vxi11=", 0) == 0) {
+      options.Vxi11 = argument.substr(8);
     } else if (argument.rfind("-", 0) == 0) {
       const std::string_view name = std::string_view(argument).substr(argument.rfind("--", 0) == 0 ? 2 : 1);
       if (!IsToolkitOption(name.substr(0, name.find('=')))) {
@@ -60,7 +64,7 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string ProgramUsage() {
-  return "Usage: zolvek [--port NAME] [--remote[=[ADDRESS:]PORT]]\n"
+  return "Usage: zolvek [--port NAME] [--remote[=[ADDRESS:]PORT]] [--vxi11[=ADDRESS]]\n"
          "Controls a serial DDS function generator; without a device it runs as a\n"
          "demonstration.\n"
          "\n"
@@ -70,6 +74,9 @@ std::string ProgramUsage() {
          "                    accept SCPI commands over TCP (raw socket, one line\n"
          "                    each); 127.0.0.1:5025 unless given, e.g.\n"
          "                    --remote=0.0.0.0:5025 for the lab network\n"
+         "  --vxi11[=ADDRESS]  the same commands as a VXI-11 (LXI) instrument, as\n"
+         "                    oscilloscopes and lxi-tools find it; 127.0.0.1 unless\n"
+         "                    given (an oscilloscope needs the LAN address)\n"
          "  --help            show this help and exit\n"
          "  --version         show the version and exit\n"
          "\n"

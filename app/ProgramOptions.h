@@ -2,6 +2,7 @@
 // The command line: without options the program starts as it always has.
 //   --port NAME                   connect at start to the named port
 //   --remote[=[ADDRESS:]PORT]     SCPI over a raw TCP socket (127.0.0.1:5025)
+//   --vxi11[=ADDRESS]             the same commands over VXI-11 (127.0.0.1)
 //   --help, --version
 // Qt's own options (-platform, -display, ...) pass through to the toolkit.
 // Plain C++, any thread.
@@ -17,6 +18,7 @@ struct TProgramOptions {
   bool Version = false;
   std::optional<std::string> Port;
   std::optional<std::string> Remote;  // "[ADDRESS:]PORT", empty for the default
+  std::optional<std::string> Vxi11;   // ADDRESS, empty for the default
   std::string Error;                  // set when the line cannot be used
 };
 

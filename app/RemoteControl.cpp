@@ -5,6 +5,7 @@
 #include "remote/ListenAddress.h"
 #include "remote/ScpiCore.h"
 #include "remote/ScpiServer.h"
+#include "remote/Vxi11Server.h"
 
 namespace app {
 
@@ -29,6 +30,17 @@ bool TRemoteControl::Listen(const std::string& address, std::string& error) {
     return false;
   }
   Host = where->Host;
+  return true;
+}
+
+bool TRemoteControl::ListenVxi11(const std::string& address, std::string& error,
+                                 std::string& note) {
+  Vxi11 = std::make_unique<remote::TVxi11Server>(*Core);
+  if (!Vxi11->Listen(address.empty() ? std::string("127.0.0.1") : address)) {
+    error = "VXI-11: " + Vxi11->ErrorString().toStdString();
+    return false;
+  }
+  note = Vxi11->PortmapperNote().toStdString();
   return true;
 }
 

@@ -1,15 +1,16 @@
 #pragma once
-// The remote control of a run: the program's instrument, the SCPI core and
-// the raw socket server, alive for as long as the main window.
+// The remote control of a run: the program's instrument, the SCPI core, and
+// the raw socket and VXI-11 servers on it (one parser, one error queue),
+// alive for as long as the main window.
 //
-// Owns all three; refers to the main window, which must outlive it.
+// Owns them all; refers to the main window, which must outlive it.
 // GUI thread only.
 
 #include <memory>
 #include <string>
 
 namespace control { class TMainForm; class TRemoteInstrument; }
-namespace remote { class TScpiCore; class TScpiServer; }
+namespace remote { class TScpiCore; class TScpiServer; class TVxi11Server; }
 
 namespace app {
 
@@ -25,11 +26,15 @@ class TRemoteControl {
   bool Listen(const std::string& address, std::string& error);
   // "HOST:PORT" listened on (the chosen port for port 0).
   std::string Address() const;
+  // VXI-11 on ADDRESS ("" for 127.0.0.1); false with a message when it
+  // cannot. note tells when clients asking the portmapper cannot find it.
+  bool ListenVxi11(const std::string& address, std::string& error, std::string& note);
 
  private:
   std::unique_ptr<control::TRemoteInstrument> Instrument;
   std::unique_ptr<remote::TScpiCore> Core;
   std::unique_ptr<remote::TScpiServer> Server;
+  std::unique_ptr<remote::TVxi11Server> Vxi11;
   std::string Host;
 };
 

@@ -190,14 +190,15 @@ int TRemoteInstrument::Attenuation() const {
   return screen::IsAnalog(m.Waveform) ? m.AmpLevelAnalog : m.AmpLevelSquare;
 }
 
-// The volts the screen shows largest: the sine's peak, the triangle's and
-// the square's calibrated amplitude.
-double TRemoteInstrument::Amplitude() const {
+// Peak to peak, as the device's tables give it and SCPI means VOLTage: the
+// screen shows it for the triangle and the square, and the peak (half of
+// it) and the r.m.s. value for the sine.
+double TRemoteInstrument::Amplitude() const { return AmplitudeAt(Attenuation()); }
+
+double TRemoteInstrument::AmplitudeAt(int step) const {
   const screen::TZOLScreenModel m = Control.Model();
-  const auto level = [](int l) { return static_cast<std::size_t>(std::clamp(l, 0, 15)); };
-  if (m.Waveform == 1) return m.AnalogAmpTable[level(m.AmpLevelAnalog)] / 2.0;
-  if (m.Waveform == 2) return m.AnalogAmpTable[level(m.AmpLevelAnalog)];
-  return m.SquareAmpTable[level(m.AmpLevelSquare)];
+  const auto at = static_cast<std::size_t>(std::clamp(step, 0, 15));
+  return screen::IsAnalog(m.Waveform) ? m.AnalogAmpTable[at] : m.SquareAmpTable[at];
 }
 
 remote::TOutcome TRemoteInstrument::SetSweep(bool on) { return FromControl(Control.SetSweep(on)); }

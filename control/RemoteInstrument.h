@@ -46,6 +46,7 @@ class TRemoteInstrument : public remote::TInstrument {
   remote::TOutcome SetAttenuation(int step) override;
   int Attenuation() const override;
   double Amplitude() const override;
+  double AmplitudeAt(int step) const override;
 
   remote::TOutcome SetSweep(bool on) override;
   bool Sweep() const override;

@@ -89,6 +89,9 @@ class TInstrument {
   virtual TOutcome SetAttenuation(int step) = 0;
   virtual int Attenuation() const = 0;
   virtual double Amplitude() const = 0;
+  // The calibrated amplitude in volts of the current waveform's attenuator
+  // at the step 0..15, from the same tables as Amplitude.
+  virtual double AmplitudeAt(int step) const = 0;
 
   virtual TOutcome SetSweep(bool on) = 0;
   virtual bool Sweep() const = 0;

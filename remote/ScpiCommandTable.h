@@ -3,6 +3,7 @@
 
 #include <span>
 
+#include "remote/Instrument.h"
 #include "remote/ScpiCommands.h"
 
 namespace remote {
@@ -19,10 +20,27 @@ struct TCommand {
   bool QueryTakesLimit;    // the query form takes an optional MIN|MAX|DEF
 };
 
+// A command of Siglent's generator dialect: its setting form takes a list
+// of keywords and values ("BSWV WVTP,SINE,FRQ,1000"), checked by the
+// handler.
+using TListHandler = int (*)(TCommandContext& context, std::span<const TParam> params);
+
+struct TListCommand {
+  const char* Pattern;  // "C[1]:BaSic_WaVe"
+  TListHandler Set;     // null: no setting form
+  THandler Query;       // null: no query form; takes no parameter
+};
+
+// 0 and the setting marked changed when the instrument took it, else the
+// error of its outcome.
+int ApplyOutcome(TCommandContext& context, TOutcome outcome);
+
 // IEEE 488.2 common commands and the SYSTem subsystem.
 std::span<const TCommand> CommonCommands();
 std::span<const TCommand> SystemCommands();
 // The generator's settings.
 std::span<const TCommand> GeneratorCommands();
+// What a Siglent oscilloscope sends the generator of its Bode plot.
+std::span<const TListCommand> SiglentCommands();
 
 }  // namespace remote

@@ -11,7 +11,8 @@ namespace {
 
 struct TCompiled {
   THeaderPattern Pattern;
-  const TCommand* Command;
+  const TCommand* Command = nullptr;
+  const TListCommand* List = nullptr;
 };
 
 const std::vector<TCompiled>& CompoundCommands()
@@ -19,27 +20,34 @@ const std::vector<TCompiled>& CompoundCommands()
   static const std::vector<TCompiled> compiled = [] {
     std::vector<TCompiled> all;
     for (const auto table : {SystemCommands(), GeneratorCommands()})
-      for (const TCommand& command : table) all.push_back({THeaderPattern(command.Pattern), &command});
+      for (const TCommand& command : table) all.push_back({THeaderPattern(command.Pattern), &command, nullptr});
+    for (const TListCommand& command : SiglentCommands())
+      all.push_back({THeaderPattern(command.Pattern), nullptr, &command});
     return all;
   }();
   return compiled;
 }
 
-// The command of the header, or the error that no command matched.
-std::pair<const TCommand*, int> Find(const THeader& header, const std::vector<std::string>& mnemonics)
+struct TFound {
+  const TCommand* Command = nullptr;
+  const TListCommand* List = nullptr;
+  int Failure = error::UndefinedHeader;  // when neither was found
+};
+
+TFound Find(const THeader& header, const std::vector<std::string>& mnemonics)
 {
+  TFound found;
   if (header.Common) {
     for (const TCommand& command : CommonCommands())
-      if (mnemonics.front() == command.Pattern + 1) return {&command, error::None};
-    return {nullptr, error::UndefinedHeader};
+      if (mnemonics.front() == command.Pattern + 1) found.Command = &command;
+    return found;
   }
-  int failure = error::UndefinedHeader;
   for (const TCompiled& entry : CompoundCommands()) {
     const auto match = entry.Pattern.Match(mnemonics);
-    if (match == THeaderPattern::TMatch::Yes) return {entry.Command, error::None};
-    if (match == THeaderPattern::TMatch::BadSuffix) failure = error::HeaderSuffixOutOfRange;
+    if (match == THeaderPattern::TMatch::Yes) return {entry.Command, entry.List, error::None};
+    if (match == THeaderPattern::TMatch::BadSuffix) found.Failure = error::HeaderSuffixOutOfRange;
   }
-  return {nullptr, failure};
+  return found;
 }
 
 int RunQuery(const TCommand& command, const std::vector<TParam>& params, TCommandContext& context)
@@ -59,19 +67,30 @@ int RunSetting(const TCommand& command, const std::vector<TParam>& params, TComm
   return command.Set(context, needed ? &params.front() : nullptr);
 }
 
+// A dialect command: its query takes no parameter, its setting a list.
+int RunList(const TListCommand& command, bool query, const std::vector<TParam>& params, TCommandContext& context)
+{
+  if (!query) return command.Set ? command.Set(context, params) : error::UndefinedHeader;
+  if (!command.Query) return error::UndefinedHeader;
+  if (!params.empty()) context.Core.Status().PushError(error::ParameterNotAllowed);
+  return command.Query(context, nullptr);
+}
+
 }  // namespace
 
 void RunCommand(const THeader& header, const std::vector<std::string>& mnemonics, const std::vector<TParam>& params,
                 TCommandContext& context)
 {
-  const auto [command, failure] = Find(header, mnemonics);
-  int e = failure;
-  if (command) {
-    const THandler handler = header.Query ? command->Query : command->Set;
+  const TFound found = Find(header, mnemonics);
+  int e = found.Failure;
+  if (found.List) {
+    e = RunList(*found.List, header.Query, params, context);
+  } else if (found.Command) {
+    const THandler handler = header.Query ? found.Command->Query : found.Command->Set;
     if (!handler)
       e = error::UndefinedHeader;
     else
-      e = header.Query ? RunQuery(*command, params, context) : RunSetting(*command, params, context);
+      e = header.Query ? RunQuery(*found.Command, params, context) : RunSetting(*found.Command, params, context);
   }
   if (e) context.Core.Status().PushError(e);
 }

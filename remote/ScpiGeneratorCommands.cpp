@@ -25,13 +25,6 @@ constexpr TLimits PrescalerLimits{1, 1024, 1};
 
 TDevice& Device(TCommandContext& c) { return c.Core.Instrument(); }
 
-int Apply(TCommandContext& c, TOutcome outcome)
-{
-  const int e = OutcomeError(outcome);
-  if (!e) c.Changed = true;
-  return e;
-}
-
 template <typename TSetter>
 struct TArgument;
 template <typename T>
@@ -52,7 +45,7 @@ int SetValue(TCommandContext& c, const TParam* p)
     e = WholeValue(*p, Unit, limits, value);
   else
     e = NumericValue(*p, Unit, limits, value);
-  return e ? e : Apply(c, (Device(c).*Set)(value));
+  return e ? e : ApplyOutcome(c, (Device(c).*Set)(value));
 }
 
 template <TQuantity Quantity, auto Get>
@@ -73,7 +66,7 @@ int SetFlag(TCommandContext& c, const TParam* p)
 {
   bool value = false;
   if (const int e = BooleanValue(*p, value)) return e;
-  return Apply(c, (Device(c).*Set)(value));
+  return ApplyOutcome(c, (Device(c).*Set)(value));
 }
 
 template <bool (TDevice::*Get)() const>
@@ -88,7 +81,7 @@ int SetChoice(TCommandContext& c, const TParam* p)
 {
   int index = 0;
   if (const int e = ChoiceValue(*p, Names, index)) return e;
-  return Apply(c, (Device(c).*Set)(static_cast<TChoice>(index)));
+  return ApplyOutcome(c, (Device(c).*Set)(static_cast<TChoice>(index)));
 }
 
 template <typename TChoice, std::size_t N, const std::array<TMnemonic, N>& Names, TChoice (TDevice::*Get)() const>
@@ -104,7 +97,7 @@ int SetPolarity(TCommandContext& c, const TParam* p)
 {
   int index = 0;
   if (const int e = ChoiceValue(*p, PolarityNames, index)) return e;
-  return Apply(c, Device(c).SetInverted(index == 1));
+  return ApplyOutcome(c, Device(c).SetInverted(index == 1));
 }
 
 int QueryPolarity(TCommandContext& c, const TParam*)
@@ -125,7 +118,7 @@ int SetPrescaler(TCommandContext& c, const TParam* p)
 {
   int value = 0;
   if (const int e = WholeValue(*p, TUnitKind::None, PrescalerLimits, value)) return e;
-  return Apply(c, Device(c).SetPrescaler(value));
+  return ApplyOutcome(c, Device(c).SetPrescaler(value));
 }
 
 int QueryPrescaler(TCommandContext& c, const TParam* p)
@@ -136,7 +129,7 @@ int QueryPrescaler(TCommandContext& c, const TParam* p)
   return error::None;
 }
 
-int Restart(TCommandContext& c, const TParam*) { return Apply(c, Device(c).Restart()); }
+int Restart(TCommandContext& c, const TParam*) { return ApplyOutcome(c, Device(c).Restart()); }
 
 using Q = TQuantity;
 using U = TUnitKind;
@@ -180,5 +173,12 @@ const TCommand Generator[] = {
 }  // namespace
 
 std::span<const TCommand> GeneratorCommands() { return Generator; }
+
+int ApplyOutcome(TCommandContext& c, TOutcome outcome)
+{
+  const int e = OutcomeError(outcome);
+  if (!e) c.Changed = true;
+  return e;
+}
 
 }  // namespace remote

@@ -27,7 +27,7 @@ TMnemonic::TMnemonic(std::string_view spelling)
 {
   for (const char c : spelling) {
     const bool upper = c >= 'A' && c <= 'Z';
-    if (upper || IsDigit(c)) Short += c;
+    if (upper || IsDigit(c) || c == '-') Short += c;
     Long += upper || !IsAlpha(c) ? c : static_cast<char>(c - 'a' + 'A');
   }
 }
@@ -45,7 +45,7 @@ THeaderPattern::THeaderPattern(std::string_view pattern)
     if (optional) ++pos;
     skip(':');
     const std::size_t start = pos;
-    while (pos < pattern.size() && IsAlpha(pattern[pos])) ++pos;
+    while (pos < pattern.size() && (IsAlpha(pattern[pos]) || pattern[pos] == '_' || pattern[pos] == '-')) ++pos;
     TNode node{TMnemonic(pattern.substr(start, pos - start)), optional, false};
     if (pattern.compare(pos, 3, "[1]") == 0) {
       node.Suffix = true;

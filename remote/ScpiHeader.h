@@ -10,7 +10,9 @@ namespace remote {
 
 // A keyword spelt as SCPI documents it: the upper-case letters are the
 // short form, the whole word the long form ("FREQuency": FREQ or
-// FREQUENCY, nothing in between). Matches text already in upper case.
+// FREQUENCY, nothing in between). Hyphens belong to both forms, other
+// characters to the long form only ("BaSic_WaVe": BSWV or BASIC_WAVE).
+// Matches text already in upper case.
 class TMnemonic {
  public:
   explicit TMnemonic(std::string_view spelling);

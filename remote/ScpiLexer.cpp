@@ -47,6 +47,7 @@ class TReader {
   bool AtEnd() const { return Pos >= Line.size(); }
   char Peek(std::size_t ahead = 0) const { return Pos + ahead < Line.size() ? Line[Pos + ahead] : '\n'; }
   std::string Word();
+  std::string HeaderWord();
   int AfterHeader();
   int Param(TParam& param);
   int Number(TParam& param);
@@ -60,6 +61,18 @@ std::string TReader::Word()
 {
   std::string word;
   while (!AtEnd() && IsWordChar(Line[Pos])) word += Upper(Line[Pos++]);
+  return word;
+}
+
+// A mnemonic; inner hyphens between letters belong to it, as in the
+// identity query of Siglent's generators (IDN-SGLT-PRI?).
+std::string TReader::HeaderWord()
+{
+  std::string word = Word();
+  while (Peek() == '-' && IsAlpha(Peek(1))) {
+    ++Pos;
+    word += '-' + Word();
+  }
   return word;
 }
 
@@ -78,7 +91,7 @@ int TReader::Header(THeader& header)
     for (;;) {
       const char c = Peek();
       if (!IsAlpha(c)) return (c == ':' || IsWhite(c) || c == ';' || c == '\n' || c == '?') ? error::Syntax : error::InvalidCharacter;
-      header.Mnemonics.push_back(Word());
+      header.Mnemonics.push_back(HeaderWord());
       if (Peek() != ':') break;
       ++Pos;
     }

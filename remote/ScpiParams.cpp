@@ -36,7 +36,10 @@ bool NamedLimit(const TParam& param, const TLimits& limits, double& value)
 
 double SuffixFactor(std::string_view suffix, TUnitKind unit)
 {
-  const std::string_view name = unit == TUnitKind::Hertz ? "HZ" : unit == TUnitKind::Seconds ? "S" : "";
+  const std::string_view name = unit == TUnitKind::Hertz     ? "HZ"
+                                : unit == TUnitKind::Seconds ? "S"
+                                : unit == TUnitKind::Volts   ? "V"
+                                                             : "";
   if (name.empty() || suffix.size() < name.size() || suffix.substr(suffix.size() - name.size()) != name) return 0.0;
   const std::string_view prefix = suffix.substr(0, suffix.size() - name.size());
   if (prefix.empty()) return 1.0;

@@ -13,10 +13,11 @@
 
 namespace remote {
 
-enum class TUnitKind { None, Hertz, Seconds };
+enum class TUnitKind { None, Hertz, Seconds, Volts };
 
 // The factor of a unit suffix (upper case) for the unit, 0 if the suffix is
-// not that unit's: "KHZ" 1e3, "MHZ" and "MAHZ" 1e6, "MS" 1e-3, "US" 1e-6.
+// not that unit's: "KHZ" 1e3, "MHZ" and "MAHZ" 1e6, "MS" 1e-3, "US" 1e-6,
+// "MV" 1e-3.
 double SuffixFactor(std::string_view suffix, TUnitKind unit);
 
 // A number in the unit (suffix optional), or MIN, MAX or DEF of the limits.

@@ -6,20 +6,9 @@
 
 #include "remote/ScpiCore.h"
 #include "remote/ScpiSession.h"
+#include "remote/SocketSupport.h"
 
 namespace remote {
-namespace {
-
-// A client socket may be deleted while its signal is being delivered.
-struct TDeleteLater {
-  void operator()(QTcpSocket* socket) const
-  {
-    socket->disconnect();
-    socket->deleteLater();
-  }
-};
-
-}  // namespace
 
 struct TScpiServer::TClient {
   TClient(TScpiCore& core, QTcpSocket* socket) : Socket(socket), Session(core) {}
@@ -45,12 +34,7 @@ TScpiServer::~TScpiServer() = default;
 bool TScpiServer::Listen(const TListenAddress& address)
 {
   QHostAddress host;
-  if (address.Host == "localhost") {
-    host = QHostAddress::LocalHost;
-  } else if (!host.setAddress(QString::fromStdString(address.Host))) {
-    Error = QString("not an IP address: %1").arg(QString::fromStdString(address.Host));
-    return false;
-  }
+  if (!ListenHost(address.Host, host, Error)) return false;
   if (!Listener.listen(host, address.Port)) {
     Error = Listener.errorString();
     return false;

@@ -22,7 +22,7 @@ packages=(
   xvfb xdotool openbox
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file groff-base
-  lxi-tools python3-pyvisa-py
+  lxi-tools python3-pyvisa-py rpcbind libtirpc-dev
   "${extra[@]}"
   "$@"
 )

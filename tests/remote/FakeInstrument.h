@@ -165,10 +165,12 @@ class TFakeInstrument : public TInstrument {
     return TOutcome::Done;
   }
   int Attenuation() const override { return Analog() ? S.AttenuationAnalog : S.AttenuationSquare; }
-  double Amplitude() const override
+  double Amplitude() const override { return AmplitudeAt(Attenuation()); }
+  double AmplitudeAt(int step) const override
   {
     const screen::TZOLScreenModel model;
-    return Analog() ? model.AnalogAmpTable[S.AttenuationAnalog] : model.SquareAmpTable[S.AttenuationSquare];
+    const auto at = static_cast<std::size_t>(step);
+    return Analog() ? model.AnalogAmpTable.at(at) : model.SquareAmpTable.at(at);
   }
 
   TOutcome SetSweep(bool on) override
