@@ -71,6 +71,18 @@ class Session:
     def kinds_from(self, mark):
         return [r["kind"] for r in self.records()[mark:]]
 
+    def logged(self, predicate, answered_us):
+        """*OPC? answers once the bytes are on the line. The generator logs
+        them as soon as it has read them, stamped on the same clock: the
+        last of them was read before the answer came (a few ms for the
+        generator to read), never a tick later."""
+        if not wait_for(lambda: predicate(self.records()), 0.5):
+            return False
+        late = self.records()[-1]["t_us"] - answered_us
+        if late > 5000:
+            fail(f"*OPC? answered {late / 1000:.1f} ms before the last command was on the line")
+        return True
+
 
 def wait_for(predicate, seconds):
     end = time.monotonic() + seconds
@@ -79,6 +91,12 @@ def wait_for(predicate, seconds):
             return True
         time.sleep(0.05)
     return predicate()
+
+
+def query(inst, text):
+    """The reply and the moment it came, in µs of CLOCK_MONOTONIC."""
+    reply = inst.query(text)
+    return reply, time.clock_gettime_ns(time.CLOCK_MONOTONIC) // 1000
 
 
 def lxi(port, command):
@@ -105,17 +123,19 @@ def run(s):
     inst = rm.open_resource(f"TCPIP::127.0.0.1::{s.port}::SOCKET", read_termination="\n",
                             write_termination="\n", timeout=10000)
     # Connect: the handshake, as the Connect button makes it.
-    inst.query('SYST:CONN "sim0";*OPC?')
+    _, answered = query(inst, 'SYST:CONN "sim0";*OPC?')
     if inst.query("SYST:CONN?") != '"sim0",1':
         fail("SYST:CONN? after connecting")
-    if s.kinds_from(0) != ["identify", "square_table", "analog_table", "stop"]:
+    if not s.logged(lambda r: [x["kind"] for x in r] == ["identify", "square_table", "analog_table", "stop"],
+                    answered):
         fail("handshake:", s.kinds_from(0))
     if not lxi(s.port, "*IDN?").startswith("Zolvek,DDS-12M5,sim0,"):
         fail("lxi *IDN? online")
 
     # Sine at 1 kHz, Run: *OPC? answers once the device has it.
     mark = len(s.records())
-    inst.query("FUNC SIN;FREQ 1 KHZ;OUTP ON;*OPC?")
+    _, answered = query(inst, "FUNC SIN;FREQ 1 KHZ;OUTP ON;*OPC?")
+    s.logged(lambda r: r[-1]["kind"] == "control_word", answered)
     kinds = s.kinds_from(mark)
     if kinds[:1] != ["identify"] or "control_word" not in kinds:
         fail("Run's resync:", kinds)
@@ -127,8 +147,8 @@ def run(s):
 
     # A new frequency while running: one command, on the wire before *OPC? answers.
     mark = len(s.records())
-    inst.query("FREQ 2000;*OPC?")
-    if s.kinds_from(mark)[-1:] != ["fine"] or abs(s.records()[-1]["freq_hz"] - 2000) > 0.1:
+    _, answered = query(inst, "FREQ 2000;*OPC?")
+    if not s.logged(lambda r: r[-1]["kind"] == "fine" and abs(r[-1]["freq_hz"] - 2000) <= 0.1, answered):
         fail("FREQ 2000 at the device:", s.records()[mark:])
 
     # A sweep: mode change releases Run (stop), the sweep's marker moves.

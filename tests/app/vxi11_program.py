@@ -112,13 +112,19 @@ def check(s):
     inst.close()
 
     def on_point(point):
-        # device_write returned once the point was on the line: the
-        # generator logs it as soon as it has read it.
-        if not wait_for(lambda: abs(s.frequency() - point) <= GRID, 0.02):
+        # device_write returned once the point was on the line. The generator
+        # logs it as soon as it has read it, stamped on the same clock: read
+        # a few ms after the answer at most, never a tick later.
+        answered = time.clock_gettime_ns(time.CLOCK_MONOTONIC) // 1000
+        if not wait_for(lambda: abs(s.frequency() - point) <= GRID, 0.5):
             fail(f"Bode point {point}: the generator is at", s.frequency())
+        late = s.records()[-1]["t_us"] - answered
+        if late > 5000:
+            fail(f"Bode point {point}: the write returned {late / 1000:.1f} ms before the device had it")
 
     mark = len(s.records())
     times = vxi.bode_session("127.0.0.1", on_point=on_point)
+    wait_for(lambda: s.records()[-1]["kind"] == "stop", 0.5)
     kinds = [r["kind"] for r in s.records()[mark:]]
     for wanted in ("amp_analog", "control_word", "stop"):
         if wanted not in kinds:
