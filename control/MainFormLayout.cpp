@@ -244,10 +244,18 @@ void TMainForm::TrackFrame() {
 
 void TMainForm::FormResize() { update(); }
 
+// The screen is drawn at the device pixel ratio of the screen the window
+// is on; its model stays in logical pixels, the mouse's coordinates.
 void TMainForm::Image321Resize() {
   if (!Screen) return;
+  Screen->SetDevicePixelRatio(Image321->devicePixelRatioF());
   Screen->ResizeBitmap(Image321->width(), Image321->height());
-  ShowFrame(Control->ResizeScreen(Screen->Bitmap.width(), Screen->Bitmap.height()));
+  ShowFrame(Control->ResizeScreen(Screen->Size().width(), Screen->Size().height()));
+}
+
+void TMainForm::FollowDevicePixelRatio() {
+  if (Screen && Screen->DevicePixelRatio() != std::max(Image321->devicePixelRatioF(), 1.0))
+    Image321Resize();
 }
 
 // Centres the outer frame; move() places the frame's top-left corner.

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QMoveEvent>
 #include <QResizeEvent>
+#include <QWindow>
 #include <chrono>
 #include <clocale>
 #include <thread>
@@ -187,6 +188,9 @@ void TMainForm::showEvent(QShowEvent* e) {
     Shown = true;
     FormShow();
     TrackFrame();
+    // The native window exists from the first showing on.
+    if (QWindow* window = windowHandle())
+      connect(window, &QWindow::screenChanged, this, [this] { FollowDevicePixelRatio(); });
   }
 }
 

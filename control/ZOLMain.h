@@ -131,6 +131,9 @@ class TMainForm : public QMainWindow {
   void FormCanResize(int& newWidth, int& newHeight);
   void FormResize();
   void Image321Resize();
+  // The window moved to a screen of another device pixel ratio: the screen
+  // is drawn anew at the new ratio.
+  void FollowDevicePixelRatio();
   void WMRedraw();
   void PanelDblClick();
   void HiddenAboutText();

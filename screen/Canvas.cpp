@@ -13,33 +13,71 @@ namespace {
 
 QColor ToQColor(TColor color) { return QColor::fromRgb(static_cast<QRgb>(color)); }
 
+// The canvas places every device pixel itself, so the painter must not
+// scale: the image is painted at ratio 1 and gets its ratio back at the end.
+qreal PaintInDevicePixels(QImage& image) {
+  const qreal ratio = image.devicePixelRatio();
+  image.setDevicePixelRatio(1.0);
+  return ratio;
+}
+
+int LogicalLength(int device, qreal ratio) {
+  return ratio == 1.0 ? device : static_cast<int>(std::ceil(device / ratio - 1e-9));
+}
+
 }  // namespace
 
-TCanvas::TCanvas(QImage& image) : Painter(&image), Metrics(Font) {
+int DevicePixels(int logical, qreal ratio) {
+  return ratio == 1.0 ? logical : static_cast<int>(std::lround(logical * ratio));
+}
+
+TCanvas::TCanvas(QImage& image)
+    : Image(image), Ratio(PaintInDevicePixels(image)), Painter(&image), DeviceMetrics(Font) {
   Painter.setRenderHint(QPainter::Antialiasing, false);
   Painter.setRenderHint(QPainter::TextAntialiasing, false);
   SetFont(Font);
+}
+
+TCanvas::~TCanvas() {
+  Painter.end();
+  Image.setDevicePixelRatio(Ratio);
 }
 
 void TCanvas::SetFont(const QFont& font) {
   Font = font;
   // Text in plain pixels, like the rest of the picture.
   Font.setStyleStrategy(QFont::NoAntialias);
-  Metrics = QFontMetrics(Font);
+  DeviceFont = Font;
+  if (Ratio != 1.0) {
+    if (Font.pixelSize() > 0)
+      DeviceFont.setPixelSize(std::max(1, static_cast<int>(std::lround(Font.pixelSize() * Ratio))));
+    else
+      DeviceFont.setPointSizeF(Font.pointSizeF() * Ratio);
+  }
+  DeviceMetrics = QFontMetrics(DeviceFont);
   QFont reference = Font;
   reference.setPixelSize(100);
   CellPer100 = QFontMetricsF(reference).height();
 }
 
 void TCanvas::SetFontHeight(int height) {
-  const int size = CellPer100 > 0 ? static_cast<int>(std::lround(height * 100.0 / CellPer100)) : height;
-  Font.setPixelSize(std::max(size, 1));
-  Metrics = QFontMetrics(Font);
+  auto size = [this](qreal cell) {
+    const long pixels = CellPer100 > 0 ? std::lround(cell * 100.0 / CellPer100) : std::lround(cell);
+    return std::max(static_cast<int>(pixels), 1);
+  };
+  Font.setPixelSize(size(height));
+  DeviceFont.setPixelSize(size(height * Ratio));
+  DeviceMetrics = QFontMetrics(DeviceFont);
+}
+
+void TCanvas::FillDevice(int left, int top, int right, int bottom, TColor color) {
+  const int x0 = Device(left), y0 = Device(top);
+  Painter.fillRect(QRect(x0, y0, Device(right) - x0, Device(bottom) - y0), ToQColor(color));
 }
 
 void TCanvas::FillRect(int left, int top, int right, int bottom) {
   if (right <= left || bottom <= top) return;
-  Painter.fillRect(QRect(left, top, right - left, bottom - top), ToQColor(Brush));
+  FillDevice(left, top, right, bottom, Brush);
 }
 
 void TCanvas::FrameRect(int left, int top, int right, int bottom) {
@@ -51,7 +89,6 @@ void TCanvas::FrameRect(int left, int top, int right, int bottom) {
 }
 
 void TCanvas::Line(QPoint from, QPoint to) {
-  const QColor color = ToQColor(Pen);
   if (from.x() == to.x() || from.y() == to.y()) {
     // Straight lines as rectangles: exact and fast. The end point is left out.
     const int x0 = from.x(), y0 = from.y(), x1 = to.x(), y1 = to.y();
@@ -60,7 +97,7 @@ void TCanvas::Line(QPoint from, QPoint to) {
     const int top = y1 < y0 ? y1 + 1 : y0;
     const int bottom = y1 < y0 ? y0 + 1 : std::max(y1, y0 + 1);
     if (from == to) return;
-    Painter.fillRect(QRect(left, top, right - left, bottom - top), color);
+    FillDevice(left, top, right, bottom, Pen);
     return;
   }
   // Bresenham, stopping before the end point.
@@ -75,7 +112,11 @@ void TCanvas::Line(QPoint from, QPoint to) {
     if (twice >= dy) error += dy, x += sx;
     if (twice <= dx) error += dx, y += sy;
   }
-  Painter.setPen(QPen(color, 1));
+  if (Ratio != 1.0) {
+    for (const QPoint& p : points) FillDevice(p.x(), p.y(), p.x() + 1, p.y() + 1, Pen);
+    return;
+  }
+  Painter.setPen(QPen(ToQColor(Pen), 1));
   Painter.drawPoints(points.data(), static_cast<int>(points.size()));
 }
 
@@ -86,6 +127,10 @@ void TCanvas::LineTo(int x, int y) {
 
 void TCanvas::Polygon(const QPoint* points, int count) {
   if (count < 2) return;
+  if (Ratio != 1.0) {
+    DevicePolygon(points, count);
+    return;
+  }
   Painter.setPen(Qt::NoPen);
   Painter.setBrush(ToQColor(Brush));
   Painter.drawPolygon(points, count, Qt::OddEvenFill);
@@ -93,17 +138,34 @@ void TCanvas::Polygon(const QPoint* points, int count) {
   for (int i = 0; i < count; ++i) Line(points[i], points[(i + 1) % count]);
 }
 
+// The same shape at device resolution: its corners at the centres of their
+// logical pixels (aliased painting puts pixel k's centre at k), its outline
+// one logical pixel wide, so the edges are smooth steps of device pixels.
+void TCanvas::DevicePolygon(const QPoint* points, int count) {
+  std::vector<QPointF> corners;
+  corners.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i)
+    corners.emplace_back((points[i].x() + 0.5) * Ratio - 0.5, (points[i].y() + 0.5) * Ratio - 0.5);
+  Painter.setPen(Qt::NoPen);
+  Painter.setBrush(ToQColor(Brush));
+  Painter.drawPolygon(corners.data(), count, Qt::OddEvenFill);
+  Painter.setBrush(Qt::NoBrush);
+  Painter.setPen(QPen(ToQColor(Pen), Ratio, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  for (int i = 0; i < count; ++i) Painter.drawLine(corners[i], corners[(i + 1) % count]);
+}
+
 void TCanvas::TextOut(int x, int y, const QString& text) {
   const QSize extent = TextExtent(text);
   FillRect(x, y, x + extent.width(), y + extent.height());
-  Painter.setFont(Font);
+  Painter.setFont(DeviceFont);
   Painter.setPen(ToQColor(FontColor));
-  Painter.drawText(QPoint(x, y + Metrics.ascent()), text);
+  Painter.drawText(QPoint(Device(x), Device(y) + DeviceMetrics.ascent()), text);
   PenPos = QPoint(x + extent.width(), y);
 }
 
 QSize TCanvas::TextExtent(const QString& text) const {
-  return QSize(Metrics.horizontalAdvance(text), Metrics.height());
+  return QSize(LogicalLength(DeviceMetrics.horizontalAdvance(text), Ratio),
+               LogicalLength(DeviceMetrics.height(), Ratio));
 }
 
 }  // namespace screen

@@ -1,7 +1,9 @@
 #pragma once
 // The image control of the generator screen: paints its picture 1:1 from
-// the top-left corner, fills the rest with its background colour, and
-// reports mouse presses, moves and releases in widget pixels.
+// the top-left corner (in device pixels: a picture made at the widget's
+// device pixel ratio is not scaled), fills the rest with its background
+// colour, and reports mouse presses, moves and releases in widget
+// (logical) pixels.
 // Keeps its own (implicitly shared) copy of the picture. GUI thread only.
 
 #include <QImage>
