@@ -143,6 +143,8 @@ void TMainForm::ConnectHandlers() {
           [this](int x, int y) { Guarded([=, this] { Image321MouseMove(x, y); }); });
   connect(Image321, &ui::TImageView::MouseReleased, this,
           [this](Qt::MouseButton b, int, int) { Guarded([=, this] { Image321MouseUp(b); }); });
+  connect(Image321, &ui::TImageView::WheelTurned, this,
+          [this](int notches) { Guarded([=, this] { Image321Wheel(notches); }); });
 
   for (ui::TPanel* panel : {BottomPanel, RightPanel})
     connect(panel, &ui::TPanel::DoubleClicked, this, [this] { Guarded([this] { PanelDblClick(); }); });

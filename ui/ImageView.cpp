@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace ui {
 
@@ -34,6 +35,13 @@ void TImageView::mouseMoveEvent(QMouseEvent* event) {
 void TImageView::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   emit MouseReleased(event->button(), p.x(), p.y());
+}
+
+void TImageView::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  // "Natural" scrolling reverses the deltas; the wheel's own turn counts.
+  const int eighths = event->inverted() ? -event->angleDelta().y() : event->angleDelta().y();
+  if (const int notches = FWheel.Add(eighths)) emit WheelTurned(notches);
 }
 
 void TImageView::resizeEvent(QResizeEvent* event) {

@@ -3,11 +3,13 @@
 // the top-left corner (in device pixels: a picture made at the widget's
 // device pixel ratio is not scaled), fills the rest with its background
 // colour, and reports mouse presses, moves and releases in widget
-// (logical) pixels.
+// (logical) pixels, and the mouse wheel's vertical turns in whole notches.
 // Keeps its own (implicitly shared) copy of the picture. GUI thread only.
 
 #include <QImage>
 #include <QWidget>
+
+#include "ui/WheelNotches.h"
 
 namespace ui {
 
@@ -26,6 +28,9 @@ class TImageView : public QWidget {
   void MouseMoved(int x, int y);
   void MouseReleased(Qt::MouseButton button, int x, int y);
   void Resized();
+  // Whole notches of the wheel, positive when turned away from the user
+  // (whatever the desktop's scrolling direction).
+  void WheelTurned(int notches);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -33,10 +38,12 @@ class TImageView : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   QImage FImage;
   QColor FBackground{0, 0, 0x80};
+  TWheelNotches FWheel;
 };
 
 }  // namespace ui
