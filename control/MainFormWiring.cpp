@@ -125,6 +125,9 @@ void TMainForm::ConnectHandlers() {
   onMove(DivGaugeBar, &TPanelState::DivGaugeBar);
 
   for (ui::TSpeedButton* arrow : {FLeftBtn, FRightBtn}) {
+    // A screen reader's press is one step, like a short click.
+    connect(arrow, &ui::TSpeedButton::AssistivePressed, this,
+            [this, arrow] { Guarded([=, this] { Control->Step(arrow->Tag); }); });
     arrow->installEventFilter(new TMouseButtonWatcher(
         arrow, [this, arrow](QEvent::Type type, Qt::MouseButton button) {
           Guarded([=, this] {

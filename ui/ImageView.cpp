@@ -1,14 +1,29 @@
 #include "ui/ImageView.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "ui/Accessibility.h"
+
 namespace ui {
 
 TImageView::TImageView(QWidget* parent) : QWidget(parent) {
+  InstallAccessibleInterfaces();
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TImageView::SetAccessibleValue(const QString& text) {
+  if (text == FAccessibleValue) return;
+  FAccessibleValue = text;
+  if (!QAccessible::isActive()) return;
+  // AT-SPI carries the words as the description, and Qt's bridge drops a
+  // value change of an object without a numeric value: announce the
+  // description's change.
+  QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void TImageView::SetImage(const QImage& image) {

@@ -4,6 +4,7 @@
 // device pixel ratio is not scaled), fills the rest with its background
 // colour, and reports mouse presses, moves and releases in widget
 // (logical) pixels, and the mouse wheel's vertical turns in whole notches.
+// Assistive technology sees it through TImageViewAccessible (Accessibility.h).
 // Keeps its own (implicitly shared) copy of the picture. GUI thread only.
 
 #include <QImage>
@@ -22,6 +23,10 @@ class TImageView : public QWidget {
   void SetImage(const QImage& image);
   const QImage& Image() const { return FImage; }
   void SetBackground(const QColor& color) { FBackground = color; }
+  // What the picture shows in words, for assistive technology; a change is
+  // announced to it (when one listens).
+  void SetAccessibleValue(const QString& text);
+  const QString& AccessibleValue() const { return FAccessibleValue; }
 
  signals:
   void MousePressed(Qt::MouseButton button, int x, int y);
@@ -44,6 +49,7 @@ class TImageView : public QWidget {
   QImage FImage;
   QColor FBackground{0, 0, 0x80};
   TWheelNotches FWheel;
+  QString FAccessibleValue;
 };
 
 }  // namespace ui

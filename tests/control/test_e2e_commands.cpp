@@ -308,6 +308,15 @@ TEST_F(CommandsTest, HighResolutionWheelStepsOnWholeNotchesOnly) {
   ExpectDeviceOnFrequencySlot();
 }
 
+TEST_F(CommandsTest, ArrowPressedByAScreenReaderStepsOnce) {
+  const std::size_t mark = RunConnected();
+  const std::int32_t before = FrequencyWord();
+  Form->FRightBtn->AssistivePress();
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  EXPECT_GT(FrequencyWord(), before);
+  ExpectDeviceOnFrequencySlot();
+}
+
 TEST_F(CommandsTest, WheelInPulseModeDoesNothing) {
   RunPulseMode();
   const screen::TZOLScreenModel before = Model();
