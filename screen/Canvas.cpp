@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QPolygon>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -19,6 +20,15 @@ qreal PaintInDevicePixels(QImage& image) {
   const qreal ratio = image.devicePixelRatio();
   image.setDevicePixelRatio(1.0);
   return ratio;
+}
+
+// The hexagon an axis-aligned square of half side h covers when its centre
+// moves from a to b (mirrored so that the move is down and to the right).
+std::array<QPointF, 6> SquareSwept(QPointF a, QPointF b, qreal h) {
+  const qreal fx = b.x() < a.x() ? -h : h, fy = b.y() < a.y() ? -h : h;
+  auto corner = [&](QPointF p, int u, int v) { return QPointF(p.x() + u * fx, p.y() + v * fy); };
+  return {corner(a, -1, -1), corner(a, 1, -1), corner(b, 1, -1),
+          corner(b, 1, 1),   corner(b, -1, 1), corner(a, -1, 1)};
 }
 
 int LogicalLength(int device, qreal ratio) {
@@ -138,20 +148,28 @@ void TCanvas::Polygon(const QPoint* points, int count) {
   for (int i = 0; i < count; ++i) Line(points[i], points[(i + 1) % count]);
 }
 
-// The same shape at device resolution: its corners at the centres of their
-// logical pixels (aliased painting puts pixel k's centre at k), its outline
-// one logical pixel wide, so the edges are smooth steps of device pixels.
+// The same shape at device resolution: the polygon through the centres of
+// its corner pixels, and its outline swept by a square as large as one
+// logical pixel, which is what the one-pixel pen draws at ratio 1. Edges
+// become fine steps of device pixels; corners stay square.
 void TCanvas::DevicePolygon(const QPoint* points, int count) {
-  std::vector<QPointF> corners;
-  corners.reserve(static_cast<std::size_t>(count));
+  std::vector<QPointF> centres;
+  centres.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)
-    corners.emplace_back((points[i].x() + 0.5) * Ratio - 0.5, (points[i].y() + 0.5) * Ratio - 0.5);
+    centres.emplace_back((points[i].x() + 0.5) * Ratio, (points[i].y() + 0.5) * Ratio);
   Painter.setPen(Qt::NoPen);
   Painter.setBrush(ToQColor(Brush));
-  Painter.drawPolygon(corners.data(), count, Qt::OddEvenFill);
+  Painter.drawPolygon(centres.data(), count, Qt::OddEvenFill);
+  Painter.setBrush(ToQColor(Pen));
+  // A hair less than half a logical pixel: a diagonal edge then passes
+  // beside pixel centres, not through them, and both sides of a shape round
+  // alike (the rasterizer's units are 1/64 pixel).
+  const qreal half = Ratio / 2 - 1.0 / 64;
+  for (int i = 0; i < count; ++i) {
+    const std::array<QPointF, 6> swept = SquareSwept(centres[i], centres[(i + 1) % count], half);
+    Painter.drawPolygon(swept.data(), static_cast<int>(swept.size()));
+  }
   Painter.setBrush(Qt::NoBrush);
-  Painter.setPen(QPen(ToQColor(Pen), Ratio, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-  for (int i = 0; i < count; ++i) Painter.drawLine(corners[i], corners[(i + 1) % count]);
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text) {

@@ -75,6 +75,9 @@ void TZOLScreen::SetDevicePixelRatio(qreal ratio) {
 const QImage& TZOLScreen::Render(const TZOLScreenModel& frame) {
   if (Bitmap.isNull()) return Bitmap;
   if (frame.BitmapWidth == LogicalSize.width() && frame.BitmapHeight == LogicalSize.height()) {
+    // A view keeps the last picture; the new one covers every pixel, so it
+    // gets a buffer of its own instead of a copy of the old one.
+    if (!Bitmap.isDetached()) ResizeBitmap(LogicalSize.width(), LogicalSize.height());
     TCanvas canvas(Bitmap);
     DrawScale(canvas, frame);
     DrawPointers(canvas, frame);
