@@ -11,8 +11,8 @@
 //   handlers run. Qt's own toggle would only change the down state.
 //
 // The interfaces are created by Qt's accessibility through the factory that
-// the widgets install; each refers to (does not own) its widget. GUI thread
-// only.
+// the widgets install, and owned by its cache, which deletes them with
+// their widgets; each refers to (does not own) its widget. GUI thread only.
 
 #include <QAccessibleWidget>
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "screen/ScreenDescription.h"
@@ -14,6 +15,9 @@ struct TDescribed {
   std::function<void(TZOLScreenModel&)> Setup;
   std::string Text;
 };
+
+// Test names show the case's name, not its bytes.
+void PrintTo(const TDescribed& described, std::ostream* out) { *out << described.Name; }
 
 class ScreenDescriptionTest : public ::testing::TestWithParam<TDescribed> {};
 

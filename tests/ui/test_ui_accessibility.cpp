@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QSignalSpy>
+#include <ostream>
 
 #include "ui/ImageView.h"
 #include "ui/SpeedButton.h"
@@ -22,6 +23,8 @@ struct TActionCase {
   QAccessible::Role Role;
   QString Action;
 };
+
+void PrintTo(const TActionCase& c, std::ostream* out) { *out << c.Action.toStdString(); }
 
 class SpeedButtonActionTest : public ::testing::TestWithParam<TActionCase> {
  protected:
