@@ -6,6 +6,7 @@
 #include <string>
 
 #include "screen/ScreenDescription.h"
+#include "tests/screen/ScreenStates.h"
 
 namespace screen {
 namespace {
@@ -67,12 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Amplitude 0.31 V."},
         TDescribed{"SweepWithStep",
                    [](TZOLScreenModel& m) {
-                     m.ShowFrequencySlot(false);
-                     m.ShowRangeSlots(true);
-                     m.ShowMarkerSlot(true);
-                     m.SetSlotFreq(StartSlot, 100);
-                     m.SetSlotFreq(StopSlot, 100000);
-                     m.SetSlotFreq(MarkerSlot, 5000);
+                     test::ShowSweep(m);
                      m.SetStep(10);  // 9.965 Hz on the grid
                      m.ShowStep();
                    },

@@ -1,6 +1,7 @@
 #pragma once
 // Pixel helpers shared by the rendering tests.
 
+#include <QFont>
 #include <QImage>
 #include <QRect>
 #include <set>
@@ -59,6 +60,19 @@ class TDrawnScreen : public TZOLScreenModel {
     return Render();
   }
   const QImage& Render() { return View.Render(AdvanceRedraw()); }
+};
+
+// The fonts the window hands the screen, and a drawn screen that uses them.
+struct TScreenWithFonts {
+  TScreenWithFonts() {
+    ValueFont.setPixelSize(100);
+    ScaleFont.setPixelSize(12);
+    Screen.SetScaleFont(&ScaleFont);
+    Screen.SetValueFont(&ValueFont);
+  }
+  QFont ValueFont{QStringLiteral("Arial Narrow")};
+  QFont ScaleFont{QStringLiteral("Liberation Sans")};
+  TDrawnScreen Screen;
 };
 
 }  // namespace screen::test

@@ -3,7 +3,6 @@
 // text set at device resolution.
 #include <gtest/gtest.h>
 
-#include <QFont>
 #include <set>
 
 #include "screen/Canvas.h"
@@ -16,28 +15,17 @@ namespace {
 using test::BoundsOfColor;
 using test::ColoursIn;
 using test::Pixel;
-using test::TDrawnScreen;
 
 constexpr TColor Navy = 0x000080;
 
-class ScreenRatioTest : public ::testing::TestWithParam<double> {
+class ScreenRatioTest : public ::testing::TestWithParam<double>, protected test::TScreenWithFonts {
  protected:
-  ScreenRatioTest() {
-    ValueFont.setPixelSize(100);
-    ScaleFont.setPixelSize(12);
-    Screen.SetScaleFont(&ScaleFont);
-    Screen.SetValueFont(&ValueFont);
-  }
   double Ratio() const { return GetParam(); }
   int Device(int logical) const { return DevicePixels(logical, Ratio()); }
   const QImage& Render(double ratio) {
     Screen.View.SetDevicePixelRatio(ratio);
     return Screen.ResizeBitmap(720, 263);
   }
-
-  QFont ValueFont{QStringLiteral("Arial Narrow")};
-  QFont ScaleFont{QStringLiteral("Liberation Sans")};
-  TDrawnScreen Screen;
 };
 
 TEST_P(ScreenRatioTest, BitmapIsTheLogicalSizeInDevicePixels) {
