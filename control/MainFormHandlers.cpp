@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -122,5 +123,13 @@ void TMainForm::Image321MouseMove(int x, int y) {
 }
 
 void TMainForm::Image321MouseUp(Qt::MouseButton) { Control->Image321MouseUp(); }
+
+// A notch is a press of the arrow of its direction: a disabled arrow (pulse
+// mode) refuses it.
+void TMainForm::Image321Wheel(int notches) {
+  const int direction = notches > 0 ? 2 : 1;
+  for (int i = std::abs(notches); i > 0; --i)
+    if (Control->Step(direction) != TOutcome::Done) return;
+}
 
 }  // namespace control

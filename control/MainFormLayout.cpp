@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 #include "control/ControlPanel.h"
 #include "control/GeneratorControl.h"
@@ -84,6 +85,28 @@ ui::TGaugeBar* MakeGauge(QWidget* parent, const char* name, Qt::Orientation orie
   return gauge;
 }
 
+// Names a listener understands (a screen reader speaks them) for the
+// controls whose face is a glyph, the gauges and the screen; the other
+// controls are known by their captions.
+void NameForListeners(TMainForm& f) {
+  const std::pair<QWidget*, const char*> names[] = {
+      {f.FLeftBtn, "Step down"},
+      {f.FDeltaFBtn, "Frequency step"},
+      {f.FRightBtn, "Step up"},
+      {f.SwRstBtn, "Restart sweep"},
+      {f.PauseBtn, "Pause sweep"},
+      {f.SineBtn, "Sine"},
+      {f.TriBtn, "Triangle"},
+      {f.SquareBtn, "Square"},
+      {f.AmpGaugeBar, "Amplitude attenuation"},
+      {f.DivGaugeBar, "Square divider"},
+      {f.LinLogGauge, "Linear or logarithmic sweep"},
+      {f.SweepDirBar, "Sweep direction"},
+      {f.SwGaugeBar, "Sweep time"},
+      {f.Image321, "Generator screen"}};
+  for (const auto& [control, name] : names) control->setAccessibleName(QString::fromLatin1(name));
+}
+
 }  // namespace
 
 // "Arial Narrow" counts as installed when its metric twin is.
@@ -118,6 +141,7 @@ void TMainForm::CreateControls() {
 
   CreateBottomPanelControls();
   CreateRightPanelControls();
+  NameForListeners(*this);
 }
 
 void TMainForm::CreateBottomPanelControls() {
@@ -244,10 +268,18 @@ void TMainForm::TrackFrame() {
 
 void TMainForm::FormResize() { update(); }
 
+// The screen is drawn at the device pixel ratio of the screen the window
+// is on; its model stays in logical pixels, the mouse's coordinates.
 void TMainForm::Image321Resize() {
   if (!Screen) return;
+  Screen->SetDevicePixelRatio(Image321->devicePixelRatioF());
   Screen->ResizeBitmap(Image321->width(), Image321->height());
-  ShowFrame(Control->ResizeScreen(Screen->Bitmap.width(), Screen->Bitmap.height()));
+  ShowFrame(Control->ResizeScreen(Screen->Size().width(), Screen->Size().height()));
+}
+
+void TMainForm::FollowDevicePixelRatio() {
+  if (Screen && Screen->DevicePixelRatio() != std::max(Image321->devicePixelRatioF(), 1.0))
+    Image321Resize();
 }
 
 // Centres the outer frame; move() places the frame's top-left corner.

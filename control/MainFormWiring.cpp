@@ -125,6 +125,9 @@ void TMainForm::ConnectHandlers() {
   onMove(DivGaugeBar, &TPanelState::DivGaugeBar);
 
   for (ui::TSpeedButton* arrow : {FLeftBtn, FRightBtn}) {
+    // A screen reader's press is one step, like a short click.
+    connect(arrow, &ui::TSpeedButton::AssistivePressed, this,
+            [this, arrow] { Guarded([=, this] { Control->Step(arrow->Tag); }); });
     arrow->installEventFilter(new TMouseButtonWatcher(
         arrow, [this, arrow](QEvent::Type type, Qt::MouseButton button) {
           Guarded([=, this] {
@@ -143,6 +146,8 @@ void TMainForm::ConnectHandlers() {
           [this](int x, int y) { Guarded([=, this] { Image321MouseMove(x, y); }); });
   connect(Image321, &ui::TImageView::MouseReleased, this,
           [this](Qt::MouseButton b, int, int) { Guarded([=, this] { Image321MouseUp(b); }); });
+  connect(Image321, &ui::TImageView::WheelTurned, this,
+          [this](int notches) { Guarded([=, this] { Image321Wheel(notches); }); });
 
   for (ui::TPanel* panel : {BottomPanel, RightPanel})
     connect(panel, &ui::TPanel::DoubleClicked, this, [this] { Guarded([this] { PanelDblClick(); }); });

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QMoveEvent>
 #include <QResizeEvent>
+#include <QWindow>
 #include <chrono>
 #include <clocale>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "control/TickEvents.h"
 #include "control/UpdateCycle.h"
 #include "platform/MultimediaTimer.h"
+#include "screen/ScreenDescription.h"
 #include "screen/ZOLScreen.h"
 #include "serial/PortRemovalWatcher.h"
 #include "serial/TinyComms.h"
@@ -120,8 +122,12 @@ void TMainForm::WMRedraw() {
 }
 
 // Drawn from a copy, outside the lock: the tick never waits for a render.
+// The screen's words change with its picture, so a reader hears a change
+// at most once a redraw.
 void TMainForm::ShowFrame(const screen::TZOLScreenModel& frame) {
-  if (Screen) Image321->SetImage(Screen->Render(frame));
+  if (!Screen) return;
+  Image321->SetImage(Screen->Render(frame));
+  Image321->SetAccessibleValue(QString::fromStdString(screen::DescribeScreen(frame)));
 }
 
 void TMainForm::PanelDblClick() {
@@ -187,6 +193,9 @@ void TMainForm::showEvent(QShowEvent* e) {
     Shown = true;
     FormShow();
     TrackFrame();
+    // The native window exists from the first showing on.
+    if (QWindow* window = windowHandle())
+      connect(window, &QWindow::screenChanged, this, [this] { FollowDevicePixelRatio(); });
   }
 }
 

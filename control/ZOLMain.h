@@ -131,6 +131,9 @@ class TMainForm : public QMainWindow {
   void FormCanResize(int& newWidth, int& newHeight);
   void FormResize();
   void Image321Resize();
+  // The window moved to a screen of another device pixel ratio: the screen
+  // is drawn anew at the new ratio.
+  void FollowDevicePixelRatio();
   void WMRedraw();
   void PanelDblClick();
   void HiddenAboutText();
@@ -153,6 +156,8 @@ class TMainForm : public QMainWindow {
   void Image321MouseDown(Qt::MouseButton button, int x, int y);
   void Image321MouseMove(int x, int y);
   void Image321MouseUp(Qt::MouseButton button);
+  // Whole notches of the wheel over the screen, positive upward.
+  void Image321Wheel(int notches);
 
   // Shows the command path's panel on the widgets, without running handlers.
   void ShowPanel();

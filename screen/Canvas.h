@@ -4,14 +4,22 @@
 // inside, lines without their end point, opaque text whose cell starts at
 // the given point and moves the pen past it. Antialiasing is off.
 //
-// Owns its QPainter (active on the image for the canvas's lifetime) and a
-// copy of the current font; the image belongs to the caller. One thread.
+// Coordinates are the picture's own (logical) pixels. An image with a
+// device pixel ratio above 1 is drawn at its device resolution: logical
+// pixel v spans device pixels DevicePixels(v) .. DevicePixels(v + 1) - 1,
+// polygons are filled and outlined at device resolution and text is set
+// in a font scaled by the ratio. At ratio 1 logical and device pixels are
+// the same.
+//
+// Owns its QPainter (active on the image for the canvas's lifetime) and
+// copies of the current font; the image belongs to the caller. One thread.
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -19,9 +27,15 @@
 
 namespace screen {
 
+// The device pixel where logical pixel `logical` begins at this ratio; also
+// the device length of a logical length.
+int DevicePixels(int logical, qreal ratio);
+
 class TCanvas {
  public:
+  // Draws at the image's device pixel ratio.
   explicit TCanvas(QImage& image);
+  ~TCanvas();
   TCanvas(const TCanvas&) = delete;
   TCanvas& operator=(const TCanvas&) = delete;
 
@@ -41,17 +55,27 @@ class TCanvas {
   void Polygon(const QPoint* points, int count);
   // Opaque on the brush colour; leaves the pen at (x + width, y).
   void TextOut(int x, int y, const QString& text);
+  // In logical pixels: the device extent divided by the ratio, rounded up.
   QSize TextExtent(const QString& text) const;
   int TextWidth(const QString& text) const { return TextExtent(text).width(); }
 
   QPoint PenPos;
 
  private:
+  int Device(int logical) const { return DevicePixels(logical, Ratio); }
+  // Fills the device pixels of a logical rectangle (right, bottom exclusive).
+  void FillDevice(int left, int top, int right, int bottom, TColor color);
   void Line(QPoint from, QPoint to);
+  void DevicePolygon(const QPoint* points, int count);
 
+  QImage& Image;
+  // The image's ratio; the image is painted in device pixels meanwhile.
+  qreal Ratio;
   QPainter Painter;
   QFont Font;
-  QFontMetrics Metrics;
+  // Font scaled by Ratio, for drawing and measuring.
+  QFont DeviceFont;
+  QFontMetrics DeviceMetrics;
   // Cell height of the font at pixel size 100, to turn cell heights into sizes.
   qreal CellPer100 = 0;
   TColor Brush = 0xFFFFFF;

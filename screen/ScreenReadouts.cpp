@@ -50,8 +50,7 @@ void TZOLScreen::DrawReadouts(TCanvas& canvas, const TZOLScreenModel& m) const {
   }
   if (m.Waveform < 0) {
     canvas.SetFontColor(FrequencyColor);
-    const double rate = PulseClock / ((m.PulsePeriodCode() + 1.0) * m.Prescaler());
-    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, rate));
+    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, m.PulseRate()));
   }
   DrawValue(canvas, m);
   DrawAmplitude(canvas, m);
@@ -77,12 +76,8 @@ void TZOLScreen::DrawAmplitude(TCanvas& canvas, const TZOLScreenModel& m) const 
   const int h0 = narrow ? 30 : 26;
   const int k = narrow ? 0 : 1;
   const int R = m.ScaleRight, B = m.ScaleBottom;
-  // A frame that skipped AdvanceRedraw may carry any level: never index past a table.
-  auto entry = [](const std::array<float, 16>& table, int level) -> long double {
-    return table[static_cast<std::size_t>(std::clamp(level, 0, 15))];
-  };
-  const long double analog = entry(m.AnalogAmpTable, m.AmpLevelAnalog);
-  const long double square = entry(m.SquareAmpTable, m.AmpLevelSquare);
+  const long double analog = m.AnalogAmplitude();
+  const long double square = m.SquareAmplitude();
   const QString ampSample = QString::fromLatin1(AmpSample);
   auto height = [&](int h) {
     canvas.SetFontHeight(h);

@@ -59,12 +59,25 @@ int TZOLScreen::ScaleFontHeight() const {
 }
 
 void TZOLScreen::ResizeBitmap(int width, int height) {
-  Bitmap = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+  LogicalSize = QSize(std::max(width, 0), std::max(height, 0));
+  Bitmap = QImage(DevicePixels(LogicalSize.width(), Ratio),
+                  DevicePixels(LogicalSize.height(), Ratio), QImage::Format_RGB32);
+  Bitmap.setDevicePixelRatio(Ratio);
+}
+
+void TZOLScreen::SetDevicePixelRatio(qreal ratio) {
+  ratio = std::max(ratio, 1.0);
+  if (ratio == Ratio) return;
+  Ratio = ratio;
+  ResizeBitmap(LogicalSize.width(), LogicalSize.height());
 }
 
 const QImage& TZOLScreen::Render(const TZOLScreenModel& frame) {
   if (Bitmap.isNull()) return Bitmap;
-  if (frame.BitmapWidth == Bitmap.width() && frame.BitmapHeight == Bitmap.height()) {
+  if (frame.BitmapWidth == LogicalSize.width() && frame.BitmapHeight == LogicalSize.height()) {
+    // A view keeps the last picture; the new one covers every pixel, so it
+    // gets a buffer of its own instead of a copy of the old one.
+    if (!Bitmap.isDetached()) ResizeBitmap(LogicalSize.width(), LogicalSize.height());
     TCanvas canvas(Bitmap);
     DrawScale(canvas, frame);
     DrawPointers(canvas, frame);
@@ -72,7 +85,7 @@ const QImage& TZOLScreen::Render(const TZOLScreenModel& frame) {
     return Bitmap;
   }
   TZOLScreenModel resized = frame;
-  resized.SetBitmapSize(Bitmap.width(), Bitmap.height());
+  resized.SetBitmapSize(LogicalSize.width(), LogicalSize.height());
   return Render(resized);
 }
 

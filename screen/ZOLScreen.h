@@ -4,6 +4,11 @@
 // it; what a redraw advances (layout, level clamp, the step countdown) is
 // the model's own TZOLScreenModel::AdvanceRedraw.
 //
+// The picture is laid out in logical pixels (the model's geometry) and
+// drawn at a device pixel ratio: Bitmap has the logical size times the
+// ratio in device pixels and carries the ratio, so a view paints it 1:1 on
+// a screen of that ratio. At ratio 1 logical and device pixels are the same.
+//
 // Owns: Bitmap. Refers to (does not own) the two fonts, which belong to
 // the main window and must outlive this object. Rendering draws with its
 // own copies of the fonts and never changes the owner's.
@@ -12,6 +17,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include "screen/ZOLScreenModel.h"
@@ -37,8 +43,15 @@ class TZOLScreen {
   double ValueAspect() const;
   // Scale labels and the small readouts.
   void SetScaleFont(const QFont* font);
-  // A new bitmap of this size (its contents undefined until the next Render).
+  // A new bitmap of this logical size (its contents undefined until the
+  // next Render).
   void ResizeBitmap(int width, int height);
+  // The bitmap's size in logical pixels.
+  QSize Size() const { return LogicalSize; }
+  // Device pixels per logical pixel; a change makes a new bitmap of the same
+  // logical size. Ratios below 1 count as 1.
+  void SetDevicePixelRatio(qreal ratio);
+  qreal DevicePixelRatio() const { return Ratio; }
   // Draws the frame; a frame laid out for another size is laid out anew
   // (on a copy) for the bitmap's size.
   const QImage& Render(const TZOLScreenModel& frame);
@@ -57,6 +70,9 @@ class TZOLScreen {
   void DrawReadouts(TCanvas& canvas, const TZOLScreenModel& m) const;
   void DrawValue(TCanvas& canvas, const TZOLScreenModel& m) const;
   void DrawAmplitude(TCanvas& canvas, const TZOLScreenModel& m) const;
+
+  QSize LogicalSize{1, 1};
+  qreal Ratio = 1.0;
 };
 
 }  // namespace screen

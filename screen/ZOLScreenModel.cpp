@@ -202,6 +202,23 @@ int TZOLScreenModel::Prescaler() const {
   return PrescalerTable[static_cast<std::size_t>(std::clamp(Divider, 0, 4))];
 }
 
+double TZOLScreenModel::PulseRate() const {
+  return PulseClock / ((PulsePeriodCode() + 1.0) * Prescaler());
+}
+
+// A model that skipped AdvanceRedraw may carry any level: never index past a table.
+static long double TableEntry(const std::array<float, 16>& table, int level) {
+  return table[static_cast<std::size_t>(std::clamp(level, 0, 15))];
+}
+
+long double TZOLScreenModel::AnalogAmplitude() const {
+  return TableEntry(AnalogAmpTable, AmpLevelAnalog);
+}
+
+long double TZOLScreenModel::SquareAmplitude() const {
+  return TableEntry(SquareAmpTable, AmpLevelSquare);
+}
+
 double TZOLScreenModel::PulseTime(int code) const {
   return static_cast<double>((static_cast<long double>(code) + 1.0L) * Prescaler() / PulseClock);
 }

@@ -118,6 +118,11 @@ class TZOLScreenModel {
 
   // The prescaler that Divider selects (Divider limited to 0..4).
   int Prescaler() const;
+  // The pulse repetition rate in Hz: 16 MHz over the period's clocks.
+  double PulseRate() const;
+  // The amplitude tables' entries for the current levels (limited to 0..15).
+  long double AnalogAmplitude() const;
+  long double SquareAmplitude() const;
 
  protected:
   // Scale position of frequency f with the current mapping.

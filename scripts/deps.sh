@@ -20,6 +20,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libudev1 umockdev libumockdev-dev util-linux
   xvfb xdotool openbox
+  dbus-daemon dbus-bin at-spi2-core python3-pyatspi
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file groff-base
   lxi-tools python3-pyvisa-py rpcbind libtirpc-dev

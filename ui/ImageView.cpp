@@ -1,13 +1,29 @@
 #include "ui/ImageView.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include "ui/Accessibility.h"
 
 namespace ui {
 
 TImageView::TImageView(QWidget* parent) : QWidget(parent) {
+  InstallAccessibleInterfaces();
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TImageView::SetAccessibleValue(const QString& text) {
+  if (text == FAccessibleValue) return;
+  FAccessibleValue = text;
+  if (!QAccessible::isActive()) return;
+  // AT-SPI carries the words as the description, and Qt's bridge drops a
+  // value change of an object without a numeric value: announce the
+  // description's change.
+  QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&changed);
 }
 
 void TImageView::SetImage(const QImage& image) {
@@ -34,6 +50,13 @@ void TImageView::mouseMoveEvent(QMouseEvent* event) {
 void TImageView::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   emit MouseReleased(event->button(), p.x(), p.y());
+}
+
+void TImageView::wheelEvent(QWheelEvent* event) {
+  event->accept();
+  // "Natural" scrolling reverses the deltas; the wheel's own turn counts.
+  const int eighths = event->inverted() ? -event->angleDelta().y() : event->angleDelta().y();
+  if (const int notches = FWheel.Add(eighths)) emit WheelTurned(notches);
 }
 
 void TImageView::resizeEvent(QResizeEvent* event) {

@@ -1,11 +1,16 @@
 #pragma once
 // The image control of the generator screen: paints its picture 1:1 from
-// the top-left corner, fills the rest with its background colour, and
-// reports mouse presses, moves and releases in widget pixels.
+// the top-left corner (in device pixels: a picture made at the widget's
+// device pixel ratio is not scaled), fills the rest with its background
+// colour, and reports mouse presses, moves and releases in widget
+// (logical) pixels, and the mouse wheel's vertical turns in whole notches.
+// Assistive technology sees it through TImageViewAccessible (Accessibility.h).
 // Keeps its own (implicitly shared) copy of the picture. GUI thread only.
 
 #include <QImage>
 #include <QWidget>
+
+#include "ui/WheelNotches.h"
 
 namespace ui {
 
@@ -18,12 +23,19 @@ class TImageView : public QWidget {
   void SetImage(const QImage& image);
   const QImage& Image() const { return FImage; }
   void SetBackground(const QColor& color) { FBackground = color; }
+  // What the picture shows in words, for assistive technology; a change is
+  // announced to it (when one listens).
+  void SetAccessibleValue(const QString& text);
+  const QString& AccessibleValue() const { return FAccessibleValue; }
 
  signals:
   void MousePressed(Qt::MouseButton button, int x, int y);
   void MouseMoved(int x, int y);
   void MouseReleased(Qt::MouseButton button, int x, int y);
   void Resized();
+  // Whole notches of the wheel, positive when turned away from the user
+  // (whatever the desktop's scrolling direction).
+  void WheelTurned(int notches);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -31,10 +43,13 @@ class TImageView : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   QImage FImage;
   QColor FBackground{0, 0, 0x80};
+  TWheelNotches FWheel;
+  QString FAccessibleValue;
 };
 
 }  // namespace ui

@@ -2,9 +2,12 @@
 
 #include <QPalette>
 
+#include "ui/Accessibility.h"
+
 namespace ui {
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
+  InstallAccessibleInterfaces();
   setFocusPolicy(Qt::NoFocus);
   setToolButtonStyle(Qt::ToolButtonTextOnly);
   connect(this, &QAbstractButton::toggled, this, &TSpeedButton::ReleaseGroupSiblings);
@@ -28,6 +31,11 @@ void TSpeedButton::SetFontColor(const QColor& color) {
 }
 
 QColor TSpeedButton::FontColor() const { return palette().color(QPalette::Active, QPalette::ButtonText); }
+
+void TSpeedButton::AssistivePress() {
+  emit AssistivePressed();
+  click();
+}
 
 // Only a click gets here (setChecked from code does not).
 void TSpeedButton::nextCheckState() {

@@ -1,6 +1,7 @@
 #pragma once
 // A speed button: a tool button that never takes the keyboard focus, with a
-// tag, a font colour and optional down-state grouping.
+// tag, a font colour and optional down-state grouping. Assistive
+// technology sees it through TSpeedButtonAccessible (Accessibility.h).
 //
 // Grouping follows the component toolkit the window was designed with:
 // GroupIndex 0 is a plain push button; buttons of one parent sharing a
@@ -36,6 +37,14 @@ class TSpeedButton : public QToolButton {
   // release of its group); toggled handlers use it to tell a click's
   // changes, which its clicked signal reports next, from changes by code.
   static bool ClickChanging() { return ClickDepth > 0; }
+
+  // A press by assistive technology: AssistivePressed, then a click. The
+  // arrows, which act on the mouse's press and release rather than on
+  // clicks, take the signal as their step.
+  void AssistivePress();
+
+ signals:
+  void AssistivePressed();
 
  protected:
   // A click on a down button of a group without all-up stays down.

@@ -1,7 +1,9 @@
 // What the virtual generator receives when the user works the real main
 // window's controls while connected.
 
+#include <QApplication>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
 #include <tuple>
 
@@ -34,6 +36,25 @@ class CommandsTest : public MainWindowFixture {
   // The device's tuning word follows the screen's Frequency slot.
   void ExpectDeviceOnFrequencySlot() {
     EXPECT_EQ(static_cast<std::int32_t>(Device->State().TuningWord), FrequencyWord());
+  }
+
+  // Turns the mouse wheel over the screen by `eighths` of a degree.
+  void Wheel(int eighths) {
+    const QPointF middle(Form->Image321->width() / 2.0, Form->Image321->height() / 2.0);
+    QWheelEvent event(middle, Form->Image321->mapToGlobal(middle), QPoint(), QPoint(0, eighths),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Form->Image321, &event);
+  }
+
+  // Switched to pulse mode and running, its resync received.
+  void RunPulseMode() {
+    const std::size_t mark = RunConnected();
+    Form->PulseBtn->click();
+    EXPECT_TRUE(WaitForCommands(mark + 1));
+    Form->RunBtn->click();
+    // The stop of the mode change, then the pulse-mode resync.
+    EXPECT_TRUE(WaitForCommands(mark + 10));
+    EXPECT_TRUE(WaitForTicks(4));
   }
 };
 
@@ -228,18 +249,12 @@ TEST_F(CommandsTest, QuickSecondClickOnAnArrowIsAStepToo) {
 }
 
 TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
-  std::size_t mark = RunConnected();
-  Form->PulseBtn->click();
-  EXPECT_TRUE(WaitForCommands(mark + 1));
-  Form->RunBtn->click();
-  // The stop of the mode change, then the pulse-mode resync.
-  EXPECT_TRUE(WaitForCommands(mark + 10));
-  EXPECT_TRUE(WaitForTicks(4));
+  RunPulseMode();
   const auto period = [this] {
     return Locked([](const TControlState&, const screen::TZOLScreenModel& s) { return s.PulsePeriodCode(); });
   };
   const int periodBefore = period();
-  mark = CommandCount();
+  const std::size_t mark = CommandCount();
   // Held past the repeat delay: neither the press nor the repeat steps.
   for (ui::TSpeedButton* arrow : {Form->FLeftBtn, Form->FRightBtn}) {
     ASSERT_FALSE(arrow->isEnabled());
@@ -252,6 +267,67 @@ TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
   EXPECT_TRUE(WaitForTicks(4));
   EXPECT_EQ(CommandCount(), mark);
   EXPECT_EQ(period(), periodBefore);
+  EXPECT_EQ(Model().StepShowTicks, 0);
+}
+
+TEST_F(CommandsTest, WheelNotchIsOneArrowStepWithOneFinePacket) {
+  std::size_t mark = RunConnected();
+  const std::int32_t before = FrequencyWord();
+  Wheel(120);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  EXPECT_EQ(Received(mark)[0].Value, FrequencyWord() - before);
+  EXPECT_GT(FrequencyWord(), before);
+  EXPECT_GT(Model().StepShowTicks, 0);
+  ExpectDeviceOnFrequencySlot();
+  // Towards the user: the down arrow's step, back where it was.
+  mark = CommandCount();
+  Wheel(-120);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  EXPECT_EQ(FrequencyWord(), before);
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, HighResolutionWheelStepsOnWholeNotchesOnly) {
+  std::size_t mark = RunConnected();
+  const std::int32_t before = FrequencyWord();
+  Wheel(40);
+  Wheel(40);
+  EXPECT_TRUE(WaitForTicks(3));
+  EXPECT_EQ(CommandCount(), mark);
+  Wheel(40);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  const std::int32_t oneStep = FrequencyWord() - before;
+  EXPECT_GT(oneStep, 0);
+  // 200: one notch and 80 kept, which the next 40 complete.
+  mark = CommandCount();
+  Wheel(200);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  EXPECT_EQ(FrequencyWord() - before, 2 * oneStep);
+  mark = CommandCount();
+  Wheel(40);
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  EXPECT_EQ(FrequencyWord() - before, 3 * oneStep);
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, ArrowPressedByAScreenReaderStepsOnce) {
+  const std::size_t mark = RunConnected();
+  const std::int32_t before = FrequencyWord();
+  Form->FRightBtn->AssistivePress();
+  EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::Fine});
+  EXPECT_GT(FrequencyWord(), before);
+  ExpectDeviceOnFrequencySlot();
+}
+
+TEST_F(CommandsTest, WheelInPulseModeDoesNothing) {
+  RunPulseMode();
+  const screen::TZOLScreenModel before = Model();
+  const std::size_t mark = CommandCount();
+  Wheel(120);
+  Wheel(-360);
+  EXPECT_TRUE(WaitForTicks(4));
+  EXPECT_EQ(CommandCount(), mark);
+  EXPECT_EQ(Model().PulsePeriodCode(), before.PulsePeriodCode());
   EXPECT_EQ(Model().StepShowTicks, 0);
 }
 

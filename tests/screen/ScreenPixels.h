@@ -1,8 +1,10 @@
 #pragma once
 // Pixel helpers shared by the rendering tests.
 
+#include <QFont>
 #include <QImage>
 #include <QRect>
+#include <set>
 
 #include "screen/ZOLScreen.h"
 #include "screen/ZOLScreenModel.h"
@@ -19,6 +21,15 @@ inline int CountColor(const QImage& image, const QRect& area, TColor color) {
     for (int x = clipped.left(); x <= clipped.right(); ++x)
       if (Pixel(image, x, y) == color) ++count;
   return count;
+}
+
+// The colours found inside `area`.
+inline std::set<TColor> ColoursIn(const QImage& image, const QRect& area) {
+  std::set<TColor> colours;
+  const QRect clipped = area & image.rect();
+  for (int y = clipped.top(); y <= clipped.bottom(); ++y)
+    for (int x = clipped.left(); x <= clipped.right(); ++x) colours.insert(Pixel(image, x, y));
+  return colours;
 }
 
 // Smallest rectangle holding every pixel of `color` inside `area`.
@@ -45,10 +56,23 @@ class TDrawnScreen : public TZOLScreenModel {
   bool NarrowFont() const { return View.NarrowFont(); }
   const QImage& ResizeBitmap(int width, int height) {
     View.ResizeBitmap(width, height);
-    SetBitmapSize(View.Bitmap.width(), View.Bitmap.height());
+    SetBitmapSize(View.Size().width(), View.Size().height());
     return Render();
   }
   const QImage& Render() { return View.Render(AdvanceRedraw()); }
+};
+
+// The fonts the window hands the screen, and a drawn screen that uses them.
+struct TScreenWithFonts {
+  TScreenWithFonts() {
+    ValueFont.setPixelSize(100);
+    ScaleFont.setPixelSize(12);
+    Screen.SetScaleFont(&ScaleFont);
+    Screen.SetValueFont(&ValueFont);
+  }
+  QFont ValueFont{QStringLiteral("Arial Narrow")};
+  QFont ScaleFont{QStringLiteral("Liberation Sans")};
+  TDrawnScreen Screen;
 };
 
 }  // namespace screen::test

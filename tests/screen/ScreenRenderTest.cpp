@@ -8,6 +8,7 @@
 #include "screen/ScreenTables.h"
 #include "screen/ZOLScreen.h"
 #include "tests/screen/ScreenPixels.h"
+#include "tests/screen/ScreenStates.h"
 
 namespace screen {
 namespace {
@@ -19,14 +20,8 @@ using test::Pixel;
 
 constexpr TColor Navy = 0x000080;
 
-class ScreenRenderTest : public ::testing::Test {
+class ScreenRenderTest : public ::testing::Test, protected test::TScreenWithFonts {
  protected:
-  ScreenRenderTest() {
-    ValueFont.setPixelSize(100);
-    ScaleFont.setPixelSize(12);
-    Screen.SetScaleFont(&ScaleFont);
-    Screen.SetValueFont(&ValueFont);
-  }
   const QImage& Render800() { return Screen.ResizeBitmap(800, 200); }
   // Column inside band i (1..9) between two ticks.
   int BandColumn(int i) const {
@@ -40,10 +35,6 @@ class ScreenRenderTest : public ::testing::Test {
   QRect ReadoutRow(int left, int right) const {
     return QRect(left, Screen.ScaleBottom + 7, right - left, Screen.BitmapHeight - 2 - (Screen.ScaleBottom + 7));
   }
-
-  QFont ValueFont{QStringLiteral("Arial Narrow")};
-  QFont ScaleFont{QStringLiteral("Liberation Sans")};
-  TDrawnScreen Screen;
 };
 
 TEST_F(ScreenRenderTest, FreshScreenHasOnePixelBitmap) {
@@ -185,13 +176,7 @@ TEST_F(ScreenRenderTest, SquareDividerHalvesLabels) {
 }
 
 TEST_F(ScreenRenderTest, SweepReadoutsInTheirColours) {
-  Screen.LogScale = true;
-  Screen.ShowFrequencySlot(false);
-  Screen.ShowRangeSlots(true);
-  Screen.ShowMarkerSlot(true);
-  Screen.SetSlotFreq(StartSlot, 100);
-  Screen.SetSlotFreq(StopSlot, 100000);
-  Screen.SetSlotFreq(MarkerSlot, 5000);
+  test::ShowSweep(Screen);
   const QImage& image = Render800();
   EXPECT_GT(CountColor(image, ReadoutRow(7, 120), RangeColor), 10);
   EXPECT_GT(CountColor(image, ReadoutRow(680, 798), RangeColor), 10);

@@ -1,6 +1,8 @@
 // zolvek-screenshot: renders the generator screen in its main states to PNG
 // files, for looking at the picture without the program or a device.
-// Usage: zolvek-screenshot DIRECTORY [WIDTH HEIGHT]
+// Usage: zolvek-screenshot DIRECTORY [WIDTH HEIGHT [RATIO]]
+// WIDTH and HEIGHT are logical pixels; RATIO (default 1) is the device
+// pixel ratio the screen is drawn at, as on a high-density display.
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
@@ -65,18 +67,20 @@ std::vector<std::pair<const char*, TSetup>> States() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 4) {
-    std::fprintf(stderr, "usage: %s DIRECTORY [WIDTH HEIGHT]\n", argv[0]);
+  if (argc != 2 && argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: %s DIRECTORY [WIDTH HEIGHT [RATIO]]\n", argv[0]);
     return 2;
   }
   // No window is shown: work without a display unless one was chosen.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   const QDir dir(QString::fromLocal8Bit(argv[1]));
-  const int width = argc == 4 ? std::atoi(argv[2]) : 720;
-  const int height = argc == 4 ? std::atoi(argv[3]) : 263;
-  if (!dir.exists() || width <= 0 || height <= 0) {
-    std::fprintf(stderr, "%s: need an existing directory and a positive size\n", argv[0]);
+  const int width = argc >= 4 ? std::atoi(argv[2]) : 720;
+  const int height = argc >= 4 ? std::atoi(argv[3]) : 263;
+  const double ratio = argc == 5 ? std::atof(argv[4]) : 1.0;
+  if (!dir.exists() || width <= 0 || height <= 0 || !(ratio >= 1.0 && ratio <= 8.0)) {
+    std::fprintf(stderr, "%s: need an existing directory, a positive size and a ratio of 1 to 8\n",
+                 argv[0]);
     return 2;
   }
   const QFont valueFont = ValueFontForScreen();
@@ -88,6 +92,7 @@ int main(int argc, char** argv) {
     screen::TZOLScreenModel model;
     model.ValueAspect = screen.ValueAspect();
     setup(model);
+    screen.SetDevicePixelRatio(ratio);
     screen.ResizeBitmap(width, height);
     model.SetBitmapSize(width, height);
     const QString path = dir.filePath(QStringLiteral("%1.png").arg(QLatin1String(name)));
