@@ -178,6 +178,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
   Painter.setFont(DeviceFont);
   Painter.setPen(ToQColor(FontColor));
   Painter.drawText(QPoint(Device(x), Device(y) + DeviceMetrics.ascent()), text);
+  if (TextLog) TextLog->push_back({text, QPoint(x, y), FontColor, extent.height()});
   PenPos = QPoint(x + extent.width(), y);
 }
 

@@ -22,10 +22,20 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <vector>
 
 #include "screen/ZOLScreenModel.h"
 
 namespace screen {
+
+// One text as TextOut drew it: what, where (logical pixels), in which
+// colour and at which cell height (logical pixels).
+struct TDrawnText {
+  QString Text;
+  QPoint At;
+  TColor Color = 0;
+  int CellHeight = 0;
+};
 
 // The device pixel where logical pixel `logical` begins at this ratio; also
 // the device length of a logical length.
@@ -60,6 +70,8 @@ class TCanvas {
   int TextWidth(const QString& text) const { return TextExtent(text).width(); }
 
   QPoint PenPos;
+  // When set, every TextOut is recorded here as well (the owner's list).
+  std::vector<TDrawnText>* TextLog = nullptr;
 
  private:
   int Device(int logical) const { return DevicePixels(logical, Ratio); }

@@ -79,6 +79,8 @@ const QImage& TZOLScreen::Render(const TZOLScreenModel& frame) {
     // gets a buffer of its own instead of a copy of the old one.
     if (!Bitmap.isDetached()) ResizeBitmap(LogicalSize.width(), LogicalSize.height());
     TCanvas canvas(Bitmap);
+    if (TextLog) TextLog->clear();
+    canvas.TextLog = TextLog;
     DrawScale(canvas, frame);
     DrawPointers(canvas, frame);
     DrawReadouts(canvas, frame);

@@ -19,12 +19,14 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <vector>
 
 #include "screen/ZOLScreenModel.h"
 
 namespace screen {
 
 class TCanvas;
+struct TDrawnText;
 
 class TZOLScreen {
  public:
@@ -36,6 +38,9 @@ class TZOLScreen {
   // The fonts' colours (a QFont carries none): set to silver with the fonts.
   TColor ValueFontColor = 0xC0C0C0;
   TColor ScaleFontColor = 0xC0C0C0;
+  // When set, each Render records the texts it draws here (tests read them
+  // without depending on font pixels).
+  std::vector<TDrawnText>* TextLog = nullptr;
 
   // Large readout and amplitude block.
   void SetValueFont(const QFont* font);
