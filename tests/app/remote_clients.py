@@ -7,15 +7,15 @@ Usage: remote_clients.py ZOLVEK ZOLVEK_SIM
 Exit 0 on success, 1 on a failure (the step is printed), 77 when a client
 is not installed.
 """
-import json
 import math
 import os
 import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
+
+from program_session import ProgramSession, fail, monotonic_us, wait_for
 
 try:
     import pyvisa
@@ -29,74 +29,10 @@ if shutil.which("lxi") is None:
 ZOLVEK, SIM = sys.argv[1], sys.argv[2]
 
 
-def fail(step, detail=""):
-    print(f"FAIL: {step} {detail}")
-    sys.exit(1)
-
-
-class Session:
-    """zolvek-sim registered as sim0, and zolvek listening on a port of its
-    choosing, in a private runtime directory."""
-
-    def __init__(self):
-        self.dir = tempfile.mkdtemp(prefix="zolvek-remote-")
-        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.dir, QT_QPA_PLATFORM="offscreen")
-        self.log = os.path.join(self.dir, "sim.log")
-        self.sim = subprocess.Popen([SIM, "--name", "sim0", "--log", self.log], env=self.env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        link = os.path.join(self.dir, "zolvek-ports", "sim0")
-        if not wait_for(lambda: os.path.islink(link), 5):
-            fail("sim0 was not registered")
-        self.program = subprocess.Popen([ZOLVEK, "--remote=127.0.0.1:0"], env=self.env,
-                                        stderr=subprocess.PIPE, text=True)
-        line = self.program.stderr.readline()
-        found = re.search(r"remote control on 127\.0\.0\.1:(\d+)", line)
-        if not found:
-            fail("the program did not listen", line)
-        self.port = int(found.group(1))
-
-    def close(self):
-        for process in (self.program, self.sim):
-            process.terminate()
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def records(self):
-        with open(self.log) as log:
-            return [json.loads(line) for line in log if line.strip()]
-
-    def kinds_from(self, mark):
-        return [r["kind"] for r in self.records()[mark:]]
-
-    def logged(self, predicate, answered_us):
-        """*OPC? answers once the bytes are on the line. The generator logs
-        them as soon as it has read them, stamped on the same clock: the
-        last of them was read before the answer came (a few ms for the
-        generator to read), never a tick later."""
-        if not wait_for(lambda: predicate(self.records()), 0.5):
-            return False
-        late = self.records()[-1]["t_us"] - answered_us
-        if late > 5000:
-            fail(f"*OPC? answered {late / 1000:.1f} ms before the last command was on the line")
-        return True
-
-
-def wait_for(predicate, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if predicate():
-            return True
-        time.sleep(0.05)
-    return predicate()
-
-
 def query(inst, text):
-    """The reply and the moment it came, in µs of CLOCK_MONOTONIC."""
+    """The reply and the moment it came, on the generator's clock."""
     reply = inst.query(text)
-    return reply, time.clock_gettime_ns(time.CLOCK_MONOTONIC) // 1000
+    return reply, monotonic_us()
 
 
 def lxi(port, command):
@@ -106,7 +42,8 @@ def lxi(port, command):
 
 
 def main():
-    session = Session()
+    session = ProgramSession(ZOLVEK, SIM, ["--remote=127.0.0.1:0"], "remote control on")
+    session.port = int(re.search(r"remote control on 127\.0\.0\.1:(\d+)", session.said[-1]).group(1))
     try:
         run(session)
     finally:

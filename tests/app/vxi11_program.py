@@ -9,14 +9,13 @@ Usage: vxi11_program.py ZOLVEK ZOLVEK_SIM
 Needs port 111 (root, or a running rpcbind): exit 77 when clients cannot
 find the program there, or a client is missing.
 """
-import json
 import os
 import re
 import shutil
 import subprocess
 import sys
-import tempfile
-import time
+
+from program_session import ProgramSession, fail, monotonic_us, wait_for
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "remote"))
 import vxi11client as vxi  # noqa: E402
@@ -29,64 +28,17 @@ for tool in ("lxi", "rpcinfo"):
         sys.exit(77)
 
 
-def fail(step, detail=""):
-    print(f"FAIL: {step} {detail}")
-    sys.exit(1)
-
-
-def wait_for(predicate, seconds):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if predicate():
-            return True
-        time.sleep(0.05)
-    return predicate()
-
-
 def run(*command):
     return subprocess.run(command, capture_output=True, text=True, timeout=20)
 
 
-class Session:
-    def __init__(self):
-        self.dir = tempfile.mkdtemp(prefix="zolvek-vxi11-")
-        env = dict(os.environ, XDG_RUNTIME_DIR=self.dir, QT_QPA_PLATFORM="offscreen")
-        self.log = os.path.join(self.dir, "sim.log")
-        self.sim = subprocess.Popen([SIM, "--name", "sim0", "--log", self.log], env=env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if not wait_for(lambda: os.path.islink(os.path.join(self.dir, "zolvek-ports", "sim0")), 5):
-            fail("sim0 was not registered")
-        self.program = subprocess.Popen([ZOLVEK, "--port", "sim0", "--vxi11"], env=env,
-                                        stderr=subprocess.PIPE, text=True)
-        self.said = []
-        while True:
-            line = self.program.stderr.readline()
-            if not line:
-                fail("the program ended:", "".join(self.said))
-            self.said.append(line)
-            if "VXI-11 instrument on" in line:
-                break
-
-    def close(self):
-        for process in (self.program, self.sim):
-            process.terminate()
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def records(self):
-        with open(self.log) as log:
-            return [json.loads(line) for line in log if line.strip()]
-
-    def frequency(self):
-        tuned = [r for r in self.records() if r["kind"] in ("coarse", "fine")]
-        return tuned[-1]["freq_hz"] if tuned else float("nan")
+def frequency(s):
+    tuned = [r for r in s.records() if r["kind"] in ("coarse", "fine")]
+    return tuned[-1]["freq_hz"] if tuned else float("nan")
 
 
 def main():
-    s = Session()
+    s = ProgramSession(ZOLVEK, SIM, ["--port", "sim0", "--vxi11"], "VXI-11 instrument on")
     try:
         if any("cannot find" in line or "portmapper" in line.lower() for line in s.said[:-1]):
             print("SKIP: clients cannot find the program here:", "".join(s.said).strip())
@@ -115,12 +67,9 @@ def check(s):
         # device_write returned once the point was on the line. The generator
         # logs it as soon as it has read it, stamped on the same clock: read
         # a few ms after the answer at most, never a tick later.
-        answered = time.clock_gettime_ns(time.CLOCK_MONOTONIC) // 1000
-        if not wait_for(lambda: abs(s.frequency() - point) <= GRID, 0.5):
-            fail(f"Bode point {point}: the generator is at", s.frequency())
-        late = s.records()[-1]["t_us"] - answered
-        if late > 5000:
-            fail(f"Bode point {point}: the write returned {late / 1000:.1f} ms before the device had it")
+        answered = monotonic_us()
+        if not s.logged(lambda r: abs(frequency(s) - point) <= GRID, answered, f"Bode point {point}'s write"):
+            fail(f"Bode point {point}: the generator is at", frequency(s))
 
     mark = len(s.records())
     times = vxi.bode_session("127.0.0.1", on_point=on_point)
