@@ -224,13 +224,7 @@ TOutcome TGeneratorControl::SetValue(TEntry entry, double shownValue) {
   if (entry == TEntry::Start) button = &FPanel.FStartBtn;
   if (entry == TEntry::Stop) button = &FPanel.FstopBtn;
   if (!button->Enabled || !button->Visible) return TOutcome::Disabled;
-  TOutcome outcome = TOutcome::Invalid;
-  Change([&] {
-    const double value = shownValue * Shared.Model.DividerFactor();
-    outcome = EnterValueLocked(entry, std::isfinite(value) ? value : -1.0);
-  });
-  Changed();
-  return outcome;
+  return EnterShownValue(entry, shownValue);
 }
 
 TOutcome TGeneratorControl::SetMarker(double shownValue) {

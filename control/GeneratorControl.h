@@ -45,7 +45,7 @@ enum class TEntry { Frequency, Step, Start, Stop };
 enum class TMouseButton { Left, Other };
 enum class TCursor { Default, SizeHor, PointingHand };
 
-// The hardware buttons and gauges a user can work, for the operations by meaning.
+// The sweep-direction gauge's positions.
 enum class TSweepDirection { Up = 0, Both = 1, Down = 2 };
 
 class TGeneratorControl {
@@ -182,6 +182,8 @@ class TGeneratorControl {
   void StepFrequencyLocked(int direction);
   void DisconnectLocked();
   TOutcome EnterValueLocked(TEntry entry, double value);
+  // A dialog's value as shown (the divided square's half), in one change.
+  TOutcome EnterShownValue(TEntry entry, double shownValue);
   // Moves a gauge as a handler does; its change handler runs when the
   // position really changed (also a clamp by a new minimum).
   void MoveGauge(TGaugeState& gauge, int position);

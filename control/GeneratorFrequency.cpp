@@ -29,13 +29,16 @@ std::string TGeneratorControl::EntryText(TEntry entry) const {
   return FormatDialogNumber(shown);
 }
 
-// What the user typed, in model hertz: the text's number times the divider
-// factor; -1 when it is not a number or overflows with the factor, so no
-// infinity reaches the model.
 TOutcome TGeneratorControl::EnterText(TEntry entry, const std::string& text) {
+  return EnterShownValue(entry, ParseDialogNumber(text));
+}
+
+// In model hertz: the shown value times the divider factor; -1 when it is
+// not a number or overflows with the factor, so no infinity reaches the model.
+TOutcome TGeneratorControl::EnterShownValue(TEntry entry, double shownValue) {
   TOutcome outcome = TOutcome::Invalid;
   Change([&] {
-    const double value = ParseDialogNumber(text) * Shared.Model.DividerFactor();
+    const double value = shownValue * Shared.Model.DividerFactor();
     outcome = EnterValueLocked(entry, std::isfinite(value) ? value : -1.0);
   });
   Changed();

@@ -60,30 +60,36 @@ bool TRemoteInstrument::Busy() const { return Control.HandshakeRunning(); }
 
 void TRemoteInstrument::Reset() { Control.ResetSettings(); }
 
+// The defaults are the start-up values of the model and the controls.
 remote::TLimits TRemoteInstrument::Limits(TQuantity quantity) const {
   const screen::TZOLScreenModel m = Control.Model();
-  const double grid = screen::TZOLScreenModel::SnapToGrid(0.0);
+  static const screen::TZOLScreenModel start;
+  static const TPanelState startPanel;
+  const auto frequency = [](int slot) {
+    return remote::TLimits{LowestFrequency, screen::TopFreq, start.Slots[slot].Freq};
+  };
   switch (quantity) {
     case TQuantity::Frequency:
-      return {LowestFrequency, screen::TopFreq, screen::TZOLScreenModel::SnapToGrid(1000.0)};
+      return frequency(screen::FrequencySlot);
     case TQuantity::Step:
-      return {grid, screen::TopFreq, screen::TZOLScreenModel::SnapToGrid(1.0)};
+      return {screen::TZOLScreenModel::SnapToGrid(0.0), screen::TopFreq, start.Step};
     case TQuantity::Start:
-      return {LowestFrequency, screen::TopFreq, screen::TZOLScreenModel::SnapToGrid(0.1)};
+      return frequency(screen::StartSlot);
     case TQuantity::Stop:
-      return {LowestFrequency, screen::TopFreq, screen::TZOLScreenModel::SnapToGrid(screen::TopFreq)};
+      return frequency(screen::StopSlot);
     case TQuantity::Marker:
-      return {LowestFrequency, screen::TopFreq, screen::TZOLScreenModel::SnapToGrid(500.0)};
+      return frequency(screen::MarkerSlot);
     case TQuantity::Attenuation:
       return {0, 15, 0};
-    case TQuantity::SweepTime:
-      return {1, 100, 1};
+    case TQuantity::SweepTime: {
+      const TGaugeState& gauge = startPanel.SwGaugeBar;
+      return {static_cast<double>(gauge.Minimum), static_cast<double>(gauge.Maximum),
+              static_cast<double>(gauge.Position)};
+    }
     case TQuantity::PulsePeriod:
-      return {m.PulseTime(3), m.PulseTime(0xFFFF), screen::TZOLScreenModel().PulseTime(
-                                                        screen::TZOLScreenModel().PulsePeriodCode())};
+      return {m.PulseTime(3), m.PulseTime(0xFFFF), start.PulseTime(start.PulsePeriodCode())};
     case TQuantity::PulseWidth:
-      return {m.PulseTime(1), m.PulseTime(0xFFFF), screen::TZOLScreenModel().PulseTime(
-                                                       screen::TZOLScreenModel().PulseWidthCode())};
+      return {m.PulseTime(1), m.PulseTime(0xFFFF), start.PulseTime(start.PulseWidthCode())};
   }
   return {};
 }
@@ -205,9 +211,9 @@ remote::TOutcome TRemoteInstrument::SetSweep(bool on) { return FromControl(Contr
 
 bool TRemoteInstrument::Sweep() const { return Control.Panel().SweepBtn.Down; }
 
+// The gauge refuses what it cannot take: disabled outside sweep mode, or
+// off its range.
 remote::TOutcome TRemoteInstrument::SetSweepTime(int seconds) {
-  if (!Control.Panel().SwGaugeBar.Enabled) return remote::TOutcome::SettingsConflict;
-  if (seconds < 1 || seconds > 100) return remote::TOutcome::OutOfRange;
   return FromControl(Control.SetSweepTime(seconds));
 }
 

@@ -316,7 +316,7 @@ TEST_F(HandlerTest, GaugesInPulseModeMarkThePulseSettings) {
   EXPECT_TRUE(Flags().PulseDivDirty);
   EXPECT_FALSE(Flags().WaveDirty);
 
-  for (const QColor& expected : {colors::Red, colors::Teal, colors::Red}) {
+  for (TColor expected : {colors::Red, colors::Teal, colors::Red}) {
     ClearFlags();
     Form->InvertBtn->click();
     EXPECT_EQ(Form->InvertBtn->FontColor(), expected);
