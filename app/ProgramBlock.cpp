@@ -40,17 +40,18 @@ void ShowSecondInstanceMessage(TProgramObserver& observer) {
 // message loop runs; a failure is told on standard error, offline.
 void ConnectAtStart(control::TMainForm& form, const std::string& name) {
   QTimer::singleShot(0, &form, [&form, name] {
-    bool online = false;
+    std::optional<serial::EComPort> openError;
+    if (form.Control->ConnectOrRelease(name, [&form](unsigned ms) { form.WaitWithMessages(ms); },
+                                       openError))
+      return;
     std::string why = "the device did not answer as a generator";
-    try {
-      online = form.Control->ConnectTo(name, [&form](unsigned ms) { form.WaitWithMessages(ms); });
-    } catch (const serial::EComPort& error) {
-      why = error.what();
-      form.Control->ReleaseConnect();
+    if (openError) {
+      why = openError->what();
       std::fprintf(stderr, "%s\n",
-                   doctor::LikelyOpenFailureCause(serial::PortPathFor(name), error.ErrorNumber()).c_str());
+                   doctor::LikelyOpenFailureCause(serial::PortPathFor(name), openError->ErrorNumber())
+                       .c_str());
     }
-    if (!online) std::fprintf(stderr, "zolvek: cannot connect to %s: %s\n", name.c_str(), why.c_str());
+    std::fprintf(stderr, "zolvek: cannot connect to %s: %s\n", name.c_str(), why.c_str());
   });
 }
 

@@ -120,6 +120,17 @@ bool TGeneratorControl::ConnectTo(const std::string& name, const TWaitWithMessag
   return false;
 }
 
+bool TGeneratorControl::ConnectOrRelease(const std::string& name, const TWaitWithMessages& wait,
+                                         std::optional<serial::EComPort>& openError) {
+  try {
+    return ConnectTo(name, wait);
+  } catch (const serial::EComPort& error) {
+    openError = error;
+    ReleaseConnect();
+    return false;
+  }
+}
+
 void TGeneratorControl::ReleaseConnect() {
   FPanel.ConnectBtn.Down = false;
   if (Link.Connected()) Disconnect();

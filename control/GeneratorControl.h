@@ -26,6 +26,7 @@
 #include "control/ControlState.h"
 #include "control/HandlerHandshake.h"
 #include "screen/ZOLScreenModel.h"
+#include "serial/TinyComms.h"
 
 namespace control {
 
@@ -109,6 +110,11 @@ class TGeneratorControl {
   // Connects to the named port as the Connect button does after its dialog.
   // True when online. EComPort when the port cannot be opened.
   bool ConnectTo(const std::string& name, const TWaitWithMessages& wait);
+  // ConnectTo for inputs without a message box (the command line, the remote
+  // control): a port that cannot be opened brings Connect up again, and
+  // openError holds why.
+  bool ConnectOrRelease(const std::string& name, const TWaitWithMessages& wait,
+                        std::optional<serial::EComPort>& openError);
   bool HandshakeRunning() const { return FHandshakeRunning; }
   // Connect released, as a click does: offline, the port closed.
   void ReleaseConnect();

@@ -43,13 +43,9 @@ bool TRemoteInstrument::Online() const { return Control.State().DeviceOnline; }
 
 remote::TOutcome TRemoteInstrument::Connect(const std::string& name) {
   if (Control.HandshakeRunning()) return remote::TOutcome::Failed;
-  try {
-    return Control.ConnectTo(name, Wait) ? remote::TOutcome::Done : remote::TOutcome::Failed;
-  } catch (const serial::EComPort&) {
-    // The port could not be opened; Connect comes up again, as offline.
-    Control.ReleaseConnect();
-    return remote::TOutcome::Failed;
-  }
+  std::optional<serial::EComPort> openError;
+  return Control.ConnectOrRelease(name, Wait, openError) ? remote::TOutcome::Done
+                                                         : remote::TOutcome::Failed;
 }
 
 void TRemoteInstrument::Disconnect() {
