@@ -82,6 +82,13 @@ def run(s):
     if inst.query("FREQ?") != "999.9610483646393":
         fail("FREQ? did not read back the grid frequency")
 
+    # Each answer of a frequency list comes once the generator has the point.
+    for hertz in range(1100, 2100, 100):
+        _, answered = query(inst, f"FREQ {hertz};*OPC?")
+        if not s.logged(lambda r: abs(r[-1]["freq_hz"] - hertz) <= 0.1, answered, f"FREQ {hertz}"):
+            fail(f"FREQ {hertz} never reached the generator")
+    s.check_answers_on_time(allowed=1)
+
     # A new frequency while running: one command, on the wire before *OPC? answers.
     mark = len(s.records())
     _, answered = query(inst, "FREQ 2000;*OPC?")
