@@ -162,14 +162,16 @@ void TGeneratorControl::WMDeviceChange(const std::string& removedPortName) {
   std::string portName;
   Read([&] { portName = Shared.State.PortName; });
   if (name != portName) return;
-  // Closing must not touch the vanished device.
-  Link.SetPortPresent(false);
-  Disconnect();
+  PortLost();
 }
 
 void TGeneratorControl::PortLost() {
+  bool wasOnline = false;
+  Read([&] { wasOnline = Shared.State.DeviceOnline; });
+  // Closing must not touch the vanished device.
   Link.SetPortPresent(false);
   Disconnect();
+  if (wasOnline && DeviceLost) DeviceLost();
 }
 
 void TGeneratorControl::Close() {

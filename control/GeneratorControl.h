@@ -56,6 +56,9 @@ class TGeneratorControl {
   const TPanelState& Panel() const { return FPanel; }
   // Called after every operation that may have changed the panel.
   std::function<void()> PanelChanged;
+  // Called once each time an online device is lost (its port removed, or a
+  // port error in a tick or a command), after the program went offline.
+  std::function<void()> DeviceLost;
 
   // Start-up state of the control state (the timer is not running yet).
   void InitControlState();
