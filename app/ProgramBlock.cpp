@@ -41,10 +41,12 @@ void ShowSecondInstanceMessage(TProgramObserver& observer) {
 void ConnectAtStart(control::TMainForm& form, const std::string& name) {
   QTimer::singleShot(0, &form, [&form, name] {
     std::optional<serial::EComPort> openError;
-    if (form.Control->ConnectOrRelease(name, [&form](unsigned ms) { form.WaitWithMessages(ms); },
-                                       openError))
-      return;
-    std::string why = "the device did not answer as a generator";
+    const control::TOutcome outcome = form.Control->ConnectOrRelease(
+        name, [&form](unsigned ms) { form.WaitWithMessages(ms); }, openError);
+    if (outcome == control::TOutcome::Done) return;
+    std::string why = outcome == control::TOutcome::Invalid
+                          ? "not a port name"
+                          : "the device did not answer as a generator";
     if (openError) {
       why = openError->what();
       std::fprintf(stderr, "%s\n",

@@ -56,6 +56,15 @@ void TDeviceLink::Open(const std::string& path) {
   Port.Open();
 }
 
+// A port of its own with the same settings: the working one stays open.
+void TDeviceLink::TryOpen(const std::string& path) {
+  serial::TTinyComPort trial;
+  serial::ApplyMainComPortSettings(trial);
+  trial.SetPort(path);
+  trial.Open();
+  ClosePort(trial);
+}
+
 bool TDeviceLink::Connected() const { return Port.Connected(); }
 
 void TDeviceLink::Close() {

@@ -27,6 +27,9 @@ class TDeviceLink {
 
   // Opens the port at this path for a handshake, present; EComPort on failure.
   void Open(const std::string& path);
+  // Opens the port at this path and closes it again, leaving the port in
+  // use alone; EComPort when it cannot be opened.
+  void TryOpen(const std::string& path);
   bool Connected() const;
   // Closes the port, even when the line has failed. Call it once the device
   // is offline: it waits for a tick that is still writing.

@@ -1,6 +1,8 @@
 // Connection and handshake: opening the chosen port, the identity check,
 // the calibration tables, going offline, removed ports, closing.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "control/DeviceLink.h"
 #include "control/GeneratorControl.h"
@@ -13,11 +15,26 @@ namespace {
 // Pause before the second identify: a device just powered up may miss the first.
 constexpr unsigned IdentifyRetryMs = 1000;
 
-std::string TrimmedBlanks(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
+bool Blank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// Without leading and trailing blanks and control characters.
+std::string Trimmed(const std::string& text) {
+  const auto first = std::find_if_not(text.begin(), text.end(), Blank);
+  const auto last = std::find_if_not(text.rbegin(), text.rend(), Blank).base();
+  return first < last ? std::string(first, last) : std::string();
+}
+
+// A name the port list could hold: no path, which would lead the port's
+// path out of where ports are.
+bool IsPortName(const std::string& name) {
+  return !name.empty() && name.find_first_of("/\\") == std::string::npos && name != "." &&
+         name != "..";
+}
+
+bool Listed(const std::string& name) {
+  const std::vector<std::string> lines = serial::ListSerialPorts();
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& line) { return PortNameOfEntry(line) == name; });
 }
 
 // Marks a handshake as running for as long as it lives.
@@ -33,6 +50,11 @@ class THandshakeScope {
 };
 
 }  // namespace
+
+std::string PortNameOfEntry(const std::string& line) {
+  const std::string entry = Trimmed(line);
+  return Trimmed(entry.substr(0, entry.find(':')));
+}
 
 void TGeneratorControl::ConnectBtnClick(
     const std::function<std::optional<std::string>()>& choosePort, const TWaitWithMessages& wait) {
@@ -58,20 +80,23 @@ void TGeneratorControl::ConnectBtnClick(
     Changed();
     return;
   }
-  ConnectTo(TrimmedBlanks(*name), wait);
+  ConnectTo(*name, wait);
 }
 
-bool TGeneratorControl::ConnectTo(const std::string& name, const TWaitWithMessages& wait) {
+bool TGeneratorControl::ConnectTo(const std::string& requested, const TWaitWithMessages& wait) {
   if (FHandshakeRunning) return false;
+  const std::string name = Trimmed(requested);
   const THandshakeScope handshake(FHandshakeRunning);
   FPanel.ConnectBtn.Down = true;
   Changed();
   // A port that cannot be opened ends the click here: Connect stays down,
   // no port is open, and the next click only releases it.
   Link.Open(serial::PortPathFor(name));
-  FPanel.RunBtn.Enabled = false;
-  FPanel.ConnectBtn.Enabled = false;
-  Change([&] { Shared.State.PortName = name; });
+  // Run and Connect wait for the identity, Run for the tables too.
+  Change([&] {
+    FHandshake = THandshakePhase::Identifying;
+    Shared.State.PortName = name;
+  });
   Changed();
   // The handshake reads and waits without the lock: the tick keeps
   // redrawing and writes nothing while the device is offline.
@@ -80,30 +105,29 @@ bool TGeneratorControl::ConnectTo(const std::string& name, const TWaitWithMessag
     wait(IdentifyRetryMs);
     identified = Link.Identify();
   }
-  FPanel.ConnectBtn.Enabled = true;
   if (!identified) {
-    FPanel.RunBtn.Enabled = true;
+    Change([&] { FHandshake = THandshakePhase::None; });
     Link.Close();
     FPanel.ConnectBtn.Down = false;
     Changed();
     return false;
   }
 
-  FPanel.ConnectBtn.FontColor = colors::Maroon;
-  FPanel.RunBtn.Down = false;
-  FPanel.RunCaption = "Run";
-  FPanel.RunBtn.FontColor = colors::Purple;
-  Change([] {});
+  Change([&] {
+    FHandshake = THandshakePhase::ReadingTables;
+    FPanel.ConnectBtn.FontColor = colors::Maroon;
+    ReleaseRunLocked();
+  });
   Changed();
   TCalibrationTables tables;
   // The port may be closed while the window handles its events during the
   // waits (Connect released, port removed); then no table line arrives and
   // the handshake has failed.
   const bool tablesOk = Link.ReadTables(wait, tables);
-  FPanel.RunBtn.Enabled = true;
   if (tablesOk) {
-    FPanel.ConnectBtn.FontColor = colors::Red;
     Change([&] {
+      FHandshake = THandshakePhase::None;
+      FPanel.ConnectBtn.FontColor = colors::Red;
       Shared.Model.SquareAmpTable = tables.Square;
       Shared.Model.AnalogAmpTable = tables.Analog;
       Shared.State.DeviceOnline = true;
@@ -113,6 +137,7 @@ bool TGeneratorControl::ConnectTo(const std::string& name, const TWaitWithMessag
     Changed();
     return true;
   }
+  Change([&] { FHandshake = THandshakePhase::None; });
   Link.Close();
   FPanel.ConnectBtn.FontColor = colors::Purple;
   FPanel.ConnectBtn.Down = false;
@@ -120,20 +145,45 @@ bool TGeneratorControl::ConnectTo(const std::string& name, const TWaitWithMessag
   return false;
 }
 
-bool TGeneratorControl::ConnectOrRelease(const std::string& name, const TWaitWithMessages& wait,
-                                         std::optional<serial::EComPort>& openError) {
+TOutcome TGeneratorControl::ConnectOrRelease(const std::string& requested,
+                                             const TWaitWithMessages& wait,
+                                             std::optional<serial::EComPort>& openError) {
+  const std::string name = Trimmed(requested);
+  if (!IsPortName(name)) return TOutcome::Invalid;
+  if (FHandshakeRunning) return TOutcome::Failed;
+  if (State().DeviceOnline) {
+    if (name == State().PortName) return TOutcome::Done;
+    const TOutcome left = LeaveForPort(name, openError);
+    if (left != TOutcome::Done) return left;
+  }
   try {
-    return ConnectTo(name, wait);
+    return ConnectTo(name, wait) ? TOutcome::Done : TOutcome::Failed;
   } catch (const serial::EComPort& error) {
     openError = error;
     ReleaseConnect();
-    return false;
+    return TOutcome::Failed;
   }
+}
+
+// Done once the old device is stopped and offline; the connection stays as
+// it was when the port is not listed (Invalid) or cannot be opened (Failed).
+TOutcome TGeneratorControl::LeaveForPort(const std::string& name,
+                                         std::optional<serial::EComPort>& openError) {
+  if (!Listed(name)) return TOutcome::Invalid;
+  try {
+    Link.TryOpen(serial::PortPathFor(name));
+  } catch (const serial::EComPort& error) {
+    openError = error;
+    return TOutcome::Failed;
+  }
+  // As at closing: the old device stops, then the line is the handshake's.
+  Close();
+  return TOutcome::Done;
 }
 
 void TGeneratorControl::ReleaseConnect() {
   FPanel.ConnectBtn.Down = false;
-  if (Link.Connected()) Disconnect();
+  if (Link.Connected() || State().DeviceOnline) Disconnect();
   Changed();
 }
 
@@ -147,18 +197,15 @@ void TGeneratorControl::Disconnect() {
 void TGeneratorControl::DisconnectLocked() {
   Shared.State.ClearUpdateFlags();
   Shared.State.DeviceOnline = false;
-  // Changing the down state here runs no click handler.
-  FPanel.RunBtn.Enabled = true;
-  FPanel.RunBtn.Down = false;
-  FPanel.RunCaption = "Run";
-  FPanel.RunBtn.FontColor = colors::Purple;
-  FPanel.ConnectBtn.Enabled = true;
+  // Changing the down states here runs no click handler; Run and Pause come
+  // up as at every release of Run.
+  ReleaseRunLocked();
   FPanel.ConnectBtn.Down = false;
   FPanel.ConnectBtn.FontColor = colors::Purple;
 }
 
 void TGeneratorControl::WMDeviceChange(const std::string& removedPortName) {
-  const std::string name = TrimmedBlanks(removedPortName);
+  const std::string name = Trimmed(removedPortName);
   std::string portName;
   Read([&] { portName = Shared.State.PortName; });
   if (name != portName) return;

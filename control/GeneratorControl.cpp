@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "control/DeviceLink.h"
+#include "control/SettingLimits.h"
 
 namespace control {
 
@@ -47,7 +48,18 @@ TGeneratorControl::TGeneratorControl(TSharedState& shared, TDeviceLink& link)
 void TGeneratorControl::Change(const std::function<void()>& change) {
   Guard guard(Shared.Lock);
   change();
+  ApplyModesLocked();
   Shared.Controls = FPanel.Snapshot();
+}
+
+void TGeneratorControl::ApplyModesLocked() {
+  const TModeKey key = ModeKey();
+  ApplyModesTable(FPanel, key);
+  // A held arrow stops repeating the moment it is disabled: its release may
+  // never come through.
+  std::int32_t& held = Shared.State.RepeatTag;
+  if (held >= 0 && !control::Takes(held == 1 ? TControl::FLeftBtn : TControl::FRightBtn, key))
+    held = -1;
 }
 
 void TGeneratorControl::Read(const std::function<void()>& read) const {
@@ -90,7 +102,12 @@ void TGeneratorControl::SetValueAspect(double aspect) {
 
 // The widget has already changed its down state, and released the rest of
 // its group when it went down; the data follows it.
-void TGeneratorControl::UserClicked(TButtonId button, bool down) {
+TOutcome TGeneratorControl::UserClicked(TButtonId button, bool down) {
+  if (!Takes(ControlOf(button))) {
+    // The widget shows the panel's state again.
+    Changed();
+    return TOutcome::Disabled;
+  }
   const TGroup& group = GroupOf(button);
   if (group.Group != 0) {
     (FPanel.*button).Down = down;
@@ -100,6 +117,7 @@ void TGeneratorControl::UserClicked(TButtonId button, bool down) {
     }
   }
   RunHandler(button);
+  return TOutcome::Done;
 }
 
 void TGeneratorControl::RunHandler(TButtonId button) {
@@ -114,9 +132,11 @@ void TGeneratorControl::RunHandler(TButtonId button) {
   // The arrows, Connect and the dialog buttons have handlers of their own.
 }
 
-void TGeneratorControl::UserMoved(TGaugeId gauge, int position) {
-  Change([&] { MoveGauge(FPanel.*gauge, position); });
+TOutcome TGeneratorControl::UserMoved(TGaugeId gauge, int position) {
+  const bool takes = Takes(ControlOf(gauge));
+  if (takes) Change([&] { MoveGauge(FPanel.*gauge, position); });
   Changed();
+  return takes ? TOutcome::Done : TOutcome::Disabled;
 }
 
 void TGeneratorControl::MoveGauge(TGaugeState& gauge, int position) {
@@ -139,22 +159,18 @@ void TGeneratorControl::GaugeChanged(const TGaugeState& gauge) {
   // The lin/log gauge has no handler: the sweep reads it at every tick.
 }
 
-TOutcome TGeneratorControl::Click(TButtonId button) {
-  const TButtonState& state = FPanel.*button;
-  if (!state.Enabled || !state.Visible) return TOutcome::Disabled;
+TOutcome TGeneratorControl::Press(TButtonId button) {
   const TGroup& group = GroupOf(button);
-  bool down = state.Down;
+  bool down = (FPanel.*button).Down;
   if (group.Group != 0 && !(down && !group.AllowAllUp)) down = !down;
-  UserClicked(button, down);
-  return TOutcome::Done;
+  return UserClicked(button, down);
 }
 
-TOutcome TGeneratorControl::Slide(TGaugeId gauge, int position) {
+TOutcome TGeneratorControl::Slide(TControl meaning, TGaugeId gauge, int position) {
+  if (!Takes(meaning)) return TOutcome::Disabled;
   const TGaugeState& state = FPanel.*gauge;
-  if (!state.Enabled) return TOutcome::Disabled;
   if (position < state.Minimum || position > state.Maximum) return TOutcome::Invalid;
-  UserMoved(gauge, position);
-  return TOutcome::Done;
+  return UserMoved(gauge, position);
 }
 
 void TGeneratorControl::TakeWidgetDown(TButtonId button, bool down) {
@@ -165,19 +181,19 @@ void TGeneratorControl::TakeWidgetDown(TButtonId button, bool down) {
 // --- Operations by meaning.
 
 TOutcome TGeneratorControl::SetRun(bool on) {
-  return FPanel.RunBtn.Down == on ? TOutcome::Done : Click(&TPanelState::RunBtn);
+  return FPanel.RunBtn.Down == on ? TOutcome::Done : Press(&TPanelState::RunBtn);
 }
 
 TOutcome TGeneratorControl::SetSweep(bool on) {
   if (FPanel.SweepBtn.Down == on) return TOutcome::Done;
-  if (on && FPanel.PulseBtn.Down) Click(&TPanelState::PulseBtn);
-  return Click(&TPanelState::SweepBtn);
+  if (on && FPanel.PulseBtn.Down) Press(&TPanelState::PulseBtn);
+  return Press(&TPanelState::SweepBtn);
 }
 
 TOutcome TGeneratorControl::SetPulse(bool on) {
   if (FPanel.PulseBtn.Down == on) return TOutcome::Done;
-  if (on && FPanel.SweepBtn.Down) Click(&TPanelState::SweepBtn);
-  return Click(&TPanelState::PulseBtn);
+  if (on && FPanel.SweepBtn.Down) Press(&TPanelState::SweepBtn);
+  return Press(&TPanelState::PulseBtn);
 }
 
 TOutcome TGeneratorControl::SetWaveform(int waveform) {
@@ -185,56 +201,50 @@ TOutcome TGeneratorControl::SetWaveform(int waveform) {
                                                        &TPanelState::SquareBtn};
   if (waveform < 1 || waveform > 3) return TOutcome::Invalid;
   if (FPanel.PulseBtn.Down) SetPulse(false);
-  return Click(Buttons[static_cast<std::size_t>(waveform - 1)]);
+  return Press(Buttons[static_cast<std::size_t>(waveform - 1)]);
 }
 
 TOutcome TGeneratorControl::SetAttenuation(int level) {
-  return Slide(&TPanelState::AmpGaugeBar, -level);
+  return Slide(TControl::AmpGaugeBar, &TPanelState::AmpGaugeBar, -level);
 }
 
-TOutcome TGeneratorControl::SetDivider(int divider) {
-  return Slide(&TPanelState::DivGaugeBar, -divider);
+TOutcome TGeneratorControl::SetSquareDivider(bool on) {
+  return Slide(TControl::SquareDivider, &TPanelState::DivGaugeBar, on ? -1 : 0);
+}
+
+TOutcome TGeneratorControl::SetPrescaler(int index) {
+  return Slide(TControl::Prescaler, &TPanelState::DivGaugeBar, -index);
 }
 
 TOutcome TGeneratorControl::SetInvert(bool on) {
-  return FPanel.InvertBtn.Down == on ? TOutcome::Done : Click(&TPanelState::InvertBtn);
+  return FPanel.InvertBtn.Down == on ? TOutcome::Done : Press(&TPanelState::InvertBtn);
 }
 
 TOutcome TGeneratorControl::SetPause(bool on) {
-  return FPanel.PauseBtn.Down == on ? TOutcome::Done : Click(&TPanelState::PauseBtn);
+  return FPanel.PauseBtn.Down == on ? TOutcome::Done : Press(&TPanelState::PauseBtn);
 }
 
-TOutcome TGeneratorControl::RestartSweep() { return Click(&TPanelState::SwRstBtn); }
+TOutcome TGeneratorControl::RestartSweep() { return Press(&TPanelState::SwRstBtn); }
 
 TOutcome TGeneratorControl::SetSweepTime(int seconds) {
-  return Slide(&TPanelState::SwGaugeBar, seconds);
+  return Slide(TControl::SwGaugeBar, &TPanelState::SwGaugeBar, seconds);
 }
 
 TOutcome TGeneratorControl::SetLogSpacing(bool logarithmic) {
-  return Slide(&TPanelState::LinLogGauge, logarithmic ? 1 : 0);
+  return Slide(TControl::LinLogGauge, &TPanelState::LinLogGauge, logarithmic ? 1 : 0);
 }
 
 TOutcome TGeneratorControl::SetSweepDirection(TSweepDirection direction) {
-  return Slide(&TPanelState::SweepDirBar, static_cast<int>(direction));
-}
-
-TOutcome TGeneratorControl::SetValue(TEntry entry, double shownValue) {
-  const TButtonState* button = &FPanel.FSetBtn;
-  if (entry == TEntry::Step) button = &FPanel.FDeltaFBtn;
-  if (entry == TEntry::Start) button = &FPanel.FStartBtn;
-  if (entry == TEntry::Stop) button = &FPanel.FstopBtn;
-  if (!button->Enabled || !button->Visible) return TOutcome::Disabled;
-  return EnterShownValue(entry, shownValue);
+  return Slide(TControl::SweepDirBar, &TPanelState::SweepDirBar, static_cast<int>(direction));
 }
 
 TOutcome TGeneratorControl::SetMarker(double shownValue) {
-  TOutcome outcome = TOutcome::Disabled;
+  if (!Takes(TControl::SweepMarker)) return TOutcome::Disabled;
+  TOutcome outcome = TOutcome::Invalid;
   Change([&] {
     screen::TZOLScreenModel& m = Shared.Model;
-    if (!m.Slots[screen::MarkerSlot].Visible) return;
+    if (!LimitsOf(TSetting::Marker, m).Contains(shownValue)) return;
     const double value = shownValue * m.DividerFactor();
-    outcome = TOutcome::Invalid;
-    if (!(value >= 0.0)) return;
     m.SetSlotFreq(screen::MarkerSlot, value);
     // Where a drag would stop it: between Start and Stop, never right of
     // the output frequency.
@@ -255,12 +265,12 @@ TOutcome TGeneratorControl::SetMarker(double shownValue) {
   return outcome;
 }
 
+// A step of its own: an arrow held meanwhile goes on repeating, as the hand
+// on it has not let go.
 TOutcome TGeneratorControl::Step(int direction) {
-  const TButtonState& arrow = direction == 1 ? FPanel.FLeftBtn : FPanel.FRightBtn;
   if (direction != 1 && direction != 2) return TOutcome::Invalid;
-  if (!arrow.Enabled) return TOutcome::Disabled;
-  ControlMouseDown(direction, TMouseButton::Left);
-  ControlMouseUp(TMouseButton::Left);
+  if (!Takes(direction == 1 ? TControl::FLeftBtn : TControl::FRightBtn)) return TOutcome::Disabled;
+  StepFrequency(direction);
   return TOutcome::Done;
 }
 
@@ -269,7 +279,6 @@ void TGeneratorControl::ResetSettings() {
     TPanelState fresh;
     // The connection is kept, and with it what the handshake set.
     fresh.ConnectBtn = FPanel.ConnectBtn;
-    fresh.RunBtn.Enabled = FPanel.RunBtn.Enabled;
     FPanel = fresh;
     screen::TZOLScreenModel model;
     model.SquareAmpTable = Shared.Model.SquareAmpTable;

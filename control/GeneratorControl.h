@@ -25,6 +25,7 @@
 #include "control/ControlPanel.h"
 #include "control/ControlState.h"
 #include "control/HandlerHandshake.h"
+#include "control/ModesTable.h"
 #include "screen/ZOLScreenModel.h"
 #include "serial/TinyComms.h"
 
@@ -38,16 +39,29 @@ enum class TOutcome {
   Crossed,   // stored, with a warning: start above stop, or stop below start
   Invalid,   // not a value the control takes; nothing changed
   Disabled,  // the control does nothing in this mode; nothing changed
+  Failed,    // tried and did not succeed (a port that cannot be opened, no generator)
 };
 
 // The values the frequency dialogs ask for.
 enum class TEntry { Frequency, Step, Start, Stop };
+
+// A frequency dialog as it was opened: the text it shows, and the divider
+// factor that text was divided by. What is typed is read in the same units.
+struct TEntryQuestion {
+  TEntry Entry = TEntry::Frequency;
+  std::string Text;
+  double Factor = 1.0;
+};
 
 enum class TMouseButton { Left, Other };
 enum class TCursor { Default, SizeHor, PointingHand };
 
 // The sweep-direction gauge's positions.
 enum class TSweepDirection { Up = 0, Both = 1, Down = 2 };
+
+// The name of the port on a port-dialog line "NAME: description", and a
+// port name as given: trimmed of blanks and control characters.
+std::string PortNameOfEntry(const std::string& line);
 
 class TGeneratorControl {
  public:
@@ -64,12 +78,21 @@ class TGeneratorControl {
   void InitControlState();
   void SetValueAspect(double aspect);
 
+  // --- The gate every operation passes, whoever asks: whether a control
+  // takes input now, as the modes table has it for the current mode.
+  TModeKey ModeKey() const { return ModeKeyOf(FPanel, FHandshake); }
+  bool Takes(TControl control) const { return control::Takes(control, ModeKey()); }
+
   // --- The user worked a control: a click left the button in this down
-  // state, a gauge now stands at this position. Runs the control's handler.
-  using TButtonId = TButtonState TPanelState::*;
-  using TGaugeId = TGaugeState TPanelState::*;
-  void UserClicked(TButtonId button, bool down);
-  void UserMoved(TGaugeId gauge, int position);
+  // state, a gauge now stands at this position. Runs the control's handler;
+  // a control that takes no input now is refused and the widget shown again.
+  using TButtonId = control::TButtonId;
+  using TGaugeId = control::TGaugeId;
+  TOutcome UserClicked(TButtonId button, bool down);
+  TOutcome UserMoved(TGaugeId gauge, int position);
+  // Presses a button as a click does (group rules included): a screen
+  // reader's action, an operation by meaning.
+  TOutcome Press(TButtonId button);
   // A button's down state was changed by code, not by a click: the data
   // and the tick's snapshot follow, no handler runs.
   void TakeWidgetDown(TButtonId button, bool down);
@@ -85,7 +108,8 @@ class TGeneratorControl {
   void AmpGaugeBarChange();
   void DivGaugeBarChange();
   void InvertBtnClick();
-  // The arrows: a press steps at once and arms the auto-repeat.
+  // The arrows: a press steps at once and arms the auto-repeat; a release
+  // of the left button always ends it.
   void ControlMouseDown(int tag, TMouseButton button);
   void ControlMouseUp(TMouseButton button);
   // One step of the arrows' handler: 1 down, 2 up (the marker in sweep mode).
@@ -95,9 +119,14 @@ class TGeneratorControl {
   TCursor Image321MouseMove(int x, int y);
   void Image321MouseUp();
 
-  // The frequency dialogs: the text a dialog shows, and what was typed.
-  std::string EntryText(TEntry entry) const;
-  TOutcome EnterText(TEntry entry, const std::string& text);
+  // --- The frequency dialogs. A dialog opens on the question, nothing when
+  // its button takes no input now. At OK, CheckAnswer says what storing the
+  // typed text would do, without storing: Crossed means the warning is due
+  // first. Answer stores it, checked again: the mode may have changed while
+  // a dialog or its warning was open.
+  std::optional<TEntryQuestion> AskEntry(TEntry entry) const;
+  TOutcome CheckAnswer(const TEntryQuestion& question, const std::string& text) const;
+  TOutcome Answer(const TEntryQuestion& question, const std::string& text);
 
   // --- The redraw: the auto-repeat step and what a redraw advances; the
   // returned frame is drawn outside the lock.
@@ -106,8 +135,8 @@ class TGeneratorControl {
   screen::TZOLScreenModel ResizeScreen(int width, int height);
 
   // --- Connection. Connect pressed: choosePort shows the port dialog and
-  // returns the chosen name, or nothing on Cancel. EComPort when the port
-  // cannot be opened (the button stays down, no port open).
+  // returns the chosen port's name, or nothing on Cancel. EComPort when the
+  // port cannot be opened (the button stays down, no port open).
   void ConnectBtnClick(const std::function<std::optional<std::string>()>& choosePort,
                        const TWaitWithMessages& wait);
   // Connects to the named port as the Connect button does after its dialog.
@@ -115,9 +144,12 @@ class TGeneratorControl {
   bool ConnectTo(const std::string& name, const TWaitWithMessages& wait);
   // ConnectTo for inputs without a message box (the command line, the remote
   // control): a port that cannot be opened brings Connect up again, and
-  // openError holds why.
-  bool ConnectOrRelease(const std::string& name, const TWaitWithMessages& wait,
-                        std::optional<serial::EComPort>& openError);
+  // openError holds why. While online, the port already online changes
+  // nothing, and another one must be listed and open before the working
+  // connection is stopped and closed; else it stays as it was. Done when
+  // online; Invalid for a name that is no port; Failed otherwise.
+  TOutcome ConnectOrRelease(const std::string& name, const TWaitWithMessages& wait,
+                            std::optional<serial::EComPort>& openError);
   bool HandshakeRunning() const { return FHandshakeRunning; }
   // Connect released, as a click does: offline, the port closed.
   void ReleaseConnect();
@@ -138,8 +170,10 @@ class TGeneratorControl {
   TOutcome SetWaveform(int waveform);
   // The attenuation step of the current waveform's attenuator, 0..15.
   TOutcome SetAttenuation(int level);
-  // The square divider (0, 1) or, in pulse mode, the prescaler index (0..4).
-  TOutcome SetDivider(int divider);
+  // The square's divide-by-two (not in pulse mode).
+  TOutcome SetSquareDivider(bool on);
+  // The pulse clock's prescaler by its index in the prescaler table.
+  TOutcome SetPrescaler(int index);
   TOutcome SetInvert(bool on);
   TOutcome SetPause(bool on);
   TOutcome RestartSweep();
@@ -147,9 +181,9 @@ class TGeneratorControl {
   TOutcome SetLogSpacing(bool logarithmic);
   TOutcome SetSweepDirection(TSweepDirection direction);
   TOutcome SetValue(TEntry entry, double shownValue);
-  // The marker (the pulse width in pulse mode), kept where a drag keeps it.
+  // The sweep's marker, kept where a drag keeps it.
   TOutcome SetMarker(double shownValue);
-  // One arrow step: 1 down, 2 up.
+  // One arrow step: 1 down, 2 up. An arrow held meanwhile keeps repeating.
   TOutcome Step(int direction);
 
   // The start-up settings, as after a new start; the connection is kept,
@@ -172,7 +206,8 @@ class TGeneratorControl {
   TControlState State() const;
 
  private:
-  // The one locked change of an operation; publishes the snapshot.
+  // The one locked change of an operation: afterwards the panel is brought
+  // to the modes table and its snapshot published.
   void Change(const std::function<void()>& change);
   // Reads under the lock.
   void Read(const std::function<void()>& read) const;
@@ -190,24 +225,34 @@ class TGeneratorControl {
   void DivGaugeBarChangeLocked();
   void StepFrequencyLocked(int direction);
   void DisconnectLocked();
-  TOutcome EnterValueLocked(TEntry entry, double value);
-  // A dialog's value as shown (the divided square's half), in one change.
-  TOutcome EnterShownValue(TEntry entry, double shownValue);
+  // Run up as every release leaves it, Pause released with it.
+  void ReleaseRunLocked();
+  // The panel to the modes table; a held arrow that no longer takes input
+  // stops repeating.
+  void ApplyModesLocked();
+  // What a value in model hertz would do to an entry, and storing it.
+  TOutcome JudgeLocked(TEntry entry, double value) const;
+  void StoreLocked(TEntry entry, double value);
+  // A value in the dialogs' units, checked and stored in one locked step.
+  TOutcome EnterShownValue(TEntry entry, double shownValue, double factor);
   // Moves a gauge as a handler does; its change handler runs when the
   // position really changed (also a clamp by a new minimum).
   void MoveGauge(TGaugeState& gauge, int position);
   void SetGaugeMinimum(TGaugeState& gauge, int minimum);
   void GaugeChanged(const TGaugeState& gauge);
-  // Presses a button as a click does, group rules included.
-  TOutcome Click(TButtonId button);
-  // Moves a gauge as a drag does; Invalid outside its range.
-  TOutcome Slide(TGaugeId gauge, int position);
+  // Moves a gauge as a drag does, for this meaning of it; Invalid outside
+  // its range.
+  TOutcome Slide(TControl meaning, TGaugeId gauge, int position);
   void RunHandler(TButtonId button);
+  // Before an online program connects to another port: checks the port,
+  // then stops and closes the working connection.
+  TOutcome LeaveForPort(const std::string& name, std::optional<serial::EComPort>& openError);
 
   TSharedState& Shared;
   TDeviceLink& Link;
   TPanelState FPanel;
   bool FHandshakeRunning = false;
+  THandshakePhase FHandshake = THandshakePhase::None;
   struct TWriteWaiter {
     std::uint64_t Tick;  // written once TicksWritten reaches it
     std::function<void()> Done;

@@ -5,79 +5,134 @@
 
 #include "control/FrequencyText.h"
 #include "control/GeneratorControl.h"
+#include "control/SettingLimits.h"
 
 namespace control {
 
 namespace {
 
-constexpr double LowestRangeFreq = 0.1;
 constexpr double LowestStepFreq = 0.1;
 constexpr std::int32_t RepeatDelayRedraws = 10;
 
-}  // namespace
-
-std::string TGeneratorControl::EntryText(TEntry entry) const {
-  double shown = 0.0;
-  Read([&] {
-    const screen::TZOLScreenModel& m = Shared.Model;
-    double value = m.Step;
-    if (entry == TEntry::Frequency) value = m.Slots[screen::FrequencySlot].Freq;
-    if (entry == TEntry::Start) value = m.Slots[screen::StartSlot].Freq;
-    if (entry == TEntry::Stop) value = m.Slots[screen::StopSlot].Freq;
-    shown = value / m.DividerFactor();
-  });
-  return FormatDialogNumber(shown);
+TControl ControlOf(TEntry entry) {
+  switch (entry) {
+    case TEntry::Frequency:
+      return TControl::FSetBtn;
+    case TEntry::Step:
+      return TControl::FDeltaFBtn;
+    case TEntry::Start:
+      return TControl::FStartBtn;
+    case TEntry::Stop:
+      return TControl::FstopBtn;
+  }
+  return TControl::FSetBtn;
 }
 
-TOutcome TGeneratorControl::EnterText(TEntry entry, const std::string& text) {
-  return EnterShownValue(entry, ParseDialogNumber(text));
+TSetting SettingOf(TEntry entry) {
+  switch (entry) {
+    case TEntry::Frequency:
+      return TSetting::Frequency;
+    case TEntry::Step:
+      return TSetting::Step;
+    case TEntry::Start:
+      return TSetting::Start;
+    case TEntry::Stop:
+      return TSetting::Stop;
+  }
+  return TSetting::Frequency;
 }
 
 // In model hertz: the shown value times the divider factor; -1 when it is
 // not a number or overflows with the factor, so no infinity reaches the model.
-TOutcome TGeneratorControl::EnterShownValue(TEntry entry, double shownValue) {
+double ModelValue(double shownValue, double factor) {
+  const double value = shownValue * factor;
+  return std::isfinite(value) ? value : -1.0;
+}
+
+}  // namespace
+
+std::optional<TEntryQuestion> TGeneratorControl::AskEntry(TEntry entry) const {
+  if (!Takes(ControlOf(entry))) return std::nullopt;
+  TEntryQuestion question;
+  question.Entry = entry;
+  double value = 0.0;
+  Read([&] {
+    const screen::TZOLScreenModel& m = Shared.Model;
+    value = m.Step;
+    if (entry == TEntry::Frequency) value = m.Slots[screen::FrequencySlot].Freq;
+    if (entry == TEntry::Start) value = m.Slots[screen::StartSlot].Freq;
+    if (entry == TEntry::Stop) value = m.Slots[screen::StopSlot].Freq;
+    question.Factor = m.DividerFactor();
+  });
+  question.Text = FormatDialogNumber(value / question.Factor);
+  return question;
+}
+
+TOutcome TGeneratorControl::CheckAnswer(const TEntryQuestion& question,
+                                        const std::string& text) const {
+  if (!Takes(ControlOf(question.Entry))) return TOutcome::Disabled;
+  TOutcome outcome = TOutcome::Invalid;
+  Read([&] { outcome = JudgeLocked(question.Entry, ModelValue(ParseDialogNumber(text), question.Factor)); });
+  return outcome;
+}
+
+TOutcome TGeneratorControl::Answer(const TEntryQuestion& question, const std::string& text) {
+  return EnterShownValue(question.Entry, ParseDialogNumber(text), question.Factor);
+}
+
+// Inputs other than the dialogs keep to the limits in the units shown.
+TOutcome TGeneratorControl::SetValue(TEntry entry, double shownValue) {
+  if (!Takes(ControlOf(entry))) return TOutcome::Disabled;
+  const screen::TZOLScreenModel m = Model();
+  if (!LimitsOf(SettingOf(entry), m).Contains(shownValue)) return TOutcome::Invalid;
+  return EnterShownValue(entry, shownValue, m.DividerFactor());
+}
+
+TOutcome TGeneratorControl::EnterShownValue(TEntry entry, double shownValue, double factor) {
+  if (!Takes(ControlOf(entry))) return TOutcome::Disabled;
   TOutcome outcome = TOutcome::Invalid;
   Change([&] {
-    const double value = shownValue * Shared.Model.DividerFactor();
-    outcome = EnterValueLocked(entry, std::isfinite(value) ? value : -1.0);
+    const double value = ModelValue(shownValue, factor);
+    outcome = JudgeLocked(entry, value);
+    if (outcome != TOutcome::Invalid) StoreLocked(entry, value);
   });
   Changed();
   return outcome;
 }
 
-TOutcome TGeneratorControl::EnterValueLocked(TEntry entry, double value) {
+TOutcome TGeneratorControl::JudgeLocked(TEntry entry, double value) const {
+  const screen::TZOLScreenModel& m = Shared.Model;
+  if (!LimitsOf(SettingOf(entry), m).TakesTyped(value)) return TOutcome::Invalid;
+  // Crossing the other limit is told first, and stored all the same.
+  if (entry == TEntry::Start && value > m.Slots[screen::StopSlot].Freq) return TOutcome::Crossed;
+  if (entry == TEntry::Stop && value < m.Slots[screen::StartSlot].Freq) return TOutcome::Crossed;
+  return TOutcome::Done;
+}
+
+void TGeneratorControl::StoreLocked(TEntry entry, double value) {
   screen::TZOLScreenModel& m = Shared.Model;
   switch (entry) {
     case TEntry::Frequency:
-      // No upper bound: the grid limits values of 12.5 MHz and above.
-      if (!(value >= 0)) return TOutcome::Invalid;
       m.SetSlotFreq(screen::FrequencySlot, value);
       Shared.State.Flags.FreqDirty = true;
-      return TOutcome::Done;
+      break;
     case TEntry::Step:
       // The step is only shown and used here; it is never sent.
-      if (!(value >= 0)) return TOutcome::Invalid;
       m.SetStep(value);
       m.ShowStep();
-      return TOutcome::Done;
+      break;
     case TEntry::Start:
-    case TEntry::Stop: {
-      if (!(value >= LowestRangeFreq && value <= screen::TopFreq)) return TOutcome::Invalid;
-      const bool start = entry == TEntry::Start;
-      // Crossing the other limit is told, and the value stored all the same.
-      const bool crossed = start ? value > m.Slots[screen::StopSlot].Freq
-                                 : value < m.Slots[screen::StartSlot].Freq;
-      m.SetSlotFreq(start ? screen::StartSlot : screen::StopSlot, value);
-      return crossed ? TOutcome::Crossed : TOutcome::Done;
-    }
+    case TEntry::Stop:
+      // The sweep reads its limits from the slots at every tick.
+      m.SetSlotFreq(entry == TEntry::Start ? screen::StartSlot : screen::StopSlot, value);
+      break;
   }
-  return TOutcome::Invalid;
 }
 
 void TGeneratorControl::ControlMouseDown(int tag, TMouseButton button) {
   if (button != TMouseButton::Left || (tag != 1 && tag != 2)) return;
   // A disabled arrow does nothing, whoever presses it.
-  if (!(tag == 1 ? FPanel.FLeftBtn : FPanel.FRightBtn).Enabled) return;
+  if (!Takes(tag == 1 ? TControl::FLeftBtn : TControl::FRightBtn)) return;
   Change([&] {
     Shared.State.RepeatDelay = RepeatDelayRedraws;
     Shared.State.RepeatTag = tag;

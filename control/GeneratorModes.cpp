@@ -29,22 +29,26 @@ void TGeneratorControl::RunBtnClick() {
 
 void TGeneratorControl::RunBtnClickLocked() {
   TPanelState& p = FPanel;
+  // Restart and Pause follow Run by the modes table.
   if (p.RunBtn.Down) {
     p.RunBtn.FontColor = colors::Red;
     p.RunCaption = Shared.State.DeviceOnline ? "Run" : "Demo";
-    p.SwRstBtn.Enabled = p.SweepBtn.Down;
     Shared.State.SweepStarted = false;
   } else {
-    if (p.PauseBtn.Down) {
-      p.PauseBtn.Down = false;
-      PauseBtnClickLocked();
-    }
-    p.RunBtn.FontColor = colors::Purple;
-    p.RunCaption = "Run";
-    p.SwRstBtn.Enabled = false;
+    ReleaseRunLocked();
   }
-  p.PauseBtn.Enabled = p.SwRstBtn.Enabled;
   Shared.State.Flags.ResyncAll = true;
+}
+
+void TGeneratorControl::ReleaseRunLocked() {
+  TPanelState& p = FPanel;
+  p.RunBtn.Down = false;
+  if (p.PauseBtn.Down) {
+    p.PauseBtn.Down = false;
+    PauseBtnClickLocked();
+  }
+  p.RunBtn.FontColor = colors::Purple;
+  p.RunCaption = "Run";
 }
 
 void TGeneratorControl::SweepBtnClick() {
@@ -61,32 +65,19 @@ void TGeneratorControl::SweepBtnClickLocked() {
   const bool sweep = p.SweepBtn.Down;
   const bool pulse = p.PulseBtn.Down;
 
+  // What is enabled and visible in the new mode is the modes table's, which
+  // the change brings the panel to when it ends.
   p.SweepBtn.FontColor = sweep ? colors::Red : colors::Teal;
-  p.PulseBtn.Enabled = !sweep;
   if (sweep) Shared.State.LastMarkerState = false;
 
   p.PulseBtn.FontColor = pulse ? colors::Red : colors::Teal;
-  p.SweepBtn.Enabled = !pulse;
   m.Waveform = pulse ? -std::abs(m.Waveform) : std::abs(m.Waveform);
   MoveGauge(p.DivGaugeBar, 0);
   SetGaugeMinimum(p.DivGaugeBar, pulse ? -4 : -1);
-  p.DivGaugeBar.Enabled = pulse || m.Waveform == 3;
   MoveGauge(p.AmpGaugeBar, -(screen::IsAnalog(m.Waveform) ? m.AmpLevelAnalog : m.AmpLevelSquare));
 
-  for (TGaugeState* g : {&p.LinLogGauge, &p.SweepDirBar, &p.SwGaugeBar}) g->Enabled = sweep;
-  p.SweepLabelsEnabled = sweep;
-  p.FSetBtn.Enabled = !sweep && !pulse;
-  p.FSetBtn.Visible = !sweep;
-  for (TButtonState* b : {&p.FLeftBtn, &p.FRightBtn, &p.FDeltaFBtn}) {
-    b->Enabled = !pulse;
+  for (TButtonState* b : {&p.FLeftBtn, &p.FRightBtn, &p.FDeltaFBtn})
     b->FontColor = sweep ? colors::Olive : colors::Arrow;
-  }
-  for (TButtonState* b : {&p.FStartBtn, &p.FstopBtn}) {
-    b->Enabled = sweep;
-    b->Visible = sweep;
-  }
-  for (TButtonState* b : {&p.SineBtn, &p.TriBtn, &p.SquareBtn}) b->Enabled = !pulse;
-  p.InvertBtn.Enabled = pulse;
 
   // Every mode change stops the generator; the user presses Run again.
   if (p.RunBtn.Down) {

@@ -16,8 +16,8 @@ void TGeneratorControl::FormBtnClickLocked(int tag) {
   const std::array<TButtonState*, 3> buttons = {&FPanel.SineBtn, &FPanel.TriBtn, &FPanel.SquareBtn};
   for (TButtonState* b : buttons) b->FontColor = colors::Navy;
   buttons[static_cast<std::size_t>(tag - 1)]->FontColor = colors::Red;
-  // The divider applies to the square wave only; disabled, it keeps its value.
-  FPanel.DivGaugeBar.Enabled = tag == 3;
+  // The divider applies to the square wave only (the modes table enables it);
+  // disabled, it keeps its value.
   Shared.Model.Waveform = tag;
   Shared.Model.AmpFromWaveform = true;
   AmpGaugeBarChangeLocked();

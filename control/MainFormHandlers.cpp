@@ -27,24 +27,45 @@ TMouseButton Button(Qt::MouseButton button) {
   return button == Qt::LeftButton ? TMouseButton::Left : TMouseButton::Other;
 }
 
-// The port name of a port-dialog line "NAME: description".
-std::string PortNameOfLine(const std::string& line) {
-  const auto first = line.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const std::string entry = line.substr(first);
-  return entry.substr(0, entry.find(':'));
+// What a frequency dialog asks and answers.
+struct TEntryTexts {
+  QString Title;
+  QString Prompt;
+  QString Invalid;
+  QString Crossed;  // the warning before a crossing limit is stored
+};
+
+TEntryTexts TextsOf(TEntry entry) {
+  switch (entry) {
+    case TEntry::Frequency:
+      return {"Enter frequency value", "Frequency value in Hz:", "Invalid frequency value", {}};
+    case TEntry::Step:
+      return {"Enter frequency step", "Frequency step in Hz:", "Invalid frequency step value", {}};
+    case TEntry::Start:
+    case TEntry::Stop:
+      break;
+  }
+  const bool start = entry == TEntry::Start;
+  const QString middle = start ? "art " : "op ";
+  return {"Enter st" + middle + "frequency value", "St" + middle + "frequency value in Hz:",
+          "Invalid frequency value",
+          start ? "Start value is higher than stop value" : "Stop value is lower than start value"};
 }
+
+// A dialog answered after its control was disabled (the mode changed
+// meanwhile, by the remote control for instance).
+const QString NotAvailableNow = QStringLiteral("The value was not set: the control is not available now");
 
 }  // namespace
 
-void TMainForm::ConnectBtnClick() {
+void TMainForm::ConnectBtnClick(bool down) {
+  if (Control->UserClicked(&TPanelState::ConnectBtn, down) != TOutcome::Done) return;
   std::string chosen;
   auto choosePort = [this, &chosen]() -> std::optional<std::string> {
     if (!ComSelBox || Dialogs->ShowModal(*ComSelBox) != QDialog::Accepted) return std::nullopt;
-    chosen = PortNameOfLine(ComSelBox->SelectedLine().toStdString());
+    chosen = PortNameOfEntry(ComSelBox->SelectedLine().toStdString());
     return chosen;
   };
-  Control->UserClicked(&TPanelState::ConnectBtn, ConnectBtn->isChecked());
   try {
     Control->ConnectBtnClick(choosePort, [this](unsigned ms) { WaitWithMessages(ms); });
   } catch (const serial::EComPort& error) {
@@ -59,39 +80,31 @@ void TMainForm::WMDeviceChange(const std::string& removedPortName) {
   Control->WMDeviceChange(removedPortName);
 }
 
-void TMainForm::FSetBtnClick() {
-  QString text = QString::fromStdString(Control->EntryText(TEntry::Frequency));
-  if (!Dialogs->InputQuery("Enter frequency value", "Frequency value in Hz:", text)) return;
-  if (Control->EnterText(TEntry::Frequency, text.toStdString()) != TOutcome::Invalid) return;
-  Dialogs->MessageBox("Invalid frequency value", "Error", ui::TMsgIcon::Error);
-  if (Control->State().CornerArmed) HiddenAboutText();
+// The value is stored only after a warning is closed, and the command path
+// checks it again then: the mode may have changed while a box was open.
+void TMainForm::AskForEntry(TEntry entry) {
+  const std::optional<TEntryQuestion> question = Control->AskEntry(entry);
+  if (!question) return;
+  const TEntryTexts texts = TextsOf(entry);
+  QString text = QString::fromStdString(question->Text);
+  if (!Dialogs->InputQuery(texts.Title, texts.Prompt, text)) return;
+  const std::string typed = text.toStdString();
+  TOutcome outcome = Control->CheckAnswer(*question, typed);
+  if (outcome == TOutcome::Crossed) Dialogs->MessageBox(texts.Crossed, "Warning", ui::TMsgIcon::Warning);
+  if (outcome == TOutcome::Done || outcome == TOutcome::Crossed) outcome = Control->Answer(*question, typed);
+  if (outcome == TOutcome::Disabled) Dialogs->MessageBox(NotAvailableNow, "Error", ui::TMsgIcon::Error);
+  if (outcome != TOutcome::Invalid) return;
+  Dialogs->MessageBox(texts.Invalid, "Error", ui::TMsgIcon::Error);
+  if (entry == TEntry::Frequency && Control->State().CornerArmed) HiddenAboutText();
 }
 
-void TMainForm::FDeltaFBtnClick() {
-  QString text = QString::fromStdString(Control->EntryText(TEntry::Step));
-  if (!Dialogs->InputQuery("Enter frequency step", "Frequency step in Hz:", text)) return;
-  if (Control->EnterText(TEntry::Step, text.toStdString()) == TOutcome::Invalid)
-    Dialogs->MessageBox("Invalid frequency step value", "Error", ui::TMsgIcon::Error);
-}
+void TMainForm::FSetBtnClick() { AskForEntry(TEntry::Frequency); }
+
+void TMainForm::FDeltaFBtnClick() { AskForEntry(TEntry::Step); }
 
 void TMainForm::FSetRangeBtnClick(int tag) {
-  if (tag != screen::StartSlot && tag != screen::StopSlot) return;
-  const bool start = tag == screen::StartSlot;
-  const TEntry entry = start ? TEntry::Start : TEntry::Stop;
-  const QString middle = start ? "art " : "op ";
-  QString text = QString::fromStdString(Control->EntryText(entry));
-  if (!Dialogs->InputQuery("Enter st" + middle + "frequency value",
-                           "St" + middle + "frequency value in Hz:", text))
-    return;
-  const TOutcome outcome = Control->EnterText(entry, text.toStdString());
-  if (outcome == TOutcome::Invalid)
-    Dialogs->MessageBox("Invalid frequency value", "Error", ui::TMsgIcon::Error);
-  // The warning informs; the value is stored all the same.
-  if (outcome == TOutcome::Crossed) {
-    Dialogs->MessageBox(start ? "Start value is higher than stop value"
-                              : "Stop value is lower than start value",
-                        "Warning", ui::TMsgIcon::Warning);
-  }
+  if (tag == screen::StartSlot) AskForEntry(TEntry::Start);
+  if (tag == screen::StopSlot) AskForEntry(TEntry::Stop);
 }
 
 void TMainForm::SwRstBtnClick() { Control->SwRstBtnClick(); }
@@ -124,7 +137,7 @@ void TMainForm::Image321MouseMove(int x, int y) {
 
 void TMainForm::Image321MouseUp(Qt::MouseButton) { Control->Image321MouseUp(); }
 
-// A notch is a press of the arrow of its direction: a disabled arrow (pulse
+// A notch is a step of the arrow of its direction: a disabled arrow (pulse
 // mode) refuses it.
 void TMainForm::Image321Wheel(int notches) {
   const int direction = notches > 0 ? 2 : 1;

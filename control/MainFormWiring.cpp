@@ -17,11 +17,12 @@
 namespace control {
 namespace {
 
-// Reports presses and releases of any mouse button on an enabled watched
-// widget; QAbstractButton's own signals know only the left button. The
-// second press of a quick double click arrives as a double-click event and
-// is a press like the first. A disabled button does nothing, but its
-// filter still sees the events, so they are dropped here.
+// Reports presses and releases of any mouse button on a watched widget;
+// QAbstractButton's own signals know only the left button. The second press
+// of a quick double click arrives as a double-click event and is a press
+// like the first. A disabled button's filter still sees its events: the
+// command path refuses the press and always takes the release, which ends
+// an auto-repeat whatever happened to the button meanwhile.
 class TMouseButtonWatcher : public QObject {
  public:
   using THandler = std::function<void(QEvent::Type type, Qt::MouseButton button)>;
@@ -32,8 +33,7 @@ class TMouseButtonWatcher : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonDblClick) type = QEvent::MouseButtonPress;
-    const bool enabled = static_cast<QWidget*>(watched)->isEnabled();
-    if (enabled && (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease))
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
       Handler(type, static_cast<QMouseEvent*>(event)->button());
     return QObject::eventFilter(watched, event);
   }
@@ -112,7 +112,7 @@ void TMainForm::ConnectHandlers() {
   onClick(SineBtn, &TPanelState::SineBtn);
   onClick(TriBtn, &TPanelState::TriBtn);
   onClick(SquareBtn, &TPanelState::SquareBtn);
-  onDialog(ConnectBtn, [this] { ConnectBtnClick(); });
+  onDialog(ConnectBtn, [this] { ConnectBtnClick(ConnectBtn->isChecked()); });
   onDialog(FSetBtn, [this] { FSetBtnClick(); });
   onDialog(FDeltaFBtn, [this] { FDeltaFBtnClick(); });
   onDialog(FStartBtn, [this] { FSetRangeBtnClick(FStartBtn->Tag); });

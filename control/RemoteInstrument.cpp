@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "control/SettingLimits.h"
 #include "screen/ReadoutFormat.h"
 #include "serial/TinyComms.h"
 
@@ -12,8 +13,6 @@ namespace control {
 namespace {
 
 using remote::TQuantity;
-
-constexpr double LowestFrequency = 0.1;
 
 remote::TOutcome FromControl(control::TOutcome outcome) {
   switch (outcome) {
@@ -24,12 +23,10 @@ remote::TOutcome FromControl(control::TOutcome outcome) {
       return remote::TOutcome::OutOfRange;
     case control::TOutcome::Disabled:
       return remote::TOutcome::SettingsConflict;
+    case control::TOutcome::Failed:
+      return remote::TOutcome::Failed;
   }
   return remote::TOutcome::Failed;
-}
-
-bool InRange(double value, const remote::TLimits& limits) {
-  return value >= limits.Min && value <= limits.Max;
 }
 
 }  // namespace
@@ -41,11 +38,13 @@ std::string TRemoteInstrument::PortName() const { return Control.State().PortNam
 
 bool TRemoteInstrument::Online() const { return Control.State().DeviceOnline; }
 
+// A name that is no port is an illegal value; one that cannot be opened or
+// answers as no generator, a failure.
 remote::TOutcome TRemoteInstrument::Connect(const std::string& name) {
-  if (Control.HandshakeRunning()) return remote::TOutcome::Failed;
   std::optional<serial::EComPort> openError;
-  return Control.ConnectOrRelease(name, Wait, openError) ? remote::TOutcome::Done
-                                                         : remote::TOutcome::Failed;
+  const control::TOutcome outcome = Control.ConnectOrRelease(name, Wait, openError);
+  if (outcome == control::TOutcome::Invalid) return remote::TOutcome::IllegalValue;
+  return FromControl(outcome);
 }
 
 void TRemoteInstrument::Disconnect() {
@@ -56,38 +55,15 @@ bool TRemoteInstrument::Busy() const { return Control.HandshakeRunning(); }
 
 void TRemoteInstrument::Reset() { Control.ResetSettings(); }
 
-// The defaults are the start-up values of the model and the controls.
+// The limits are the command path's, which its operations keep to.
 remote::TLimits TRemoteInstrument::Limits(TQuantity quantity) const {
-  const screen::TZOLScreenModel m = Control.Model();
-  static const screen::TZOLScreenModel start;
-  static const TPanelState startPanel;
-  const auto frequency = [](int slot) {
-    return remote::TLimits{LowestFrequency, screen::TopFreq, start.Slots[slot].Freq};
-  };
-  switch (quantity) {
-    case TQuantity::Frequency:
-      return frequency(screen::FrequencySlot);
-    case TQuantity::Step:
-      return {screen::TZOLScreenModel::SnapToGrid(0.0), screen::TopFreq, start.Step};
-    case TQuantity::Start:
-      return frequency(screen::StartSlot);
-    case TQuantity::Stop:
-      return frequency(screen::StopSlot);
-    case TQuantity::Marker:
-      return frequency(screen::MarkerSlot);
-    case TQuantity::Attenuation:
-      return {0, 15, 0};
-    case TQuantity::SweepTime: {
-      const TGaugeState& gauge = startPanel.SwGaugeBar;
-      return {static_cast<double>(gauge.Minimum), static_cast<double>(gauge.Maximum),
-              static_cast<double>(gauge.Position)};
-    }
-    case TQuantity::PulsePeriod:
-      return {m.PulseTime(3), m.PulseTime(0xFFFF), start.PulseTime(start.PulsePeriodCode())};
-    case TQuantity::PulseWidth:
-      return {m.PulseTime(1), m.PulseTime(0xFFFF), start.PulseTime(start.PulseWidthCode())};
-  }
-  return {};
+  static constexpr TSetting Settings[] = {
+      TSetting::Frequency, TSetting::Step,      TSetting::Start,
+      TSetting::Stop,      TSetting::Marker,    TSetting::Attenuation,
+      TSetting::SweepTime, TSetting::PulsePeriod, TSetting::PulseWidth};
+  const TSettingLimits limits =
+      LimitsOf(Settings[static_cast<std::size_t>(quantity)], Control.Model());
+  return {limits.Lowest, limits.Highest, limits.StartUp};
 }
 
 remote::TOutcome TRemoteInstrument::SetRun(bool on) { return FromControl(Control.SetRun(on)); }
@@ -120,20 +96,12 @@ remote::TFunction TRemoteInstrument::Function() const {
   return remote::TFunction::Sine;
 }
 
-// In pulse mode the divider gauge is the prescaler's.
 remote::TOutcome TRemoteInstrument::SetDivider(bool on) {
-  if (Control.Panel().PulseBtn.Down) return remote::TOutcome::SettingsConflict;
-  return FromControl(Control.SetDivider(on ? 1 : 0));
+  return FromControl(Control.SetSquareDivider(on));
 }
 
 bool TRemoteInstrument::Divider() const {
   return !Control.Panel().PulseBtn.Down && Control.Model().Divider != 0;
-}
-
-remote::TOutcome TRemoteInstrument::SetHertz(TQuantity quantity, double hertz,
-                                     const std::function<control::TOutcome()>& set) {
-  if (!InRange(hertz, Limits(quantity))) return remote::TOutcome::OutOfRange;
-  return FromControl(set());
 }
 
 double TRemoteInstrument::Shown(double modelHertz) const {
@@ -141,8 +109,7 @@ double TRemoteInstrument::Shown(double modelHertz) const {
 }
 
 remote::TOutcome TRemoteInstrument::SetFrequency(double hertz) {
-  return SetHertz(TQuantity::Frequency, hertz,
-                  [&] { return Control.SetValue(TEntry::Frequency, hertz); });
+  return FromControl(Control.SetValue(TEntry::Frequency, hertz));
 }
 
 // What the device makes: in pulse mode the pulse rate of its codes.
@@ -153,13 +120,13 @@ double TRemoteInstrument::Frequency() const {
 }
 
 remote::TOutcome TRemoteInstrument::SetStep(double hertz) {
-  return SetHertz(TQuantity::Step, hertz, [&] { return Control.SetValue(TEntry::Step, hertz); });
+  return FromControl(Control.SetValue(TEntry::Step, hertz));
 }
 
 double TRemoteInstrument::Step() const { return Shown(Control.Model().Step); }
 
 remote::TOutcome TRemoteInstrument::SetStart(double hertz) {
-  return SetHertz(TQuantity::Start, hertz, [&] { return Control.SetValue(TEntry::Start, hertz); });
+  return FromControl(Control.SetValue(TEntry::Start, hertz));
 }
 
 double TRemoteInstrument::Start() const {
@@ -167,24 +134,25 @@ double TRemoteInstrument::Start() const {
 }
 
 remote::TOutcome TRemoteInstrument::SetStop(double hertz) {
-  return SetHertz(TQuantity::Stop, hertz, [&] { return Control.SetValue(TEntry::Stop, hertz); });
+  return FromControl(Control.SetValue(TEntry::Stop, hertz));
 }
 
 double TRemoteInstrument::Stop() const { return Shown(Control.Model().Slots[screen::StopSlot].Freq); }
 
 // The sweep's marker; in pulse mode the marker is the width (PULSe:WIDTh).
 remote::TOutcome TRemoteInstrument::SetMarker(double hertz) {
-  if (!Control.Panel().SweepBtn.Down) return remote::TOutcome::SettingsConflict;
-  return SetHertz(TQuantity::Marker, hertz, [&] { return Control.SetMarker(hertz); });
+  return FromControl(Control.SetMarker(hertz));
 }
 
 double TRemoteInstrument::Marker() const {
   return Shown(Control.Model().Slots[screen::MarkerSlot].Freq);
 }
 
+// The attenuator has 16 steps: another number is not one of them.
 remote::TOutcome TRemoteInstrument::SetAttenuation(int step) {
-  if (step < 0 || step > 15) return remote::TOutcome::IllegalValue;
-  return FromControl(Control.SetAttenuation(step));
+  const control::TOutcome outcome = Control.SetAttenuation(step);
+  if (outcome == control::TOutcome::Invalid) return remote::TOutcome::IllegalValue;
+  return FromControl(outcome);
 }
 
 int TRemoteInstrument::Attenuation() const {
@@ -270,8 +238,7 @@ remote::TOutcome TRemoteInstrument::SetPrescaler(int prescaler) {
   const auto& table = screen::PrescalerTable;
   const auto it = std::find(table.begin(), table.end(), prescaler);
   if (it == table.end()) return remote::TOutcome::IllegalValue;
-  if (!Control.Panel().PulseBtn.Down) return remote::TOutcome::SettingsConflict;
-  return FromControl(Control.SetDivider(static_cast<int>(it - table.begin())));
+  return FromControl(Control.SetPrescaler(static_cast<int>(it - table.begin())));
 }
 
 int TRemoteInstrument::Prescaler() const { return Control.Model().Prescaler(); }

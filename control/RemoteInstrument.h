@@ -70,9 +70,6 @@ class TRemoteInstrument : public remote::TInstrument {
   void WhenWritten(std::function<void()> done) override;
 
  private:
-  // A frequency setting: the limits first, then the control's own checks.
-  remote::TOutcome SetHertz(remote::TQuantity quantity, double hertz,
-                            const std::function<TOutcome()>& set);
   // A model frequency as the output shows it (the divided square halves it).
   double Shown(double modelHertz) const;
 

@@ -38,6 +38,7 @@ class TDialogs;
 
 namespace control {
 
+enum class TEntry;
 class TAboutBox;
 class TDeviceLink;
 class TGeneratorControl;
@@ -138,8 +139,8 @@ class TMainForm : public QMainWindow {
   void PanelDblClick();
   void HiddenAboutText();
 
-  // Connection and handshake.
-  void ConnectBtnClick();
+  // Connection and handshake: Connect clicked into this down state.
+  void ConnectBtnClick(bool down);
   void WMDeviceChange(const std::string& removedPortName);
   void WaitWithMessages(unsigned ms);
 
@@ -174,6 +175,8 @@ class TMainForm : public QMainWindow {
   void CreateBottomPanelControls();
   void CreateRightPanelControls();
   void ConnectHandlers();
+  // Asks for a frequency dialog's value and stores it, with the messages.
+  void AskForEntry(TEntry entry);
   // Places the panels and the screen for a window of this size and runs
   // FormCanResize.
   void ApplyLayout(int width, int height);

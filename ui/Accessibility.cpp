@@ -1,5 +1,6 @@
 #include "ui/Accessibility.h"
 
+#include "ui/GaugeBar.h"
 #include "ui/ImageView.h"
 #include "ui/SpeedButton.h"
 
@@ -17,6 +18,7 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
   if (auto* view = Exactly<TImageView>(className, object)) return new TImageViewAccessible(view);
   if (auto* button = Exactly<TSpeedButton>(className, object))
     return new TSpeedButtonAccessible(button);
+  if (auto* gauge = Exactly<TGaugeBar>(className, object)) return new TGaugeBarAccessible(gauge);
   return nullptr;
 }
 
@@ -70,6 +72,38 @@ void TSpeedButtonAccessible::doAction(const QString& actionName) {
   if (actionName != ClickAction()) return QAccessibleWidget::doAction(actionName);
   if (Button()->isEnabled()) Button()->AssistivePress();
 }
+
+TGaugeBarAccessible::TGaugeBarAccessible(TGaugeBar* gauge)
+    : QAccessibleWidget(gauge, QAccessible::ScrollBar) {}
+
+TGaugeBar* TGaugeBarAccessible::Gauge() const { return static_cast<TGaugeBar*>(widget()); }
+
+void* TGaugeBarAccessible::interface_cast(QAccessible::InterfaceType t) {
+  if (t == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+  return QAccessibleWidget::interface_cast(t);
+}
+
+QAccessible::State TGaugeBarAccessible::state() const {
+  QAccessible::State s = QAccessibleWidget::state();
+  s.readOnly = !Gauge()->isEnabled();
+  return s;
+}
+
+QString TGaugeBarAccessible::text(QAccessible::Text t) const {
+  if (t == QAccessible::Value) return QString::number(Gauge()->value());
+  return QAccessibleWidget::text(t);
+}
+
+QVariant TGaugeBarAccessible::currentValue() const { return Gauge()->value(); }
+
+// As a move by the user; whether the gauge takes it is not decided here.
+void TGaugeBarAccessible::setCurrentValue(const QVariant& value) { Gauge()->setValue(value.toInt()); }
+
+QVariant TGaugeBarAccessible::maximumValue() const { return Gauge()->maximum(); }
+
+QVariant TGaugeBarAccessible::minimumValue() const { return Gauge()->minimum(); }
+
+QVariant TGaugeBarAccessible::minimumStepSize() const { return Gauge()->singleStep(); }
 
 void InstallAccessibleInterfaces() {
   static const bool installed = [] {

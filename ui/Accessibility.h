@@ -9,6 +9,10 @@
 //   state, named by its accessible name or else its caption; its one
 //   action (press, or toggle) is what a click does, so the window's
 //   handlers run. Qt's own toggle would only change the down state.
+// - A gauge is a scroll bar with a value a reader may set: the gauge moves
+//   as by the user, so the window hands the move to the command path, which
+//   refuses it for a gauge disabled in the current mode and shows the
+//   gauge's position again. A disabled gauge says it is read-only.
 //
 // The interfaces are created by Qt's accessibility through the factory that
 // the widgets install, and owned by its cache, which deletes them with
@@ -18,6 +22,7 @@
 
 namespace ui {
 
+class TGaugeBar;
 class TImageView;
 class TSpeedButton;
 
@@ -42,6 +47,22 @@ class TSpeedButtonAccessible : public QAccessibleWidget {
  private:
   TSpeedButton* Button() const;
   QString ClickAction() const;
+};
+
+class TGaugeBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  explicit TGaugeBarAccessible(TGaugeBar* gauge);
+  void* interface_cast(QAccessible::InterfaceType t) override;
+  QAccessible::State state() const override;
+  QString text(QAccessible::Text t) const override;
+  QVariant currentValue() const override;
+  void setCurrentValue(const QVariant& value) override;
+  QVariant maximumValue() const override;
+  QVariant minimumValue() const override;
+  QVariant minimumStepSize() const override;
+
+ private:
+  TGaugeBar* Gauge() const;
 };
 
 // Installs the factory of these interfaces once; later calls do nothing.

@@ -1,5 +1,7 @@
 #include "ui/GaugeBar.h"
 
+#include "ui/Accessibility.h"
+
 namespace ui {
 
 TGaugeBar::TGaugeBar(Qt::Orientation orientation, QWidget* parent)
@@ -7,6 +9,7 @@ TGaugeBar::TGaugeBar(Qt::Orientation orientation, QWidget* parent)
   setSingleStep(1);
   setPageStep(1);
   setFocusPolicy(Qt::NoFocus);
+  InstallAccessibleInterfaces();
 }
 
 // A style sheet hides arrow buttons only when it styles the whole bar, so

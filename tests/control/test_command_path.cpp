@@ -53,7 +53,7 @@ TEST_F(CommandPathTest, DisabledControlsRefuseAndChangeNothing) {
   EXPECT_EQ(Control.SetValue(TEntry::Frequency, 2000), TOutcome::Disabled) << "Set in pulse mode";
   EXPECT_EQ(Control.Step(2), TOutcome::Disabled) << "arrows in pulse mode";
   EXPECT_EQ(Control.SetInvert(true), TOutcome::Done);
-  EXPECT_EQ(Control.SetDivider(9), TOutcome::Invalid) << "off the prescaler gauge";
+  EXPECT_EQ(Control.SetPrescaler(9), TOutcome::Invalid) << "off the prescaler gauge";
 }
 
 TEST_F(CommandPathTest, ModeChangesPressTheEnabledButtonsAsAUserWould) {
@@ -138,6 +138,37 @@ TEST_F(CommandPathTest, ResetKeepsTheConnectionAndRestoresTheStartUpSettings) {
   EXPECT_TRUE(s.DeviceOnline);
   EXPECT_EQ(s.PortName, "sim0");
   EXPECT_TRUE(s.Flags.ResyncAll) << "the device is stopped at the next tick";
+}
+
+TEST_F(CommandPathTest, DialogsAndOtherInputsReadOneDescriptionOfTheFrequency) {
+  const std::optional<TEntryQuestion> set = Control.AskEntry(TEntry::Frequency);
+  ASSERT_TRUE(set);
+  // The Set dialog takes 0 and values above the top, which the grid limits.
+  EXPECT_EQ(Control.Answer(*set, "0"), TOutcome::Done);
+  EXPECT_EQ(Control.Answer(*set, "20000000"), TOutcome::Done);
+  EXPECT_EQ(Control.Answer(*set, "-1"), TOutcome::Invalid);
+  // Every other input keeps to the device's range.
+  EXPECT_EQ(Control.SetValue(TEntry::Frequency, 0), TOutcome::Invalid);
+  EXPECT_EQ(Control.SetValue(TEntry::Frequency, 13e6), TOutcome::Invalid);
+  EXPECT_EQ(Control.SetValue(TEntry::Frequency, 12.5e6), TOutcome::Done);
+}
+
+TEST_F(CommandPathTest, AStepOfItsOwnLeavesAHeldArrowRepeating) {
+  Control.ControlMouseDown(2, TMouseButton::Left);
+  EXPECT_EQ(Control.Step(1), TOutcome::Done);
+  EXPECT_EQ(Control.State().RepeatTag, 2);
+  Control.ControlMouseUp(TMouseButton::Left);
+  EXPECT_EQ(Control.State().RepeatTag, -1);
+}
+
+TEST(PortNameOfEntry, TrimsBlanksAndControlCharactersBeforeTheColon) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"  sim0: Virtual generator (/dev/pts/3)", "sim0"},
+      {"\tttyUSB0 : FT232R USB UART (ttyUSB0)\r\n", "ttyUSB0"},
+      {"\x01" "COM3", "COM3"},
+      {" \t ", ""},
+  };
+  for (const auto& [line, name] : cases) EXPECT_EQ(PortNameOfEntry(line), name) << line;
 }
 
 }  // namespace

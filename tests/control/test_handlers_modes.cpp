@@ -233,6 +233,7 @@ TEST_F(HandlerTest, PulseWithTriangleUsesTheSquareLevelAndRestoresTheAnalogOne) 
 }
 
 TEST_F(HandlerTest, SweepTimeLabelRightAlignsTheSeconds) {
+  Form->SweepBtn->click();
   Form->SwGaugeBar->setValue(1);
   EXPECT_EQ(Form->SwTimeLabel->text(), "Sweep time   1 s");
   Form->SwGaugeBar->setValue(10);
@@ -246,6 +247,7 @@ TEST_F(HandlerTest, SweepTimeLabelRightAlignsTheSeconds) {
 }
 
 TEST_F(HandlerTest, SweepDirectionAndRestart) {
+  Form->SweepBtn->click();
   Form->SweepDirBar->setValue(2);
   EXPECT_FALSE(State().SweepUp);
   Form->SweepDirBar->setValue(1);

@@ -2,8 +2,9 @@
 """The main window as an assistive tool sees it over AT-SPI: the real
 program is already running on $DISPLAY with accessibility on; this finds its
 window, reads the generator screen's value, presses Run and the up arrow
-through their accessible actions, presses the scale with the mouse, and sees
-the screen's value follow, announced. Exits 0 when all holds, 1 otherwise."""
+through their accessible actions, sets a disabled gauge and sees it refuse,
+presses the scale with the mouse, and sees the screen's value follow,
+announced. Exits 0 when all holds, 1 otherwise."""
 
 import re
 import subprocess
@@ -121,6 +122,20 @@ def main():
         check(stepped and frequency_hz(screen.description) > before,
               f"the up arrow's action raised the frequency: {screen.description}")
         check(wait_for(lambda: announced), "the change was announced")
+
+    # A gauge the mode disables refuses a reader's value, as it refuses the
+    # mouse: the square chosen next is not divided.
+    divider = named(window, "Square divider")
+    if check(divider is not None, "the divider gauge is there"):
+        before = frequency_hz(screen.description)
+        divider.queryValue().currentValue = -1.0
+        pump(0.5)
+        check(divider.queryValue().currentValue == 0.0,
+              f"the disabled divider kept its position: {divider.queryValue().currentValue}")
+        press(named(window, "Square"), "Toggle")
+        check(wait_for(lambda: "Square" in screen.description), "the square is chosen")
+        check(frequency_hz(screen.description) == before,
+              f"the square is not divided: {screen.description}")
 
     extents = screen.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     x, y = extents.x + int(extents.width * 0.8), extents.y + extents.height - 28

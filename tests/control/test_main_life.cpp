@@ -77,12 +77,15 @@ TEST_F(TMainFormLife, SnapshotFollowsTheWidgetsTheTickReads) {
   Form->SquareBtn->click();
   EXPECT_TRUE(controls().SquareDown);
   EXPECT_FALSE(controls().TriDown);
+  // The sweep's gauges take input in sweep mode.
+  Form->SweepBtn->click();
   Form->SweepDirBar->setValue(2);
   EXPECT_EQ(controls().SweepDirPos, 2);
   Form->SwGaugeBar->setValue(37);
   EXPECT_EQ(controls().SwGaugePos, 37);
   Form->LinLogGauge->setValue(0);
   EXPECT_EQ(controls().LinLogPos, 0);
+  Form->SweepBtn->click();
   Form->PulseBtn->click();
   EXPECT_TRUE(controls().PulseDown);
   Form->DivGaugeBar->setValue(-3);

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,9 +48,13 @@ class TScriptedDialogs : public ui::TDialogs {
   std::vector<std::string> Unexpected;
   // When the last input dialog was confirmed (the moment OK is pressed).
   std::chrono::steady_clock::time_point LastAnswer;
+  // What happens while a dialog or message box is open (by its title):
+  // ticks going by, a remote command.
+  std::function<void(const QString& title)> WhileOpen;
 
   bool InputQuery(const QString& title, const QString& prompt, QString& text) override {
     Asked.push_back({title, prompt, text});
+    if (WhileOpen) WhileOpen(title);
     if (Answers.empty()) {
       Unexpected.push_back("input dialog: " + title.toStdString());
       return false;
@@ -64,6 +69,7 @@ class TScriptedDialogs : public ui::TDialogs {
 
   void MessageBox(const QString& text, const QString& title, ui::TMsgIcon icon) override {
     Messages.push_back({text, title, icon});
+    if (WhileOpen) WhileOpen(title);
   }
 
   int ShowModal(QDialog& dialog) override {
