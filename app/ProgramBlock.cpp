@@ -41,7 +41,7 @@ void ShowSecondInstanceMessage(TProgramObserver& observer) {
 void ConnectAtStart(control::TMainForm& form, const std::string& name) {
   QTimer::singleShot(0, &form, [&form, name] {
     std::optional<serial::EComPort> openError;
-    const control::TOutcome outcome = form.Control->ConnectOrRelease(
+    const control::TOutcome outcome = form.Control->Connection().ConnectOrRelease(
         name, [&form](unsigned ms) { form.WaitWithMessages(ms); }, openError);
     if (outcome == control::TOutcome::Done) return;
     std::string why = outcome == control::TOutcome::Invalid

@@ -67,7 +67,7 @@ void TMainForm::ConnectBtnClick(bool down) {
     return chosen;
   };
   try {
-    Control->ConnectBtnClick(choosePort, [this](unsigned ms) { WaitWithMessages(ms); });
+    Control->Connection().ConnectBtnClick(choosePort, [this](unsigned ms) { WaitWithMessages(ms); });
   } catch (const serial::EComPort& error) {
     // The message box stays as it is; the likely cause goes to stderr.
     std::cerr << doctor::LikelyOpenFailureCause(serial::PortPathFor(chosen), error.ErrorNumber())
@@ -77,21 +77,21 @@ void TMainForm::ConnectBtnClick(bool down) {
 }
 
 void TMainForm::WMDeviceChange(const std::string& removedPortName) {
-  Control->WMDeviceChange(removedPortName);
+  Control->Connection().WMDeviceChange(removedPortName);
 }
 
 // The value is stored only after a warning is closed, and the command path
 // checks it again then: the mode may have changed while a box was open.
 void TMainForm::AskForEntry(TEntry entry) {
-  const std::optional<TEntryQuestion> question = Control->AskEntry(entry);
+  const std::optional<TEntryQuestion> question = Control->Frequency().AskEntry(entry);
   if (!question) return;
   const TEntryTexts texts = TextsOf(entry);
   QString text = QString::fromStdString(question->Text);
   if (!Dialogs->InputQuery(texts.Title, texts.Prompt, text)) return;
   const std::string typed = text.toStdString();
-  TOutcome outcome = Control->CheckAnswer(*question, typed);
+  TOutcome outcome = Control->Frequency().CheckAnswer(*question, typed);
   if (outcome == TOutcome::Crossed) Dialogs->MessageBox(texts.Crossed, "Warning", ui::TMsgIcon::Warning);
-  if (outcome == TOutcome::Done || outcome == TOutcome::Crossed) outcome = Control->Answer(*question, typed);
+  if (outcome == TOutcome::Done || outcome == TOutcome::Crossed) outcome = Control->Frequency().Answer(*question, typed);
   if (outcome == TOutcome::Disabled) Dialogs->MessageBox(NotAvailableNow, "Error", ui::TMsgIcon::Error);
   if (outcome != TOutcome::Invalid) return;
   Dialogs->MessageBox(texts.Invalid, "Error", ui::TMsgIcon::Error);
@@ -107,22 +107,22 @@ void TMainForm::FSetRangeBtnClick(int tag) {
   if (tag == screen::StopSlot) AskForEntry(TEntry::Stop);
 }
 
-void TMainForm::SwRstBtnClick() { Control->SwRstBtnClick(); }
+void TMainForm::SwRstBtnClick() { Control->Sweep().SwRstBtnClick(); }
 
 void TMainForm::ControlMouseDown(int tag, Qt::MouseButton button) {
-  Control->ControlMouseDown(tag, Button(button));
+  Control->Frequency().ControlMouseDown(tag, Button(button));
 }
 
-void TMainForm::ControlMouseUp(Qt::MouseButton button) { Control->ControlMouseUp(Button(button)); }
+void TMainForm::ControlMouseUp(Qt::MouseButton button) { Control->Frequency().ControlMouseUp(Button(button)); }
 
-void TMainForm::StepFrequency(int direction) { Control->StepFrequency(direction); }
+void TMainForm::StepFrequency(int direction) { Control->Frequency().StepFrequency(direction); }
 
 void TMainForm::Image321MouseDown(Qt::MouseButton button, int x, int y) {
-  if (Control->Image321MouseDown(Button(button), x, y)) QApplication::beep();
+  if (Control->Pointer().Image321MouseDown(Button(button), x, y)) QApplication::beep();
 }
 
 void TMainForm::Image321MouseMove(int x, int y) {
-  switch (Control->Image321MouseMove(x, y)) {
+  switch (Control->Pointer().Image321MouseMove(x, y)) {
     case TCursor::SizeHor:
       Image321->setCursor(Qt::SizeHorCursor);
       break;
@@ -135,14 +135,14 @@ void TMainForm::Image321MouseMove(int x, int y) {
   }
 }
 
-void TMainForm::Image321MouseUp(Qt::MouseButton) { Control->Image321MouseUp(); }
+void TMainForm::Image321MouseUp(Qt::MouseButton) { Control->Pointer().Image321MouseUp(); }
 
 // A notch is a step of the arrow of its direction: a disabled arrow (pulse
 // mode) refuses it.
 void TMainForm::Image321Wheel(int notches) {
   const int direction = notches > 0 ? 2 : 1;
   for (int i = std::abs(notches); i > 0; --i)
-    if (Control->Step(direction) != TOutcome::Done) return;
+    if (Control->Frequency().Step(direction) != TOutcome::Done) return;
 }
 
 }  // namespace control

@@ -82,8 +82,6 @@ void TMainForm::ShowPanel() {
 }
 
 void TMainForm::ConnectHandlers() {
-  using TButtonId = TGeneratorControl::TButtonId;
-  using TGaugeId = TGeneratorControl::TGaugeId;
   // A click has changed the button's down state; the command path takes it
   // and runs the handler. A change by code is only taken into the data.
   auto onClick = [this](ui::TSpeedButton* button, TButtonId id) {
@@ -127,7 +125,7 @@ void TMainForm::ConnectHandlers() {
   for (ui::TSpeedButton* arrow : {FLeftBtn, FRightBtn}) {
     // A screen reader's press is one step, like a short click.
     connect(arrow, &ui::TSpeedButton::AssistivePressed, this,
-            [this, arrow] { Guarded([=, this] { Control->Step(arrow->Tag); }); });
+            [this, arrow] { Guarded([=, this] { Control->Frequency().Step(arrow->Tag); }); });
     arrow->installEventFilter(new TMouseButtonWatcher(
         arrow, [this, arrow](QEvent::Type type, Qt::MouseButton button) {
           Guarded([=, this] {

@@ -42,16 +42,16 @@ bool TRemoteInstrument::Online() const { return Control.State().DeviceOnline; }
 // answers as no generator, a failure.
 remote::TOutcome TRemoteInstrument::Connect(const std::string& name) {
   std::optional<serial::EComPort> openError;
-  const control::TOutcome outcome = Control.ConnectOrRelease(name, Wait, openError);
+  const control::TOutcome outcome = Control.Connection().ConnectOrRelease(name, Wait, openError);
   if (outcome == control::TOutcome::Invalid) return remote::TOutcome::IllegalValue;
   return FromControl(outcome);
 }
 
 void TRemoteInstrument::Disconnect() {
-  if (Control.Panel().ConnectBtn.Down) Control.ReleaseConnect();
+  if (Control.Panel().ConnectBtn.Down) Control.Connection().ReleaseConnect();
 }
 
-bool TRemoteInstrument::Busy() const { return Control.HandshakeRunning(); }
+bool TRemoteInstrument::Busy() const { return Control.Connection().HandshakeRunning(); }
 
 void TRemoteInstrument::Reset() { Control.ResetSettings(); }
 
@@ -66,24 +66,24 @@ remote::TLimits TRemoteInstrument::Limits(TQuantity quantity) const {
   return {limits.Lowest, limits.Highest, limits.StartUp};
 }
 
-remote::TOutcome TRemoteInstrument::SetRun(bool on) { return FromControl(Control.SetRun(on)); }
+remote::TOutcome TRemoteInstrument::SetRun(bool on) { return FromControl(Control.Modes().SetRun(on)); }
 
 bool TRemoteInstrument::Run() const { return Control.Panel().RunBtn.Down; }
 
-remote::TOutcome TRemoteInstrument::SetInverted(bool on) { return FromControl(Control.SetInvert(on)); }
+remote::TOutcome TRemoteInstrument::SetInverted(bool on) { return FromControl(Control.Pulse().SetInvert(on)); }
 
 bool TRemoteInstrument::Inverted() const { return Control.Panel().InvertBtn.Down; }
 
 remote::TOutcome TRemoteInstrument::SetFunction(remote::TFunction function) {
   switch (function) {
     case remote::TFunction::Sine:
-      return FromControl(Control.SetWaveform(1));
+      return FromControl(Control.Waveform().SetWaveform(1));
     case remote::TFunction::Triangle:
-      return FromControl(Control.SetWaveform(2));
+      return FromControl(Control.Waveform().SetWaveform(2));
     case remote::TFunction::Square:
-      return FromControl(Control.SetWaveform(3));
+      return FromControl(Control.Waveform().SetWaveform(3));
     case remote::TFunction::Pulse:
-      return FromControl(Control.SetPulse(true));
+      return FromControl(Control.Modes().SetPulse(true));
   }
   return remote::TOutcome::IllegalValue;
 }
@@ -97,7 +97,7 @@ remote::TFunction TRemoteInstrument::Function() const {
 }
 
 remote::TOutcome TRemoteInstrument::SetDivider(bool on) {
-  return FromControl(Control.SetSquareDivider(on));
+  return FromControl(Control.Waveform().SetSquareDivider(on));
 }
 
 bool TRemoteInstrument::Divider() const {
@@ -109,7 +109,7 @@ double TRemoteInstrument::Shown(double modelHertz) const {
 }
 
 remote::TOutcome TRemoteInstrument::SetFrequency(double hertz) {
-  return FromControl(Control.SetValue(TEntry::Frequency, hertz));
+  return FromControl(Control.Frequency().SetValue(TEntry::Frequency, hertz));
 }
 
 // What the device makes: in pulse mode the pulse rate of its codes.
@@ -120,13 +120,13 @@ double TRemoteInstrument::Frequency() const {
 }
 
 remote::TOutcome TRemoteInstrument::SetStep(double hertz) {
-  return FromControl(Control.SetValue(TEntry::Step, hertz));
+  return FromControl(Control.Frequency().SetValue(TEntry::Step, hertz));
 }
 
 double TRemoteInstrument::Step() const { return Shown(Control.Model().Step); }
 
 remote::TOutcome TRemoteInstrument::SetStart(double hertz) {
-  return FromControl(Control.SetValue(TEntry::Start, hertz));
+  return FromControl(Control.Frequency().SetValue(TEntry::Start, hertz));
 }
 
 double TRemoteInstrument::Start() const {
@@ -134,14 +134,14 @@ double TRemoteInstrument::Start() const {
 }
 
 remote::TOutcome TRemoteInstrument::SetStop(double hertz) {
-  return FromControl(Control.SetValue(TEntry::Stop, hertz));
+  return FromControl(Control.Frequency().SetValue(TEntry::Stop, hertz));
 }
 
 double TRemoteInstrument::Stop() const { return Shown(Control.Model().Slots[screen::StopSlot].Freq); }
 
 // The sweep's marker; in pulse mode the marker is the width (PULSe:WIDTh).
 remote::TOutcome TRemoteInstrument::SetMarker(double hertz) {
-  return FromControl(Control.SetMarker(hertz));
+  return FromControl(Control.Sweep().SetMarker(hertz));
 }
 
 double TRemoteInstrument::Marker() const {
@@ -150,7 +150,7 @@ double TRemoteInstrument::Marker() const {
 
 // The attenuator has 16 steps: another number is not one of them.
 remote::TOutcome TRemoteInstrument::SetAttenuation(int step) {
-  const control::TOutcome outcome = Control.SetAttenuation(step);
+  const control::TOutcome outcome = Control.Waveform().SetAttenuation(step);
   if (outcome == control::TOutcome::Invalid) return remote::TOutcome::IllegalValue;
   return FromControl(outcome);
 }
@@ -171,20 +171,20 @@ double TRemoteInstrument::AmplitudeAt(int step) const {
   return screen::IsAnalog(m.Waveform) ? m.AnalogAmpTable[at] : m.SquareAmpTable[at];
 }
 
-remote::TOutcome TRemoteInstrument::SetSweep(bool on) { return FromControl(Control.SetSweep(on)); }
+remote::TOutcome TRemoteInstrument::SetSweep(bool on) { return FromControl(Control.Modes().SetSweep(on)); }
 
 bool TRemoteInstrument::Sweep() const { return Control.Panel().SweepBtn.Down; }
 
 // The gauge refuses what it cannot take: disabled outside sweep mode, or
 // off its range.
 remote::TOutcome TRemoteInstrument::SetSweepTime(int seconds) {
-  return FromControl(Control.SetSweepTime(seconds));
+  return FromControl(Control.Sweep().SetSweepTime(seconds));
 }
 
 int TRemoteInstrument::SweepTime() const { return Control.Panel().SwGaugeBar.Position; }
 
 remote::TOutcome TRemoteInstrument::SetSpacing(remote::TSpacing spacing) {
-  return FromControl(Control.SetLogSpacing(spacing == remote::TSpacing::Logarithmic));
+  return FromControl(Control.Sweep().SetLogSpacing(spacing == remote::TSpacing::Logarithmic));
 }
 
 remote::TSpacing TRemoteInstrument::Spacing() const {
@@ -196,7 +196,7 @@ remote::TOutcome TRemoteInstrument::SetDirection(remote::TDirection direction) {
   TSweepDirection d = TSweepDirection::Up;
   if (direction == remote::TDirection::Down) d = TSweepDirection::Down;
   if (direction == remote::TDirection::Both) d = TSweepDirection::Both;
-  return FromControl(Control.SetSweepDirection(d));
+  return FromControl(Control.Sweep().SetSweepDirection(d));
 }
 
 remote::TDirection TRemoteInstrument::Direction() const {
@@ -210,14 +210,14 @@ remote::TDirection TRemoteInstrument::Direction() const {
   }
 }
 
-remote::TOutcome TRemoteInstrument::SetPause(bool on) { return FromControl(Control.SetPause(on)); }
+remote::TOutcome TRemoteInstrument::SetPause(bool on) { return FromControl(Control.Sweep().SetPause(on)); }
 
 bool TRemoteInstrument::Pause() const { return Control.Panel().PauseBtn.Down; }
 
-remote::TOutcome TRemoteInstrument::Restart() { return FromControl(Control.RestartSweep()); }
+remote::TOutcome TRemoteInstrument::Restart() { return FromControl(Control.Sweep().RestartSweep()); }
 
 remote::TOutcome TRemoteInstrument::SetPulsePeriod(double seconds) {
-  return FromControl(Control.SetPulseTime(true, seconds));
+  return FromControl(Control.Pulse().SetPulseTime(true, seconds));
 }
 
 double TRemoteInstrument::PulsePeriod() const {
@@ -226,7 +226,7 @@ double TRemoteInstrument::PulsePeriod() const {
 }
 
 remote::TOutcome TRemoteInstrument::SetPulseWidth(double seconds) {
-  return FromControl(Control.SetPulseTime(false, seconds));
+  return FromControl(Control.Pulse().SetPulseTime(false, seconds));
 }
 
 double TRemoteInstrument::PulseWidth() const {
@@ -238,13 +238,13 @@ remote::TOutcome TRemoteInstrument::SetPrescaler(int prescaler) {
   const auto& table = screen::PrescalerTable;
   const auto it = std::find(table.begin(), table.end(), prescaler);
   if (it == table.end()) return remote::TOutcome::IllegalValue;
-  return FromControl(Control.SetPrescaler(static_cast<int>(it - table.begin())));
+  return FromControl(Control.Pulse().SetPrescaler(static_cast<int>(it - table.begin())));
 }
 
 int TRemoteInstrument::Prescaler() const { return Control.Model().Prescaler(); }
 
 void TRemoteInstrument::WhenWritten(std::function<void()> done) {
-  Control.WhenWritten(std::move(done));
+  Control.Written().WhenWritten(std::move(done));
 }
 
 }  // namespace control

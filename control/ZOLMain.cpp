@@ -49,7 +49,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   serial::ApplyMainComPortSettings(*MainComPort);
   Link = std::make_unique<TDeviceLink>(Shared, *MainComPort);
   Control = std::make_unique<TGeneratorControl>(Shared, *Link);
-  Control->PanelChanged = [this] { ShowPanel(); };
+  Control->OnPanelChanged([this] { ShowPanel(); });
   FloatMinimizer = new ui::TFloatMinimizer(this);
   FloatMinimizer->setObjectName(QStringLiteral("FloatMinimizer"));
   Dialogs = std::make_unique<ui::TDialogs>(this);
@@ -79,7 +79,7 @@ void TMainForm::FormCreate() {
   // Both run on the timer thread; posting is how they reach the GUI thread.
   TickEvents = new TTickEvents(
       this, [this] { Guarded([this] { WMRedraw(); }); },
-      [this] { Guarded([this] { Control->PortLost(); }); });
+      [this] { Guarded([this] { Control->Connection().PortLost(); }); });
   Cycle->PostRedraw = [events = TickEvents] { events->PostRedraw(); };
   Cycle->PortLost = [events = TickEvents](const std::string&) { events->PostPortLost(); };
   Timer = std::make_unique<platform::TMultimediaTimer>();
@@ -104,7 +104,7 @@ void TMainForm::ExitBtnClick() { close(); }
 void TMainForm::FormClose() {
   if (Timer) Timer->Stop();
   QCoreApplication::processEvents();
-  if (Control) Control->Close();
+  if (Control) Control->Connection().Close();
   Closed = true;
 }
 
@@ -118,7 +118,7 @@ void TMainForm::WMRedraw() {
   ShowFrame(Control->Redraw());
   ++RedrawCount;
   // A tick has written what was changed before it: tell whoever waits.
-  for (const std::function<void()>& written : Control->TakeWritten()) written();
+  for (const std::function<void()>& written : Control->Written().TakeWritten()) written();
 }
 
 // Drawn from a copy, outside the lock: the tick never waits for a render.
@@ -163,7 +163,7 @@ bool TMainForm::event(QEvent* e) {
     return true;
   }
   if (e->type() == PortLostEventType) {
-    Guarded([this] { Control->PortLost(); });
+    Guarded([this] { Control->Connection().PortLost(); });
     return true;
   }
   return QMainWindow::event(e);

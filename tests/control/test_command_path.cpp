@@ -37,35 +37,35 @@ TEST_F(CommandPathTest, DisabledControlsRefuseAndChangeNothing) {
     TOutcome Outcome;
   };
   const TCase normal[] = {
-      {"start", Control.SetValue(TEntry::Start, 100)},
-      {"invert", Control.SetInvert(true)},
-      {"pause", Control.SetPause(true)},
-      {"restart", Control.RestartSweep()},
-      {"sweep time", Control.SetSweepTime(5)},
-      {"pulse width", Control.SetPulseTime(false, 1e-4)},
-      {"marker", Control.SetMarker(300)},
+      {"start", Control.Frequency().SetValue(TEntry::Start, 100)},
+      {"invert", Control.Pulse().SetInvert(true)},
+      {"pause", Control.Sweep().SetPause(true)},
+      {"restart", Control.Sweep().RestartSweep()},
+      {"sweep time", Control.Sweep().SetSweepTime(5)},
+      {"pulse width", Control.Pulse().SetPulseTime(false, 1e-4)},
+      {"marker", Control.Sweep().SetMarker(300)},
   };
   for (const TCase& c : normal) EXPECT_EQ(c.Outcome, TOutcome::Disabled) << c.Name;
   EXPECT_EQ(Control.Model().Slots[screen::StartSlot].Freq, before.Slots[screen::StartSlot].Freq);
   EXPECT_FALSE(Control.Panel().InvertBtn.Down);
 
-  ASSERT_EQ(Control.SetPulse(true), TOutcome::Done);
-  EXPECT_EQ(Control.SetValue(TEntry::Frequency, 2000), TOutcome::Disabled) << "Set in pulse mode";
-  EXPECT_EQ(Control.Step(2), TOutcome::Disabled) << "arrows in pulse mode";
-  EXPECT_EQ(Control.SetInvert(true), TOutcome::Done);
-  EXPECT_EQ(Control.SetPrescaler(9), TOutcome::Invalid) << "off the prescaler gauge";
+  ASSERT_EQ(Control.Modes().SetPulse(true), TOutcome::Done);
+  EXPECT_EQ(Control.Frequency().SetValue(TEntry::Frequency, 2000), TOutcome::Disabled) << "Set in pulse mode";
+  EXPECT_EQ(Control.Frequency().Step(2), TOutcome::Disabled) << "arrows in pulse mode";
+  EXPECT_EQ(Control.Pulse().SetInvert(true), TOutcome::Done);
+  EXPECT_EQ(Control.Pulse().SetPrescaler(9), TOutcome::Invalid) << "off the prescaler gauge";
 }
 
 TEST_F(CommandPathTest, ModeChangesPressTheEnabledButtonsAsAUserWould) {
-  ASSERT_EQ(Control.SetPulse(true), TOutcome::Done);
-  EXPECT_EQ(Control.SetWaveform(2), TOutcome::Done);
+  ASSERT_EQ(Control.Modes().SetPulse(true), TOutcome::Done);
+  EXPECT_EQ(Control.Waveform().SetWaveform(2), TOutcome::Done);
   EXPECT_FALSE(Control.Panel().PulseBtn.Down) << "a waveform leaves pulse mode first";
   EXPECT_TRUE(Control.Panel().TriBtn.Down);
   EXPECT_FALSE(Control.Panel().SineBtn.Down);
   EXPECT_EQ(Control.Model().Waveform, 2);
 
-  ASSERT_EQ(Control.SetRun(true), TOutcome::Done);
-  EXPECT_EQ(Control.SetSweep(true), TOutcome::Done);
+  ASSERT_EQ(Control.Modes().SetRun(true), TOutcome::Done);
+  EXPECT_EQ(Control.Modes().SetSweep(true), TOutcome::Done);
   EXPECT_FALSE(Control.Panel().RunBtn.Down) << "a mode change releases Run";
   // The tick sees the sweep in the snapshot together with the model it needs.
   Locked([](TSharedState& s) {
@@ -76,50 +76,50 @@ TEST_F(CommandPathTest, ModeChangesPressTheEnabledButtonsAsAUserWould) {
     EXPECT_TRUE(s.State.Flags.ResyncAll);
     return 0;
   });
-  EXPECT_EQ(Control.SetPulse(true), TOutcome::Done) << "Pulse from sweep mode releases Sweep";
+  EXPECT_EQ(Control.Modes().SetPulse(true), TOutcome::Done) << "Pulse from sweep mode releases Sweep";
   EXPECT_TRUE(Control.Panel().PulseBtn.Down);
   EXPECT_FALSE(Control.Panel().SweepBtn.Down);
 }
 
 TEST_F(CommandPathTest, PulseTimesLandOnTheNearestCodeAndTheWidthFitsThePeriod) {
-  ASSERT_EQ(Control.SetPulse(true), TOutcome::Done);
-  EXPECT_EQ(Control.SetPulseTime(true, 1e-6), TOutcome::Disabled) << "shorter than the width";
-  ASSERT_EQ(Control.SetPulseTime(false, 1e-6), TOutcome::Done);
+  ASSERT_EQ(Control.Modes().SetPulse(true), TOutcome::Done);
+  EXPECT_EQ(Control.Pulse().SetPulseTime(true, 1e-6), TOutcome::Disabled) << "shorter than the width";
+  ASSERT_EQ(Control.Pulse().SetPulseTime(false, 1e-6), TOutcome::Done);
   for (double period : {4e-6, 1e-3, 3.3e-3}) {
-    ASSERT_EQ(Control.SetPulseTime(true, period), TOutcome::Done) << period;
+    ASSERT_EQ(Control.Pulse().SetPulseTime(true, period), TOutcome::Done) << period;
     const screen::TZOLScreenModel m = Control.Model();
     // One code is 1/16 µs with the prescaler 1.
     EXPECT_NEAR(m.PulseTime(m.PulsePeriodCode()), period, 0.5 / 16e6 + 1e-12) << period;
   }
-  EXPECT_EQ(Control.SetPulseTime(false, 1e-3), TOutcome::Done);
+  EXPECT_EQ(Control.Pulse().SetPulseTime(false, 1e-3), TOutcome::Done);
   const screen::TZOLScreenModel before = Control.Model();
-  EXPECT_EQ(Control.SetPulseTime(false, 4e-3), TOutcome::Disabled) << "longer than the period";
+  EXPECT_EQ(Control.Pulse().SetPulseTime(false, 4e-3), TOutcome::Disabled) << "longer than the period";
   EXPECT_EQ(Control.Model().PulseWidthCode(), before.PulseWidthCode());
-  EXPECT_EQ(Control.SetPulseTime(true, 1.0), TOutcome::Invalid) << "past 65536 codes";
+  EXPECT_EQ(Control.Pulse().SetPulseTime(true, 1.0), TOutcome::Invalid) << "past 65536 codes";
   EXPECT_TRUE(Control.State().Flags.PulseWidthDirty);
 }
 
 TEST_F(CommandPathTest, WireWaitersAreAnsweredInOrderOnceTheirTickHasWritten) {
   std::vector<int> answered;
   Locked([](TSharedState& s) { return s.State.TicksStarted = s.State.TicksWritten = 7; });
-  Control.WhenWritten([&] { answered.push_back(1); });
+  Control.Written().WhenWritten([&] { answered.push_back(1); });
   // A tick begins (it may have missed the change), then the next one.
   Locked([](TSharedState& s) { return s.State.TicksStarted = 8; });
-  Control.WhenWritten([&] { answered.push_back(2); });
-  for (const auto& done : Control.TakeWritten()) done();
+  Control.Written().WhenWritten([&] { answered.push_back(2); });
+  for (const auto& done : Control.Written().TakeWritten()) done();
   EXPECT_TRUE(answered.empty()) << "nothing written since";
   Locked([](TSharedState& s) { return s.State.TicksWritten = 8; });
-  for (const auto& done : Control.TakeWritten()) done();
+  for (const auto& done : Control.Written().TakeWritten()) done();
   EXPECT_EQ(answered, std::vector<int>{1});
   Locked([](TSharedState& s) { return s.State.TicksWritten = 9; });
-  for (const auto& done : Control.TakeWritten()) done();
+  for (const auto& done : Control.Written().TakeWritten()) done();
   EXPECT_EQ(answered, (std::vector<int>{1, 2}));
 }
 
 TEST_F(CommandPathTest, ResetKeepsTheConnectionAndRestoresTheStartUpSettings) {
-  ASSERT_EQ(Control.SetWaveform(3), TOutcome::Done);
-  ASSERT_EQ(Control.SetAttenuation(7), TOutcome::Done);
-  ASSERT_EQ(Control.SetSweep(true), TOutcome::Done);
+  ASSERT_EQ(Control.Waveform().SetWaveform(3), TOutcome::Done);
+  ASSERT_EQ(Control.Waveform().SetAttenuation(7), TOutcome::Done);
+  ASSERT_EQ(Control.Modes().SetSweep(true), TOutcome::Done);
   Locked([](TSharedState& s) {
     s.State.DeviceOnline = true;
     s.State.PortName = "sim0";
@@ -141,23 +141,23 @@ TEST_F(CommandPathTest, ResetKeepsTheConnectionAndRestoresTheStartUpSettings) {
 }
 
 TEST_F(CommandPathTest, DialogsAndOtherInputsReadOneDescriptionOfTheFrequency) {
-  const std::optional<TEntryQuestion> set = Control.AskEntry(TEntry::Frequency);
+  const std::optional<TEntryQuestion> set = Control.Frequency().AskEntry(TEntry::Frequency);
   ASSERT_TRUE(set);
   // The Set dialog takes 0 and values above the top, which the grid limits.
-  EXPECT_EQ(Control.Answer(*set, "0"), TOutcome::Done);
-  EXPECT_EQ(Control.Answer(*set, "20000000"), TOutcome::Done);
-  EXPECT_EQ(Control.Answer(*set, "-1"), TOutcome::Invalid);
+  EXPECT_EQ(Control.Frequency().Answer(*set, "0"), TOutcome::Done);
+  EXPECT_EQ(Control.Frequency().Answer(*set, "20000000"), TOutcome::Done);
+  EXPECT_EQ(Control.Frequency().Answer(*set, "-1"), TOutcome::Invalid);
   // Every other input keeps to the device's range.
-  EXPECT_EQ(Control.SetValue(TEntry::Frequency, 0), TOutcome::Invalid);
-  EXPECT_EQ(Control.SetValue(TEntry::Frequency, 13e6), TOutcome::Invalid);
-  EXPECT_EQ(Control.SetValue(TEntry::Frequency, 12.5e6), TOutcome::Done);
+  EXPECT_EQ(Control.Frequency().SetValue(TEntry::Frequency, 0), TOutcome::Invalid);
+  EXPECT_EQ(Control.Frequency().SetValue(TEntry::Frequency, 13e6), TOutcome::Invalid);
+  EXPECT_EQ(Control.Frequency().SetValue(TEntry::Frequency, 12.5e6), TOutcome::Done);
 }
 
 TEST_F(CommandPathTest, AStepOfItsOwnLeavesAHeldArrowRepeating) {
-  Control.ControlMouseDown(2, TMouseButton::Left);
-  EXPECT_EQ(Control.Step(1), TOutcome::Done);
+  Control.Frequency().ControlMouseDown(2, TMouseButton::Left);
+  EXPECT_EQ(Control.Frequency().Step(1), TOutcome::Done);
   EXPECT_EQ(Control.State().RepeatTag, 2);
-  Control.ControlMouseUp(TMouseButton::Left);
+  Control.Frequency().ControlMouseUp(TMouseButton::Left);
   EXPECT_EQ(Control.State().RepeatTag, -1);
 }
 

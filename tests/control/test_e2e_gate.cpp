@@ -70,7 +70,7 @@ TEST_F(GateTest, SetAnsweredAfterTheModeChangedChangesNothing) {
   ConnectDevice();
   const double frequency = SlotFreq(screen::FrequencySlot);
   Dialogs->WhileOpen = [&](const QString& title) {
-    if (title == "Enter frequency value") Form->Control->SetPulse(true);
+    if (title == "Enter frequency value") Form->Control->Modes().SetPulse(true);
   };
   Dialogs->Answers.push_back("2000");
   Form->FSetBtn->click();
@@ -109,7 +109,7 @@ TEST_F(GateTest, ArrowDisabledWhileHeldStopsRepeating) {
   RunConnected();
   QTest::mousePress(Form->FRightBtn, Qt::LeftButton);
   ASSERT_TRUE(WaitForTicks(2));
-  Form->Control->SetPulse(true);
+  Form->Control->Modes().SetPulse(true);
   ASSERT_FALSE(Form->FRightBtn->isEnabled());
   QTest::mouseRelease(Form->FRightBtn, Qt::LeftButton);
   Form->RunBtn->click();

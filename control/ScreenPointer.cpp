@@ -1,15 +1,15 @@
 // Mouse on the generator screen: dragging slot pointers along the scale,
 // jumping the output frequency to a pressed point, the corner press.
-#include "control/GeneratorControl.h"
+#include "control/ScreenPointer.h"
 
 namespace control {
 
-bool TGeneratorControl::Image321MouseDown(TMouseButton button, int x, int y) {
+bool TScreenPointer::Image321MouseDown(TMouseButton button, int x, int y) {
   if (button != TMouseButton::Left) return false;
   const bool corner = x == 0 && y == 0;
-  Change([&] {
-    TControlState& s = Shared.State;
-    screen::TZOLScreenModel& m = Shared.Model;
+  Frame.Change([&] {
+    TControlState& s = Frame.Shared.State;
+    screen::TZOLScreenModel& m = Frame.Shared.Model;
     s.CornerArmed = corner;
     const screen::THitResult hit = m.HitTest(x, y);
     s.DragSlot = hit.Slot;
@@ -21,11 +21,11 @@ bool TGeneratorControl::Image321MouseDown(TMouseButton button, int x, int y) {
   return corner;
 }
 
-TCursor TGeneratorControl::Image321MouseMove(int x, int y) {
+TCursor TScreenPointer::Image321MouseMove(int x, int y) {
   screen::THitResult hover;
-  Change([&] {
-    TControlState& s = Shared.State;
-    screen::TZOLScreenModel& m = Shared.Model;
+  Frame.Change([&] {
+    TControlState& s = Frame.Shared.State;
+    screen::TZOLScreenModel& m = Frame.Shared.Model;
     hover = m.HitTest(x, y);
     const std::int32_t slot = s.DragSlot;
     if (slot < 0) return;
@@ -37,9 +37,9 @@ TCursor TGeneratorControl::Image321MouseMove(int x, int y) {
   return hover.OnScale ? TCursor::PointingHand : TCursor::Default;
 }
 
-void TGeneratorControl::Image321MouseUp() {
-  Change([&] {
-    TControlState& s = Shared.State;
+void TScreenPointer::Image321MouseUp() {
+  Frame.Change([&] {
+    TControlState& s = Frame.Shared.State;
     if (s.DragSlot == screen::FrequencySlot) s.Flags.FreqDirty = true;
     if (s.DragSlot == screen::MarkerSlot) s.Flags.PulseWidthDirty = true;
     s.DragSlot = -1;

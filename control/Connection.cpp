@@ -1,11 +1,11 @@
-// Connection and handshake: opening the chosen port, the identity check,
+// The connection: opening the chosen port, the identity check,
 // the calibration tables, going offline, removed ports, closing.
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "control/DeviceLink.h"
-#include "control/GeneratorControl.h"
+#include "control/Connection.h"
 #include "serial/PortList.h"
 
 namespace control {
@@ -56,18 +56,18 @@ std::string PortNameOfEntry(const std::string& line) {
   return Trimmed(entry.substr(0, entry.find(':')));
 }
 
-void TGeneratorControl::ConnectBtnClick(
+void TConnection::ConnectBtnClick(
     const std::function<std::optional<std::string>()>& choosePort, const TWaitWithMessages& wait) {
-  if (!FPanel.ConnectBtn.Down) {
-    if (Link.Connected()) Disconnect();
-    Changed();
+  if (!Frame.Panel.ConnectBtn.Down) {
+    if (Frame.Link.Connected()) Disconnect();
+    Frame.Changed();
     return;
   }
   // The handshake's waits handle window events and Connect is enabled again
   // while the tables are read: a second press must not start a second one.
   if (FHandshakeRunning) {
-    FPanel.ConnectBtn.Down = false;
-    Changed();
+    Frame.Panel.ConnectBtn.Down = false;
+    Frame.Changed();
     return;
   }
   std::optional<std::string> name;
@@ -76,83 +76,83 @@ void TGeneratorControl::ConnectBtnClick(
     name = choosePort();
   }
   if (!name) {
-    FPanel.ConnectBtn.Down = false;
-    Changed();
+    Frame.Panel.ConnectBtn.Down = false;
+    Frame.Changed();
     return;
   }
   ConnectTo(*name, wait);
 }
 
-bool TGeneratorControl::ConnectTo(const std::string& requested, const TWaitWithMessages& wait) {
+bool TConnection::ConnectTo(const std::string& requested, const TWaitWithMessages& wait) {
   if (FHandshakeRunning) return false;
   const std::string name = Trimmed(requested);
   const THandshakeScope handshake(FHandshakeRunning);
-  FPanel.ConnectBtn.Down = true;
-  Changed();
+  Frame.Panel.ConnectBtn.Down = true;
+  Frame.Changed();
   // A port that cannot be opened ends the click here: Connect stays down,
   // no port is open, and the next click only releases it.
-  Link.Open(serial::PortPathFor(name));
+  Frame.Link.Open(serial::PortPathFor(name));
   // Run and Connect wait for the identity, Run for the tables too.
-  Change([&] {
-    FHandshake = THandshakePhase::Identifying;
-    Shared.State.PortName = name;
+  Frame.Change([&] {
+    Frame.Handshake = THandshakePhase::Identifying;
+    Frame.Shared.State.PortName = name;
   });
-  Changed();
+  Frame.Changed();
   // The handshake reads and waits without the lock: the tick keeps
   // redrawing and writes nothing while the device is offline.
-  bool identified = Link.Identify();
+  bool identified = Frame.Link.Identify();
   if (!identified) {
     wait(IdentifyRetryMs);
-    identified = Link.Identify();
+    identified = Frame.Link.Identify();
   }
   if (!identified) {
-    Change([&] { FHandshake = THandshakePhase::None; });
-    Link.Close();
-    FPanel.ConnectBtn.Down = false;
-    Changed();
+    Frame.Change([&] { Frame.Handshake = THandshakePhase::None; });
+    Frame.Link.Close();
+    Frame.Panel.ConnectBtn.Down = false;
+    Frame.Changed();
     return false;
   }
 
-  Change([&] {
-    FHandshake = THandshakePhase::ReadingTables;
-    FPanel.ConnectBtn.FontColor = colors::Maroon;
-    ReleaseRunLocked();
+  Frame.Change([&] {
+    Frame.Handshake = THandshakePhase::ReadingTables;
+    Frame.Panel.ConnectBtn.FontColor = colors::Maroon;
+    Frame.ReleaseRunLocked();
   });
-  Changed();
+  Frame.Changed();
   TCalibrationTables tables;
   // The port may be closed while the window handles its events during the
   // waits (Connect released, port removed); then no table line arrives and
   // the handshake has failed.
-  const bool tablesOk = Link.ReadTables(wait, tables);
+  const bool tablesOk = Frame.Link.ReadTables(wait, tables);
   if (tablesOk) {
-    Change([&] {
-      FHandshake = THandshakePhase::None;
-      FPanel.ConnectBtn.FontColor = colors::Red;
-      Shared.Model.SquareAmpTable = tables.Square;
-      Shared.Model.AnalogAmpTable = tables.Analog;
-      Shared.State.DeviceOnline = true;
+    Frame.Change([&] {
+      Frame.Handshake = THandshakePhase::None;
+      Frame.Panel.ConnectBtn.FontColor = colors::Red;
+      Frame.Shared.Model.SquareAmpTable = tables.Square;
+      Frame.Shared.Model.AnalogAmpTable = tables.Analog;
+      Frame.Shared.State.DeviceOnline = true;
       // Run is up, so the next tick sends the stop command first.
-      Shared.State.Flags.ResyncAll = true;
+      Frame.Shared.State.Flags.ResyncAll = true;
     });
-    Changed();
+    Frame.Changed();
     return true;
   }
-  Change([&] { FHandshake = THandshakePhase::None; });
-  Link.Close();
-  FPanel.ConnectBtn.FontColor = colors::Purple;
-  FPanel.ConnectBtn.Down = false;
-  Changed();
+  Frame.Change([&] { Frame.Handshake = THandshakePhase::None; });
+  Frame.Link.Close();
+  Frame.Panel.ConnectBtn.FontColor = colors::Purple;
+  Frame.Panel.ConnectBtn.Down = false;
+  Frame.Changed();
   return false;
 }
 
-TOutcome TGeneratorControl::ConnectOrRelease(const std::string& requested,
+TOutcome TConnection::ConnectOrRelease(const std::string& requested,
                                              const TWaitWithMessages& wait,
                                              std::optional<serial::EComPort>& openError) {
   const std::string name = Trimmed(requested);
   if (!IsPortName(name)) return TOutcome::Invalid;
   if (FHandshakeRunning) return TOutcome::Failed;
-  if (State().DeviceOnline) {
-    if (name == State().PortName) return TOutcome::Done;
+  if (Frame.State().DeviceOnline) {
+    if (name == Frame.State().PortName) return TOutcome::Done;
     const TOutcome left = LeaveForPort(name, openError);
     if (left != TOutcome::Done) return left;
   }
@@ -167,11 +167,11 @@ TOutcome TGeneratorControl::ConnectOrRelease(const std::string& requested,
 
 // Done once the old device is stopped and offline; the connection stays as
 // it was when the port is not listed (Invalid) or cannot be opened (Failed).
-TOutcome TGeneratorControl::LeaveForPort(const std::string& name,
+TOutcome TConnection::LeaveForPort(const std::string& name,
                                          std::optional<serial::EComPort>& openError) {
   if (!Listed(name)) return TOutcome::Invalid;
   try {
-    Link.TryOpen(serial::PortPathFor(name));
+    Frame.Link.TryOpen(serial::PortPathFor(name));
   } catch (const serial::EComPort& error) {
     openError = error;
     return TOutcome::Failed;
@@ -181,50 +181,50 @@ TOutcome TGeneratorControl::LeaveForPort(const std::string& name,
   return TOutcome::Done;
 }
 
-void TGeneratorControl::ReleaseConnect() {
-  FPanel.ConnectBtn.Down = false;
-  if (Link.Connected() || State().DeviceOnline) Disconnect();
-  Changed();
+void TConnection::ReleaseConnect() {
+  Frame.Panel.ConnectBtn.Down = false;
+  if (Frame.Link.Connected() || Frame.State().DeviceOnline) Disconnect();
+  Frame.Changed();
 }
 
-void TGeneratorControl::Disconnect() {
-  Change([&] { DisconnectLocked(); });
+void TConnection::Disconnect() {
+  Frame.Change([&] { DisconnectLocked(); });
   // Offline now: a tick still writing is waited for, then the port closes.
-  Link.Close();
-  Changed();
+  Frame.Link.Close();
+  Frame.Changed();
 }
 
-void TGeneratorControl::DisconnectLocked() {
-  Shared.State.ClearUpdateFlags();
-  Shared.State.DeviceOnline = false;
+void TConnection::DisconnectLocked() {
+  Frame.Shared.State.ClearUpdateFlags();
+  Frame.Shared.State.DeviceOnline = false;
   // Changing the down states here runs no click handler; Run and Pause come
   // up as at every release of Run.
-  ReleaseRunLocked();
-  FPanel.ConnectBtn.Down = false;
-  FPanel.ConnectBtn.FontColor = colors::Purple;
+  Frame.ReleaseRunLocked();
+  Frame.Panel.ConnectBtn.Down = false;
+  Frame.Panel.ConnectBtn.FontColor = colors::Purple;
 }
 
-void TGeneratorControl::WMDeviceChange(const std::string& removedPortName) {
+void TConnection::WMDeviceChange(const std::string& removedPortName) {
   const std::string name = Trimmed(removedPortName);
   std::string portName;
-  Read([&] { portName = Shared.State.PortName; });
+  Frame.Read([&] { portName = Frame.Shared.State.PortName; });
   if (name != portName) return;
   PortLost();
 }
 
-void TGeneratorControl::PortLost() {
+void TConnection::PortLost() {
   bool wasOnline = false;
-  Read([&] { wasOnline = Shared.State.DeviceOnline; });
+  Frame.Read([&] { wasOnline = Frame.Shared.State.DeviceOnline; });
   // Closing must not touch the vanished device.
-  Link.SetPortPresent(false);
+  Frame.Link.SetPortPresent(false);
   Disconnect();
   if (wasOnline && DeviceLost) DeviceLost();
 }
 
-void TGeneratorControl::Close() {
-  if (!Link.Connected()) return;
+void TConnection::Close() {
+  if (!Frame.Link.Connected()) return;
   // The close is never refused: a failing line still gets closed.
-  Link.WriteNow("Z");
+  Frame.Link.WriteNow("Z");
   Disconnect();
 }
 

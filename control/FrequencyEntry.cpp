@@ -1,10 +1,10 @@
-// Frequency entry by dialog, stepping with the arrow buttons, and what a
-// redraw advances (the arrows' auto-repeat among it).
+// Frequency entry by dialog, and stepping with the arrow buttons.
+#include "control/FrequencyEntry.h"
+
 #include <algorithm>
 #include <cmath>
 
 #include "control/FrequencyText.h"
-#include "control/GeneratorControl.h"
 #include "control/SettingLimits.h"
 
 namespace control {
@@ -51,13 +51,13 @@ double ModelValue(double shownValue, double factor) {
 
 }  // namespace
 
-std::optional<TEntryQuestion> TGeneratorControl::AskEntry(TEntry entry) const {
-  if (!Takes(ControlOf(entry))) return std::nullopt;
+std::optional<TEntryQuestion> TFrequencyEntry::AskEntry(TEntry entry) const {
+  if (!Frame.Takes(ControlOf(entry))) return std::nullopt;
   TEntryQuestion question;
   question.Entry = entry;
   double value = 0.0;
-  Read([&] {
-    const screen::TZOLScreenModel& m = Shared.Model;
+  Frame.Read([&] {
+    const screen::TZOLScreenModel& m = Frame.Shared.Model;
     value = m.Step;
     if (entry == TEntry::Frequency) value = m.Slots[screen::FrequencySlot].Freq;
     if (entry == TEntry::Start) value = m.Slots[screen::StartSlot].Freq;
@@ -68,40 +68,40 @@ std::optional<TEntryQuestion> TGeneratorControl::AskEntry(TEntry entry) const {
   return question;
 }
 
-TOutcome TGeneratorControl::CheckAnswer(const TEntryQuestion& question,
+TOutcome TFrequencyEntry::CheckAnswer(const TEntryQuestion& question,
                                         const std::string& text) const {
-  if (!Takes(ControlOf(question.Entry))) return TOutcome::Disabled;
+  if (!Frame.Takes(ControlOf(question.Entry))) return TOutcome::Disabled;
   TOutcome outcome = TOutcome::Invalid;
-  Read([&] { outcome = JudgeLocked(question.Entry, ModelValue(ParseDialogNumber(text), question.Factor)); });
+  Frame.Read([&] { outcome = JudgeLocked(question.Entry, ModelValue(ParseDialogNumber(text), question.Factor)); });
   return outcome;
 }
 
-TOutcome TGeneratorControl::Answer(const TEntryQuestion& question, const std::string& text) {
+TOutcome TFrequencyEntry::Answer(const TEntryQuestion& question, const std::string& text) {
   return EnterShownValue(question.Entry, ParseDialogNumber(text), question.Factor);
 }
 
 // Inputs other than the dialogs keep to the limits in the units shown.
-TOutcome TGeneratorControl::SetValue(TEntry entry, double shownValue) {
-  if (!Takes(ControlOf(entry))) return TOutcome::Disabled;
-  const screen::TZOLScreenModel m = Model();
+TOutcome TFrequencyEntry::SetValue(TEntry entry, double shownValue) {
+  if (!Frame.Takes(ControlOf(entry))) return TOutcome::Disabled;
+  const screen::TZOLScreenModel m = Frame.Model();
   if (!LimitsOf(SettingOf(entry), m).Contains(shownValue)) return TOutcome::Invalid;
   return EnterShownValue(entry, shownValue, m.DividerFactor());
 }
 
-TOutcome TGeneratorControl::EnterShownValue(TEntry entry, double shownValue, double factor) {
-  if (!Takes(ControlOf(entry))) return TOutcome::Disabled;
+TOutcome TFrequencyEntry::EnterShownValue(TEntry entry, double shownValue, double factor) {
+  if (!Frame.Takes(ControlOf(entry))) return TOutcome::Disabled;
   TOutcome outcome = TOutcome::Invalid;
-  Change([&] {
+  Frame.Change([&] {
     const double value = ModelValue(shownValue, factor);
     outcome = JudgeLocked(entry, value);
     if (outcome != TOutcome::Invalid) StoreLocked(entry, value);
   });
-  Changed();
+  Frame.Changed();
   return outcome;
 }
 
-TOutcome TGeneratorControl::JudgeLocked(TEntry entry, double value) const {
-  const screen::TZOLScreenModel& m = Shared.Model;
+TOutcome TFrequencyEntry::JudgeLocked(TEntry entry, double value) const {
+  const screen::TZOLScreenModel& m = Frame.Shared.Model;
   if (!LimitsOf(SettingOf(entry), m).TakesTyped(value)) return TOutcome::Invalid;
   // Crossing the other limit is told first, and stored all the same.
   if (entry == TEntry::Start && value > m.Slots[screen::StopSlot].Freq) return TOutcome::Crossed;
@@ -109,12 +109,12 @@ TOutcome TGeneratorControl::JudgeLocked(TEntry entry, double value) const {
   return TOutcome::Done;
 }
 
-void TGeneratorControl::StoreLocked(TEntry entry, double value) {
-  screen::TZOLScreenModel& m = Shared.Model;
+void TFrequencyEntry::StoreLocked(TEntry entry, double value) {
+  screen::TZOLScreenModel& m = Frame.Shared.Model;
   switch (entry) {
     case TEntry::Frequency:
       m.SetSlotFreq(screen::FrequencySlot, value);
-      Shared.State.Flags.FreqDirty = true;
+      Frame.Shared.State.Flags.FreqDirty = true;
       break;
     case TEntry::Step:
       // The step is only shown and used here; it is never sent.
@@ -129,37 +129,37 @@ void TGeneratorControl::StoreLocked(TEntry entry, double value) {
   }
 }
 
-void TGeneratorControl::ControlMouseDown(int tag, TMouseButton button) {
+void TFrequencyEntry::ControlMouseDown(int tag, TMouseButton button) {
   if (button != TMouseButton::Left || (tag != 1 && tag != 2)) return;
   // A disabled arrow does nothing, whoever presses it.
-  if (!Takes(tag == 1 ? TControl::FLeftBtn : TControl::FRightBtn)) return;
-  Change([&] {
-    Shared.State.RepeatDelay = RepeatDelayRedraws;
-    Shared.State.RepeatTag = tag;
-    StepFrequencyLocked(tag);
+  if (!Frame.Takes(tag == 1 ? TControl::FLeftBtn : TControl::FRightBtn)) return;
+  Frame.Change([&] {
+    Frame.Shared.State.RepeatDelay = RepeatDelayRedraws;
+    Frame.Shared.State.RepeatTag = tag;
+    StepLocked(tag);
   });
 }
 
-void TGeneratorControl::ControlMouseUp(TMouseButton button) {
+void TFrequencyEntry::ControlMouseUp(TMouseButton button) {
   if (button != TMouseButton::Left) return;
-  Change([&] { Shared.State.RepeatTag = -1; });
+  Frame.Change([&] { Frame.Shared.State.RepeatTag = -1; });
 }
 
-void TGeneratorControl::StepFrequency(int direction) {
-  Change([&] { StepFrequencyLocked(direction); });
+void TFrequencyEntry::StepFrequency(int direction) {
+  Frame.Change([&] { StepLocked(direction); });
 }
 
-void TGeneratorControl::StepFrequencyLocked(int direction) {
+void TFrequencyEntry::StepLocked(int direction) {
   if (direction != 1 && direction != 2) return;
   // In sweep mode the arrows move the marker, which the sweep follows.
-  const bool sweep = FPanel.SweepBtn.Down;
-  screen::TZOLScreenModel& m = Shared.Model;
+  const bool sweep = Frame.Panel.SweepBtn.Down;
+  screen::TZOLScreenModel& m = Frame.Shared.Model;
   const int source = sweep ? screen::MarkerSlot : screen::FrequencySlot;
   double v = m.Slots[source].Freq;
   v = direction == 1 ? std::max(v - m.Step, LowestStepFreq) : v + m.Step;
   if (!sweep) {
     m.SetSlotFreq(screen::FrequencySlot, v);
-    Shared.State.Flags.FreqStepDirty = true;
+    Frame.Shared.State.Flags.FreqStepDirty = true;
     m.ShowStep();
     return;
   }
@@ -185,28 +185,22 @@ void TGeneratorControl::StepFrequencyLocked(int direction) {
   m.ShowStep();
 }
 
-screen::TZOLScreenModel TGeneratorControl::Redraw() {
-  screen::TZOLScreenModel frame;
-  Change([&] {
-    TControlState& s = Shared.State;
-    if (s.RepeatTag >= 0) {
-      if (s.RepeatDelay > 0)
-        --s.RepeatDelay;
-      else
-        StepFrequencyLocked(s.RepeatTag);
-    }
-    frame = Shared.Model.AdvanceRedraw();
-  });
-  return frame;
+void TFrequencyEntry::RepeatStep() {
+  TControlState& s = Frame.Shared.State;
+  if (s.RepeatTag < 0) return;
+  if (s.RepeatDelay > 0)
+    --s.RepeatDelay;
+  else
+    StepLocked(s.RepeatTag);
 }
 
-screen::TZOLScreenModel TGeneratorControl::ResizeScreen(int width, int height) {
-  screen::TZOLScreenModel frame;
-  Change([&] {
-    Shared.Model.SetBitmapSize(width, height);
-    frame = Shared.Model.AdvanceRedraw();
-  });
-  return frame;
+// A step of its own: an arrow held meanwhile goes on repeating, as the hand
+// on it has not let go.
+TOutcome TFrequencyEntry::Step(int direction) {
+  if (direction != 1 && direction != 2) return TOutcome::Invalid;
+  if (!Frame.Takes(direction == 1 ? TControl::FLeftBtn : TControl::FRightBtn)) return TOutcome::Disabled;
+  StepFrequency(direction);
+  return TOutcome::Done;
 }
 
 }  // namespace control
