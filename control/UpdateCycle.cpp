@@ -33,7 +33,7 @@ void TUpdateCycle::TimerCallback() {
       tick = ++state.TicksStarted;
       state.TickGuard = TickRunning;
       UpdateTick();
-      commands.swap(Queued);
+      commands = TakeQueued();
       // Taken under the state lock so that the commands of ticks and of
       // the GUI reach the line in the order they were worked out.
       if (!commands.empty()) port.lock();
@@ -42,7 +42,7 @@ void TUpdateCycle::TimerCallback() {
   std::optional<std::string> lostMessage;
   if (!commands.empty()) {
     try {
-      WriteCommands(commands);
+      WriteCommands(Port, commands);
     } catch (const serial::EComPort& error) {
       lostMessage = error.what();
     }
@@ -60,28 +60,22 @@ void TUpdateCycle::TimerCallback() {
   if (PostRedraw) PostRedraw();
 }
 
-void TUpdateCycle::WritePending() {
+std::vector<TUpdateCycle::TCommand> TUpdateCycle::TakeQueued() {
   std::vector<TCommand> commands;
-  std::unique_lock<std::mutex> port(Shared.PortLock, std::defer_lock);
-  {
-    std::lock_guard<std::mutex> lock(Shared.Lock);
-    commands.swap(Queued);
-    port.lock();
-  }
-  WriteCommands(commands);
+  commands.swap(Queued);
+  return commands;
 }
 
-void TUpdateCycle::WriteCommands(const std::vector<TCommand>& commands) {
-  for (const TCommand& command : commands) {
+void WriteCommands(serial::TTinyComPort& port, const std::vector<TUpdateCycle::TCommand>& commands) {
+  for (const TUpdateCycle::TCommand& command : commands) {
     // One write per command keeps its bytes together on the line; waiting
     // for the previous transfer keeps at most one outstanding.
-    Port.WaitForPending();
+    port.WaitForPending();
     if (command.Packet) {
-      Port.Write(command.Bytes.data(), static_cast<std::int32_t>(command.Bytes.size()), false);
+      port.Write(command.Bytes.data(), static_cast<std::int32_t>(command.Bytes.size()), false);
     } else {
-      Port.WriteStr(command.Bytes, command.Wait);
+      port.WriteStr(command.Bytes, command.Wait);
     }
-    Written += command.Bytes.size();
   }
 }
 

@@ -8,11 +8,10 @@
 // under Shared.Lock it works out the tick's commands, then, holding only
 // Shared.PortLock, writes them. The update steps (SendCode ... RestartSweep)
 // expect the caller to hold Shared.Lock; they queue commands, they never
-// write. WritePending writes what is queued; the caller holds neither lock.
+// write; TakeQueued takes them for WriteCommands.
 // Commands are queued only while State.DeviceOnline is true, so the GUI
 // thread may use the port without PortLock while it is false.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -47,14 +46,11 @@ class TUpdateCycle {
   // The periodic callback: re-entry guard, the tick's commands worked out
   // under the lock, then written under the port lock.
   void TimerCallback();
-  // Writes the queued commands (tests; the GUI never queues). Port errors
-  // (serial::EComPort) propagate; the caller holds neither lock.
-  void WritePending();
-  // Bytes written to the port so far (any thread).
-  std::uint64_t BytesWritten() const { return Written.load(); }
 
   // Everything below: caller holds Shared.Lock; nothing here writes.
   void UpdateTick();
+  // The commands worked out and not yet written, taken for writing.
+  std::vector<TCommand> TakeQueued();
   // Queues the packet of the low 24 bits of value, written without waiting.
   void SendCode(std::uint32_t value);
   // Queues text; with wait its write is waited for.
@@ -74,17 +70,18 @@ class TUpdateCycle {
   void SweepStepLog();
   void SweepStepLinear();
   int SweepSeconds() const;
-  // Writes commands in order, each after the previous transfer has left.
-  // Caller holds Shared.PortLock.
-  void WriteCommands(const std::vector<TCommand>& commands);
 
   std::vector<TCommand> Queued;  // guarded by Shared.Lock
-  std::atomic<std::uint64_t> Written{0};
 
   TSharedState& Shared;
   screen::TZOLScreenModel& Model;
   serial::TTinyComPort& Port;
 };
+
+// Writes commands in order, each after the previous transfer has left.
+// Port errors (serial::EComPort) propagate. Online, the caller holds
+// Shared.PortLock.
+void WriteCommands(serial::TTinyComPort& port, const std::vector<TUpdateCycle::TCommand>& commands);
 
 // The 4-byte packet that carries a 24-bit command value: "L", bits 16..23,
 // bits 0..7, bits 8..15.

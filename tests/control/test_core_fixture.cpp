@@ -81,15 +81,25 @@ void CoreTest::TearDown() {
 std::string CoreTest::Sent() {
   if (Port.Connected()) {
     try {
-      Cycle.WritePending();
+      WritePending();
       Port.WaitForPending();
     } catch (const serial::EComPort&) {
     }
   }
-  const std::uint64_t written = Cycle.BytesWritten();
+  const std::uint64_t written = BytesWritten.load();
   const std::string received = Device.Receive(static_cast<std::size_t>(written - BytesSeen));
   BytesSeen = written;
   return received;
+}
+
+void CoreTest::WritePending() {
+  std::vector<TUpdateCycle::TCommand> commands;
+  {
+    std::lock_guard<std::mutex> lock(Shared.Lock);
+    commands = Cycle.TakeQueued();
+  }
+  std::lock_guard<std::mutex> port(Shared.PortLock);
+  WriteCommands(Port, commands);
 }
 
 std::string CoreTest::Tick() {

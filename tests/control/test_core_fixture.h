@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "screen/ZOLScreenModel.h"
 #include "serial/ComPlatform.h"  // complete type for the port's default platform
 #include "serial/TinyComms.h"
+#include "tests/support/CountingComPlatform.h"
 #include "tests/support/PtyPair.h"
 
 namespace control::test {
@@ -38,11 +41,14 @@ class CoreTest : public ::testing::Test {
   // write completes, and the device side waits for exactly the bytes the
   // cycle wrote since the last look (with a deadline).
   std::string Sent();
+  // Writes the commands the update steps queued, as a tick does.
+  void WritePending();
 
   test_support::TPtyPair Device;
   TSharedState Shared;
   screen::TZOLScreenModel Model;
-  serial::TTinyComPort Port;
+  std::atomic<std::uint64_t> BytesWritten{0};
+  serial::TTinyComPort Port{std::make_unique<test_support::TCountingComPlatform>(BytesWritten)};
   TUpdateCycle Cycle{Shared, Model, Port};
   int Redraws = 0;  // counted on the calling thread
   std::uint64_t BytesSeen = 0;

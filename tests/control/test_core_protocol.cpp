@@ -171,7 +171,7 @@ TEST_F(ProtocolTest, SendTextWithWaitReturnsWrittenAndLeavesNothingPending) {
     std::lock_guard<std::mutex> lock(Shared.Lock);
     Cycle.SendText("Z", true);
   }
-  Cycle.WritePending();
+  WritePending();
   EXPECT_FALSE(Port.HasPending());
   EXPECT_EQ(Device.Receive(1), "Z");
 }
