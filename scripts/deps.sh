@@ -24,6 +24,8 @@ packages=(
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file groff-base
   lxi-tools python3-pyvisa-py rpcbind libtirpc-dev
+  # The format check (scripts/check-format): its version decides the layout.
+  clang-format-14
   "${extra[@]}"
   "$@"
 )
