@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/GeneratorRun.h"
 #include "app/ProgramOptions.h"
 #include "app/QuitOnSignal.h"
 #include "app/RemoteControl.h"
@@ -23,6 +24,7 @@
 #include "serial/ComSel.h"
 #include "ui/Dialogs.h"
 #include "ui/FloatMinimizer.h"
+#include "ui/WaitWithMessages.h"
 
 namespace app {
 
@@ -38,11 +40,12 @@ void ShowSecondInstanceMessage(TProgramObserver& observer) {
 
 // --port: the Connect button's handshake with the named port, once the
 // message loop runs; a failure is told on standard error, offline.
-void ConnectAtStart(control::TMainForm& form, const std::string& name) {
-  QTimer::singleShot(0, &form, [&form, name] {
+void ConnectAtStart(control::TMainForm& form, control::TConnection& connection,
+                    const std::string& name) {
+  QTimer::singleShot(0, &form, [&connection, name] {
     std::optional<serial::EComPort> openError;
-    const control::TOutcome outcome = form.Control->Connection().ConnectOrRelease(
-        name, [&form](unsigned ms) { form.WaitWithMessages(ms); }, openError);
+    const control::TOutcome outcome =
+        connection.ConnectOrRelease(name, ui::WaitWithMessages, openError);
     if (outcome == control::TOutcome::Done) return;
     std::string why = outcome == control::TOutcome::Invalid
                           ? "not a port name"
@@ -83,7 +86,9 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
   // Lets the desktop match the window with the installed entry and icon.
   application.setDesktopFileName(QStringLiteral(ZOLVEK_APP_ID));
 
-  control::TMainForm mainForm;
+  TGeneratorRun run;
+  control::TMainForm mainForm(run.Control());
+  run.Attach(mainForm);
   ui::SetApplicationMainForm(&mainForm);
   control::TAboutBox aboutBox;
   serial::TComSelBox comSelBox;
@@ -91,23 +96,19 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
   mainForm.SetComSelBox(&comSelBox);
 
   mainForm.show();
-  std::unique_ptr<TRemoteControl> remoteControl;
-  if (options.Remote || options.Vxi11) {
-    remoteControl = std::make_unique<TRemoteControl>(mainForm);
-    QuitOnTerminationSignals(&application);
-  }
+  if (options.Remote || options.Vxi11) QuitOnTerminationSignals(&application);
   std::string error;
   if (options.Remote) {
-    if (!remoteControl->Listen(*options.Remote, error)) {
+    if (!run.Remote().Listen(*options.Remote, error)) {
       std::fprintf(stderr, "zolvek: %s\n", error.c_str());
       ui::SetApplicationMainForm(nullptr);
       return 1;
     }
-    std::fprintf(stderr, "zolvek: remote control on %s\n", remoteControl->Address().c_str());
+    std::fprintf(stderr, "zolvek: remote control on %s\n", run.Remote().Address().c_str());
   }
   if (options.Vxi11) {
     std::string note;
-    if (!remoteControl->ListenVxi11(*options.Vxi11, error, note)) {
+    if (!run.Remote().ListenVxi11(*options.Vxi11, error, note)) {
       std::fprintf(stderr, "zolvek: %s\n", error.c_str());
       ui::SetApplicationMainForm(nullptr);
       return 1;
@@ -116,7 +117,7 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
     std::fprintf(stderr, "zolvek: VXI-11 instrument on %s\n",
                  options.Vxi11->empty() ? "127.0.0.1" : options.Vxi11->c_str());
   }
-  if (options.Port) ConnectAtStart(mainForm, *options.Port);
+  if (options.Port) ConnectAtStart(mainForm, run.Control().Connection(), *options.Port);
   observer.MainFormShown(mainForm);
   QElapsedTimer running;
   running.start();

@@ -1,17 +1,16 @@
 #include "app/RemoteControl.h"
 
 #include "control/RemoteInstrument.h"
-#include "control/ZOLMain.h"
 #include "remote/ListenAddress.h"
 #include "remote/ScpiCore.h"
 #include "remote/ScpiServer.h"
 #include "remote/Vxi11Server.h"
+#include "ui/WaitWithMessages.h"
 
 namespace app {
 
-TRemoteControl::TRemoteControl(control::TMainForm& form)
-    : Instrument(std::make_unique<control::TRemoteInstrument>(
-          *form.Control, [&form](unsigned ms) { form.WaitWithMessages(ms); })),
+TRemoteControl::TRemoteControl(control::TGeneratorControl& control)
+    : Instrument(std::make_unique<control::TRemoteInstrument>(control, ui::WaitWithMessages)),
       Core(std::make_unique<remote::TScpiCore>(*Instrument)),
       Server(std::make_unique<remote::TScpiServer>(*Core)) {}
 

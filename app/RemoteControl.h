@@ -1,22 +1,22 @@
 #pragma once
 // The remote control of a run: the program's instrument, the SCPI core, and
 // the raw socket and VXI-11 servers on it (one parser, one error queue),
-// alive for as long as the main window.
+// alive for as long as the run.
 //
-// Owns them all; refers to the main window, which must outlive it.
+// Owns them all; refers to the command path, which must outlive it.
 // GUI thread only.
 
 #include <memory>
 #include <string>
 
-namespace control { class TMainForm; class TRemoteInstrument; }
+namespace control { class TGeneratorControl; class TRemoteInstrument; }
 namespace remote { class TScpiCore; class TScpiServer; class TVxi11Server; }
 
 namespace app {
 
 class TRemoteControl {
  public:
-  explicit TRemoteControl(control::TMainForm& form);
+  explicit TRemoteControl(control::TGeneratorControl& control);
   ~TRemoteControl();
   TRemoteControl(const TRemoteControl&) = delete;
   TRemoteControl& operator=(const TRemoteControl&) = delete;

@@ -1,6 +1,7 @@
 #pragma once
-// The application object: an exception that escapes an event handler is
-// shown by the default error box instead of ending the program.
+// The application object: numbers with a point whatever the locale, and an
+// exception that escapes an event handler is shown by the default error box
+// instead of ending the program.
 // GUI thread only.
 
 #include <QApplication>

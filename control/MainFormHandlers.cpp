@@ -18,6 +18,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ImageView.h"
 #include "ui/SpeedButton.h"
+#include "ui/WaitWithMessages.h"
 
 namespace control {
 
@@ -59,7 +60,7 @@ const QString NotAvailableNow = QStringLiteral("The value was not set: the contr
 }  // namespace
 
 void TMainForm::ConnectBtnClick(bool down) {
-  if (Control->UserClicked(&TPanelState::ConnectBtn, down) != TOutcome::Done) return;
+  if (Control.UserClicked(&TPanelState::ConnectBtn, down) != TOutcome::Done) return;
   std::string chosen;
   auto choosePort = [this, &chosen]() -> std::optional<std::string> {
     if (!ComSelBox || Dialogs->ShowModal(*ComSelBox) != QDialog::Accepted) return std::nullopt;
@@ -67,7 +68,7 @@ void TMainForm::ConnectBtnClick(bool down) {
     return chosen;
   };
   try {
-    Control->Connection().ConnectBtnClick(choosePort, [this](unsigned ms) { WaitWithMessages(ms); });
+    Control.Connection().ConnectBtnClick(choosePort, ui::WaitWithMessages);
   } catch (const serial::EComPort& error) {
     // The message box stays as it is; the likely cause goes to stderr.
     std::cerr << doctor::LikelyOpenFailureCause(serial::PortPathFor(chosen), error.ErrorNumber())
@@ -77,25 +78,25 @@ void TMainForm::ConnectBtnClick(bool down) {
 }
 
 void TMainForm::WMDeviceChange(const std::string& removedPortName) {
-  Control->Connection().WMDeviceChange(removedPortName);
+  Control.Connection().WMDeviceChange(removedPortName);
 }
 
 // The value is stored only after a warning is closed, and the command path
 // checks it again then: the mode may have changed while a box was open.
 void TMainForm::AskForEntry(TEntry entry) {
-  const std::optional<TEntryQuestion> question = Control->Frequency().AskEntry(entry);
+  const std::optional<TEntryQuestion> question = Control.Frequency().AskEntry(entry);
   if (!question) return;
   const TEntryTexts texts = TextsOf(entry);
   QString text = QString::fromStdString(question->Text);
   if (!Dialogs->InputQuery(texts.Title, texts.Prompt, text)) return;
   const std::string typed = text.toStdString();
-  TOutcome outcome = Control->Frequency().CheckAnswer(*question, typed);
+  TOutcome outcome = Control.Frequency().CheckAnswer(*question, typed);
   if (outcome == TOutcome::Crossed) Dialogs->MessageBox(texts.Crossed, "Warning", ui::TMsgIcon::Warning);
-  if (outcome == TOutcome::Done || outcome == TOutcome::Crossed) outcome = Control->Frequency().Answer(*question, typed);
+  if (outcome == TOutcome::Done || outcome == TOutcome::Crossed) outcome = Control.Frequency().Answer(*question, typed);
   if (outcome == TOutcome::Disabled) Dialogs->MessageBox(NotAvailableNow, "Error", ui::TMsgIcon::Error);
   if (outcome != TOutcome::Invalid) return;
   Dialogs->MessageBox(texts.Invalid, "Error", ui::TMsgIcon::Error);
-  if (entry == TEntry::Frequency && Control->State().CornerArmed) HiddenAboutText();
+  if (entry == TEntry::Frequency && Control.State().CornerArmed) HiddenAboutText();
 }
 
 void TMainForm::FSetBtnClick() { AskForEntry(TEntry::Frequency); }
@@ -107,22 +108,18 @@ void TMainForm::FSetRangeBtnClick(int tag) {
   if (tag == screen::StopSlot) AskForEntry(TEntry::Stop);
 }
 
-void TMainForm::SwRstBtnClick() { Control->Sweep().SwRstBtnClick(); }
-
 void TMainForm::ControlMouseDown(int tag, Qt::MouseButton button) {
-  Control->Frequency().ControlMouseDown(tag, Button(button));
+  Control.Frequency().ControlMouseDown(tag, Button(button));
 }
 
-void TMainForm::ControlMouseUp(Qt::MouseButton button) { Control->Frequency().ControlMouseUp(Button(button)); }
-
-void TMainForm::StepFrequency(int direction) { Control->Frequency().StepFrequency(direction); }
+void TMainForm::ControlMouseUp(Qt::MouseButton button) { Control.Frequency().ControlMouseUp(Button(button)); }
 
 void TMainForm::Image321MouseDown(Qt::MouseButton button, int x, int y) {
-  if (Control->Pointer().Image321MouseDown(Button(button), x, y)) QApplication::beep();
+  if (Control.Pointer().Image321MouseDown(Button(button), x, y)) QApplication::beep();
 }
 
 void TMainForm::Image321MouseMove(int x, int y) {
-  switch (Control->Pointer().Image321MouseMove(x, y)) {
+  switch (Control.Pointer().Image321MouseMove(x, y)) {
     case TCursor::SizeHor:
       Image321->setCursor(Qt::SizeHorCursor);
       break;
@@ -135,14 +132,14 @@ void TMainForm::Image321MouseMove(int x, int y) {
   }
 }
 
-void TMainForm::Image321MouseUp(Qt::MouseButton) { Control->Pointer().Image321MouseUp(); }
+void TMainForm::Image321MouseUp(Qt::MouseButton) { Control.Pointer().Image321MouseUp(); }
 
 // A notch is a step of the arrow of its direction: a disabled arrow (pulse
 // mode) refuses it.
 void TMainForm::Image321Wheel(int notches) {
   const int direction = notches > 0 ? 2 : 1;
   for (int i = std::abs(notches); i > 0; --i)
-    if (Control->Frequency().Step(direction) != TOutcome::Done) return;
+    if (Control.Frequency().Step(direction) != TOutcome::Done) return;
 }
 
 }  // namespace control

@@ -274,7 +274,7 @@ void TMainForm::Image321Resize() {
   if (!Screen) return;
   Screen->SetDevicePixelRatio(Image321->devicePixelRatioF());
   Screen->ResizeBitmap(Image321->width(), Image321->height());
-  ShowFrame(Control->ResizeScreen(Screen->Size().width(), Screen->Size().height()));
+  ShowFrame(Control.ResizeScreen(Screen->Size().width(), Screen->Size().height()));
 }
 
 void TMainForm::FollowDevicePixelRatio() {

@@ -62,7 +62,7 @@ void ShowGauge(ui::TGaugeBar& widget, const TGaugeState& state) {
 }  // namespace
 
 void TMainForm::ShowPanel() {
-  const TPanelState& p = Control->Panel();
+  const TPanelState& p = Control.Panel();
   const std::pair<ui::TSpeedButton*, const TButtonState*> buttons[] = {
       {FLeftBtn, &p.FLeftBtn},   {FDeltaFBtn, &p.FDeltaFBtn}, {FRightBtn, &p.FRightBtn},
       {FSetBtn, &p.FSetBtn},     {FStartBtn, &p.FStartBtn},   {FstopBtn, &p.FstopBtn},
@@ -86,10 +86,10 @@ void TMainForm::ConnectHandlers() {
   // and runs the handler. A change by code is only taken into the data.
   auto onClick = [this](ui::TSpeedButton* button, TButtonId id) {
     connect(button, &QAbstractButton::clicked, this, [this, button, id] {
-      Guarded([=, this] { Control->UserClicked(id, button->isChecked()); });
+      Guarded([=, this] { Control.UserClicked(id, button->isChecked()); });
     });
     connect(button, &QAbstractButton::toggled, this, [this, id](bool down) {
-      if (!ui::TSpeedButton::ClickChanging()) Control->TakeWidgetDown(id, down);
+      if (!ui::TSpeedButton::ClickChanging()) Control.TakeWidgetDown(id, down);
     });
   };
   auto onDialog = [this](QAbstractButton* button, std::function<void()> handler) {
@@ -98,7 +98,7 @@ void TMainForm::ConnectHandlers() {
   // Fires for the user's moves only: the panel is shown with signals blocked.
   auto onMove = [this](ui::TGaugeBar* gauge, TGaugeId id) {
     connect(gauge, &QAbstractSlider::valueChanged, this,
-            [this, id](int value) { Guarded([=, this] { Control->UserMoved(id, value); }); });
+            [this, id](int value) { Guarded([=, this] { Control.UserMoved(id, value); }); });
   };
 
   onClick(RunBtn, &TPanelState::RunBtn);
@@ -125,7 +125,7 @@ void TMainForm::ConnectHandlers() {
   for (ui::TSpeedButton* arrow : {FLeftBtn, FRightBtn}) {
     // A screen reader's press is one step, like a short click.
     connect(arrow, &ui::TSpeedButton::AssistivePressed, this,
-            [this, arrow] { Guarded([=, this] { Control->Frequency().Step(arrow->Tag); }); });
+            [this, arrow] { Guarded([=, this] { Control.Frequency().Step(arrow->Tag); }); });
     arrow->installEventFilter(new TMouseButtonWatcher(
         arrow, [this, arrow](QEvent::Type type, Qt::MouseButton button) {
           Guarded([=, this] {

@@ -6,26 +6,18 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QWindow>
-#include <chrono>
-#include <clocale>
-#include <thread>
 
 #include "control/About.h"
-#include "control/DeviceLink.h"
 #include "control/GeneratorControl.h"
 #include "control/HiddenText.h"
 #include "control/TickEvents.h"
-#include "control/UpdateCycle.h"
-#include "platform/MultimediaTimer.h"
 #include "screen/ScreenDescription.h"
 #include "screen/ZOLScreen.h"
 #include "serial/PortRemovalWatcher.h"
-#include "serial/TinyComms.h"
 #include "ui/Dialogs.h"
 #include "ui/FloatMinimizer.h"
 #include "ui/GaugeBar.h"
@@ -35,21 +27,11 @@
 
 namespace control {
 
-TMainForm* MainForm = nullptr;
-
-namespace {
-constexpr std::chrono::milliseconds TickPeriod{50};
-}  // namespace
-
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
-  MainForm = this;
+TMainForm::TMainForm(TGeneratorControl& control, QWidget* parent)
+    : QMainWindow(parent), Control(control) {
   CreateControls();
   setWindowIcon(ui::ProgramIcon());
-  MainComPort = std::make_unique<serial::TTinyComPort>();
-  serial::ApplyMainComPortSettings(*MainComPort);
-  Link = std::make_unique<TDeviceLink>(Shared, *MainComPort);
-  Control = std::make_unique<TGeneratorControl>(Shared, *Link);
-  Control->OnPanelChanged([this] { ShowPanel(); });
+  Control.OnPanelChanged([this] { ShowPanel(); });
   FloatMinimizer = new ui::TFloatMinimizer(this);
   FloatMinimizer->setObjectName(QStringLiteral("FloatMinimizer"));
   Dialogs = std::make_unique<ui::TDialogs>(this);
@@ -61,7 +43,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 TMainForm::~TMainForm() {
   if (!Closed) FormClose();
   FormDestroy();
-  if (MainForm == this) MainForm = nullptr;
+  Control.OnPanelChanged(nullptr);
 }
 
 void TMainForm::FormCreate() {
@@ -71,54 +53,49 @@ void TMainForm::FormCreate() {
   Screen = std::make_unique<screen::TZOLScreen>();
   Screen->SetScaleFont(&BottomPanelFont);
   Screen->SetValueFont(ArialNarrowInstalled() ? &MainFont : &RightPanelFont);
-  Control->SetValueAspect(Screen->ValueAspect());
+  Control.SetValueAspect(Screen->ValueAspect());
   InitControlState();
   ShowPanel();
   Image321Resize();
-  Cycle = std::make_unique<TUpdateCycle>(Shared, Shared.Model, *MainComPort);
-  // Both run on the timer thread; posting is how they reach the GUI thread.
+  // The tick posts them from its thread: that is how they reach this one.
   TickEvents = new TTickEvents(
       this, [this] { Guarded([this] { WMRedraw(); }); },
-      [this] { Guarded([this] { Control->Connection().PortLost(); }); });
-  Cycle->PostRedraw = [events = TickEvents] { events->PostRedraw(); };
-  Cycle->PortLost = [events = TickEvents](const std::string&) { events->PostPortLost(); };
-  Timer = std::make_unique<platform::TMultimediaTimer>();
-  Timer->Start(TickPeriod, [cycle = Cycle.get()] { cycle->TimerCallback(); });
+      [this] { Guarded([this] { Control.Connection().PortLost(); }); });
 }
 
+void TMainForm::PostRedraw() { TickEvents->PostRedraw(); }
+
+void TMainForm::PostPortLost() { TickEvents->PostPortLost(); }
+
 void TMainForm::InitControlState() {
-  // Numbers are read and written with a point whatever the user's locale.
-  std::setlocale(LC_NUMERIC, "C");
-  QLocale::setDefault(QLocale::c());
   FLeftBtn->Tag = 1;
   FRightBtn->Tag = 2;
-  Control->InitControlState();
+  Control.InitControlState();
 }
 
 void TMainForm::FormShow() { ExitBtn->setFocus(Qt::OtherFocusReason); }
 
 void TMainForm::ExitBtnClick() { close(); }
 
-// Stopping the timer waits for a running tick to end (the GUI thread holds
+// Stopping the tick waits for a running one to end (the GUI thread holds
 // no lock here), so no tick writes once the port is being closed.
 void TMainForm::FormClose() {
-  if (Timer) Timer->Stop();
+  if (StopTicks) StopTicks();
   QCoreApplication::processEvents();
-  if (Control) Control->Connection().Close();
+  Control.Connection().Close();
   Closed = true;
 }
 
+// The tick is stopped for good: it must not post to a window that is gone.
 void TMainForm::FormDestroy() {
-  if (Timer) Timer->Stop();
-  Timer.reset();
-  Cycle.reset();
+  if (StopTicks) StopTicks();
 }
 
 void TMainForm::WMRedraw() {
-  ShowFrame(Control->Redraw());
-  ++RedrawCount;
+  ShowFrame(Control.Redraw());
   // A tick has written what was changed before it: tell whoever waits.
-  for (const std::function<void()>& written : Control->Written().TakeWritten()) written();
+  for (const std::function<void()>& written : Control.Written().TakeWritten()) written();
+  emit Redrawn();
 }
 
 // Drawn from a copy, outside the lock: the tick never waits for a render.
@@ -140,33 +117,12 @@ void TMainForm::HiddenAboutText() {
   AboutBox->Copyright->adjustSize();
 }
 
-// Short sleeps between the rounds of messages keep the wait off the CPU.
-void TMainForm::WaitWithMessages(unsigned ms) {
-  const std::uint32_t start = platform::GetTickCount32();
-  while (platform::GetTickCount32() - start < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
-
 void TMainForm::Guarded(const std::function<void()>& handler) {
   try {
     handler();
   } catch (const std::exception& error) {
     Dialogs->ShowException(error);
   }
-}
-
-bool TMainForm::event(QEvent* e) {
-  if (e->type() == RedrawEventType) {
-    Guarded([this] { WMRedraw(); });
-    return true;
-  }
-  if (e->type() == PortLostEventType) {
-    Guarded([this] { Control->Connection().PortLost(); });
-    return true;
-  }
-  return QMainWindow::event(e);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {

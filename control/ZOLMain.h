@@ -1,14 +1,15 @@
 #pragma once
-// The main window: its controls, the generator screen and the update cycle.
+// The main window: its controls and the generator screen, on the command
+// path of a run.
 //
-// Owns: the controls (through Qt parents), the screen's picture, the serial
-// port MainComPort, the shared state (the model among it), the command path
-// with its device link, and the update cycle with its timer.
-// Thread contract: every member function runs on the GUI thread. The update
-// tick runs on the timer thread inside TUpdateCycle and shares only Shared,
-// under Shared.Lock. The window's handlers are thin: they ask the questions
-// (dialogs), hand the user's change to the command path (Control) and show
-// its panel on the widgets (ShowPanel); they never hold Shared.Lock.
+// Owns the controls (through Qt parents), the screen's picture, the dialogs
+// and the removal watcher; refers to the command path, owned by the run
+// (app/GeneratorRun), which must outlive it. The window's handlers are thin:
+// they ask the questions (dialogs), hand the user's change to the command
+// path and show its panel on the widgets (ShowPanel); they never hold the
+// state lock.
+// Thread contract: every member function runs on the GUI thread, except
+// PostRedraw and PostPortLost, which the tick calls on the timer thread.
 #include <QEvent>
 #include <QFont>
 #include <QSize>
@@ -40,17 +41,23 @@ namespace control {
 
 enum class TEntry;
 class TAboutBox;
-class TDeviceLink;
 class TGeneratorControl;
 class TTickEvents;
-class TUpdateCycle;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TMainForm(QWidget* parent = nullptr);
+  explicit TMainForm(TGeneratorControl& control, QWidget* parent = nullptr);
   ~TMainForm() override;
+
+  // The tick's notifications, from the timer thread: a redraw is due, a
+  // port error ended a tick.
+  void PostRedraw();
+  void PostPortLost();
+  // Stops the tick; called when the window closes, before the device is
+  // stopped. The run sets it.
+  std::function<void()> StopTicks;
 
   // The other two windows, created after the main window.
   void SetAboutBox(TAboutBox* box) { AboutBox = box; }
@@ -96,30 +103,39 @@ class TMainForm : public QMainWindow {
   QFont RightPanelFont;
   QFont BottomPanelFont;
 
-  std::unique_ptr<serial::TTinyComPort> MainComPort;
   ui::TFloatMinimizer* FloatMinimizer = nullptr;
-  // The screen's picture; its model is Shared.Model.
+  // The screen's picture; the model it draws is the command path's.
   std::unique_ptr<screen::TZOLScreen> Screen;
-  TSharedState Shared;
-  std::unique_ptr<TDeviceLink> Link;
-  // The one path from every input to the wire.
-  std::unique_ptr<TGeneratorControl> Control;
-  std::unique_ptr<TUpdateCycle> Cycle;
-  std::unique_ptr<platform::TMultimediaTimer> Timer;
   // Modal dialogs and message boxes; tests replace it.
   std::unique_ptr<ui::TDialogs> Dialogs;
-  // Reports the removal of serial ports (child object).
-  serial::TPortRemovalWatcher* PortWatcher = nullptr;
-  // Receives the tick's redraw and port-lost events (child object).
-  TTickEvents* TickEvents = nullptr;
-  // Redraws done since creation (read by tests and the benchmark).
-  std::uint64_t RedrawCount = 0;
 
-  // The custom events of the redraw message and of a port lost in a tick;
-  // the tick posts them to TickEvents, and the window handles them too.
-  static constexpr QEvent::Type RedrawEventType = static_cast<QEvent::Type>(QEvent::User + 2000);
-  static constexpr QEvent::Type PortLostEventType = static_cast<QEvent::Type>(QEvent::User + 2001);
+  // The handlers that tests and benchmarks run as the window's events do.
+  void FormCanResize(int& newWidth, int& newHeight);
+  void WMRedraw();
+  void HiddenAboutText();
+  void WMDeviceChange(const std::string& removedPortName);
+  // Frequency entry by dialog.
+  void FSetBtnClick();
+  void FDeltaFBtnClick();
+  void FSetRangeBtnClick(int tag);
+  // The arrows' and the screen's mouse handlers.
+  void ControlMouseDown(int tag, Qt::MouseButton button);
+  void ControlMouseUp(Qt::MouseButton button);
+  void Image321MouseDown(Qt::MouseButton button, int x, int y);
+  void Image321MouseMove(int x, int y);
+  void Image321MouseUp(Qt::MouseButton button);
 
+ signals:
+  // A redraw has been drawn and shown.
+  void Redrawn();
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
+
+ private:
   // Life cycle.
   void FormCreate();
   void InitControlState();
@@ -127,50 +143,20 @@ class TMainForm : public QMainWindow {
   void ExitBtnClick();
   void FormClose();
   void FormDestroy();
-
-  // Layout, redraw and About box.
-  void FormCanResize(int& newWidth, int& newHeight);
+  // Layout and About box.
   void FormResize();
   void Image321Resize();
   // The window moved to a screen of another device pixel ratio: the screen
   // is drawn anew at the new ratio.
   void FollowDevicePixelRatio();
-  void WMRedraw();
   void PanelDblClick();
-  void HiddenAboutText();
-
-  // Connection and handshake: Connect clicked into this down state.
+  // Connect clicked into this down state.
   void ConnectBtnClick(bool down);
-  void WMDeviceChange(const std::string& removedPortName);
-  void WaitWithMessages(unsigned ms);
-
-  // Frequency entry by dialog.
-  void FSetBtnClick();
-  void FDeltaFBtnClick();
-  void FSetRangeBtnClick(int tag);
-
-  // Handlers called with a mouse or a step (tests and benchmarks use them).
-  void SwRstBtnClick();
-  void ControlMouseDown(int tag, Qt::MouseButton button);
-  void ControlMouseUp(Qt::MouseButton button);
-  void StepFrequency(int direction);
-  void Image321MouseDown(Qt::MouseButton button, int x, int y);
-  void Image321MouseMove(int x, int y);
-  void Image321MouseUp(Qt::MouseButton button);
   // Whole notches of the wheel over the screen, positive upward.
   void Image321Wheel(int notches);
-
   // Shows the command path's panel on the widgets, without running handlers.
   void ShowPanel();
 
- protected:
-  bool event(QEvent* e) override;
-  void closeEvent(QCloseEvent* e) override;
-  void resizeEvent(QResizeEvent* e) override;
-  void showEvent(QShowEvent* e) override;
-  void moveEvent(QMoveEvent* e) override;
-
- private:
   void CreateControls();
   void CreateBottomPanelControls();
   void CreateRightPanelControls();
@@ -188,6 +174,11 @@ class TMainForm : public QMainWindow {
   // Runs a handler; an exception that escapes it goes to the default error box.
   void Guarded(const std::function<void()>& handler);
 
+  TGeneratorControl& Control;
+  // Reports the removal of serial ports (child object).
+  serial::TPortRemovalWatcher* PortWatcher = nullptr;
+  // Receives the tick's redraw and port-lost events (child object).
+  TTickEvents* TickEvents = nullptr;
   TAboutBox* AboutBox = nullptr;
   serial::TComSelBox* ComSelBox = nullptr;
   bool Closed = false;
@@ -201,8 +192,5 @@ class TMainForm : public QMainWindow {
 
 // True when "Arial Narrow" or its metric twin "Liberation Sans Narrow" is installed.
 bool ArialNarrowInstalled();
-
-// The one main window, set while it exists (the program block creates it).
-extern TMainForm* MainForm;
 
 }  // namespace control

@@ -33,6 +33,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/GeneratorRun.h"
+#include "control/GeneratorControl.h"
 #include "control/About.h"
 #include "control/ControlPanel.h"
 #include "control/ZOLMain.h"
@@ -168,7 +170,10 @@ class TE2eRig {
     PortName = options.PortName;
     ComSel = std::make_unique<serial::TComSelBox>();
     About = std::make_unique<TAboutBox>();
-    Form = std::make_unique<TMainForm>();
+    Run = std::make_unique<app::TGeneratorRun>();
+    Form = std::make_unique<TMainForm>(Run->Control());
+    Run->Attach(*Form);
+    QObject::connect(Form.get(), &TMainForm::Redrawn, [this] { ++RedrawCount; });
     Form->SetComSelBox(ComSel.get());
     Form->SetAboutBox(About.get());
     auto dialogs = std::make_unique<test::TScriptedDialogs>();
@@ -180,6 +185,7 @@ class TE2eRig {
 
   ~TE2eRig() {
     Form.reset();
+    Run.reset();
     About.reset();
     ComSel.reset();
     Device.reset();
@@ -213,8 +219,8 @@ class TE2eRig {
   }
 
   bool Online() {
-    std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return Form->Shared.State.DeviceOnline;
+    std::lock_guard<std::mutex> guard(Run->Shared().Lock);
+    return Run->Shared().State.DeviceOnline;
   }
 
   // Online as the user sees it: Connect down in red, DeviceOnline set.
@@ -313,15 +319,18 @@ class TE2eRig {
 
   template <class F>
   auto Locked(F f) {
-    std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return f(Form->Shared.State, Form->Shared.Model);
+    std::lock_guard<std::mutex> guard(Run->Shared().Lock);
+    return f(Run->Shared().State, Run->Shared().Model);
   }
 
   std::unique_ptr<sim::TPtyDevice> Device;
   std::string PortName;
   std::unique_ptr<serial::TComSelBox> ComSel;
   std::unique_ptr<TAboutBox> About;
+  std::unique_ptr<app::TGeneratorRun> Run;
   std::unique_ptr<TMainForm> Form;
+  // Redraws the window has drawn since it was made.
+  std::uint64_t RedrawCount = 0;
   test::TScriptedDialogs* Dialogs = nullptr;
   std::mt19937 Random{20261208};
 };

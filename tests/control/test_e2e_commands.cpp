@@ -89,7 +89,7 @@ TEST_F(CommandsTest, FailedIdentityProbeGoesOfflineIntoDemonstration) {
   ConnectDevice(faults);
   Form->RunBtn->click();
   EXPECT_FALSE(Online());
-  EXPECT_FALSE(Form->MainComPort->Connected());
+  EXPECT_FALSE(Run->Port().Connected());
   EXPECT_FALSE(Form->ConnectBtn->isChecked());
   EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Purple);
   EXPECT_TRUE(Form->RunBtn->isChecked());
@@ -503,16 +503,16 @@ TEST_F(CommandsTest, ClosingTheWindowStopsTheDevice) {
   Form->close();
   EXPECT_TRUE(Device->WaitForCommands(mark + 1, 1000ms));
   EXPECT_EQ(ReceivedKinds(mark), std::vector<Kind>{Kind::Stop});
-  EXPECT_FALSE(Form->MainComPort->Connected());
+  EXPECT_FALSE(Run->Port().Connected());
 }
 
 TEST_F(CommandsTest, ClosingWithThePortOpenButOfflineWritesNothingAndClosesIt) {
   StartDevice();
-  Form->Link->Open(serial::PortPathFor(PortName));
-  ASSERT_TRUE(Form->MainComPort->Connected());
+  Run->Link().Open(serial::PortPathFor(PortName));
+  ASSERT_TRUE(Run->Port().Connected());
   Form->close();
   EXPECT_FALSE(Device->WaitForCommands(1, 300ms)) << "offline: not even the stop command";
-  EXPECT_FALSE(Form->MainComPort->Connected());
+  EXPECT_FALSE(Run->Port().Connected());
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(ConnectTest, HandshakeReadsTablesAndStopsTheDeviceFirst) {
   ConnectDevice();
   EXPECT_TRUE(WaitForTicks(4));
   EXPECT_EQ(ReceivedKinds(), HandshakeKinds());
-  EXPECT_TRUE(Form->MainComPort->Connected());
+  EXPECT_TRUE(Run->Port().Connected());
   EXPECT_TRUE(Form->ConnectBtn->isChecked());
   EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Red);
   EXPECT_TRUE(Form->RunBtn->isEnabled());
@@ -162,7 +162,7 @@ TEST_F(ConnectTest, PortThatCannotBeOpenedShowsTheErrorAndKeepsConnectDown) {
   EXPECT_EQ(Dialogs->Messages[0].Title, "Zolvek");
   EXPECT_EQ(Dialogs->Messages[0].Icon, ui::TMsgIcon::Error);
   EXPECT_TRUE(Form->ConnectBtn->isChecked());
-  EXPECT_FALSE(Form->MainComPort->Connected());
+  EXPECT_FALSE(Run->Port().Connected());
   EXPECT_FALSE(Online());
 
   // The next click only releases the button: no dialog, no message.
@@ -206,7 +206,7 @@ TEST_F(ConnectTest, RemovalOfAnotherPortChangesNothing) {
   Form->WMDeviceChange("ttyUSB7");
   Form->WMDeviceChange(PortName + "x");
   EXPECT_TRUE(Online());
-  EXPECT_TRUE(Form->MainComPort->Connected());
+  EXPECT_TRUE(Run->Port().Connected());
   EXPECT_TRUE(Form->ConnectBtn->isChecked());
 }
 
@@ -249,7 +249,7 @@ TEST_F(ConnectTest, DeviceHangingUpWhileOnlineTakesTheWindowOffline) {
   Form->RunBtn->click();
   EXPECT_TRUE(WaitForTicks(4));
   Device->HangUp();
-  EXPECT_TRUE(WaitUntil([&] { return !Online() && !Form->MainComPort->Connected(); }, 5000ms));
+  EXPECT_TRUE(WaitUntil([&] { return !Online() && !Run->Port().Connected(); }, 5000ms));
   EXPECT_TRUE(WaitForTicks(2));
   ExpectOffline();
   EXPECT_TRUE(Dialogs->Messages.empty());
@@ -275,8 +275,8 @@ TEST_P(BadDeviceTest, HandshakeEndsOfflineWithThePortClosed) {
   ExpectOffline();
   EXPECT_TRUE(Dialogs->Messages.empty());
   // Still responsive: redraws go on.
-  const std::uint64_t redraws = Form->RedrawCount;
-  EXPECT_TRUE(WaitUntil([&] { return Form->RedrawCount > redraws + 2; }, 2000ms));
+  const std::uint64_t redraws = RedrawCount;
+  EXPECT_TRUE(WaitUntil([&] { return RedrawCount > redraws + 2; }, 2000ms));
 }
 
 TEST_F(ConnectTest, FloodOfBytesWithoutLineEndsFailsTheHandshake) {
@@ -301,8 +301,8 @@ TEST_F(ConnectTest, FloodOfBytesWithoutLineEndsFailsTheHandshake) {
   EXPECT_LT(took, 1900ms);
   ExpectOffline();
   EXPECT_EQ(ReceivedKinds(), (std::vector<Kind>{Kind::Identify, Kind::Identify}));
-  const std::uint64_t redraws = Form->RedrawCount;
-  EXPECT_TRUE(WaitUntil([&] { return Form->RedrawCount > redraws + 2; }, 2000ms));
+  const std::uint64_t redraws = RedrawCount;
+  EXPECT_TRUE(WaitUntil([&] { return RedrawCount > redraws + 2; }, 2000ms));
 }
 
 sim::TFaults GarbageReplies() {

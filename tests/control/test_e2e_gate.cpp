@@ -11,6 +11,7 @@
 #include "control/GeneratorControl.h"
 #include "control/RemoteInstrument.h"
 #include "tests/support/MainWindowFixture.h"
+#include "ui/WaitWithMessages.h"
 
 namespace control::test {
 namespace {
@@ -33,7 +34,7 @@ class GateTest : public MainWindowFixture {
   double SlotFreq(int slot) { return Model().Slots[slot].Freq; }
 
   TRemoteInstrument Remote() {
-    return TRemoteInstrument(*Form->Control, [this](unsigned ms) { Form->WaitWithMessages(ms); });
+    return TRemoteInstrument(Run->Control(), ui::WaitWithMessages);
   }
 };
 
@@ -70,7 +71,7 @@ TEST_F(GateTest, SetAnsweredAfterTheModeChangedChangesNothing) {
   ConnectDevice();
   const double frequency = SlotFreq(screen::FrequencySlot);
   Dialogs->WhileOpen = [&](const QString& title) {
-    if (title == "Enter frequency value") Form->Control->Modes().SetPulse(true);
+    if (title == "Enter frequency value") Run->Control().Modes().SetPulse(true);
   };
   Dialogs->Answers.push_back("2000");
   Form->FSetBtn->click();
@@ -109,7 +110,7 @@ TEST_F(GateTest, ArrowDisabledWhileHeldStopsRepeating) {
   RunConnected();
   QTest::mousePress(Form->FRightBtn, Qt::LeftButton);
   ASSERT_TRUE(WaitForTicks(2));
-  Form->Control->Modes().SetPulse(true);
+  Run->Control().Modes().SetPulse(true);
   ASSERT_FALSE(Form->FRightBtn->isEnabled());
   QTest::mouseRelease(Form->FRightBtn, Qt::LeftButton);
   Form->RunBtn->click();
@@ -177,7 +178,7 @@ TEST_F(RemoteConnectTest, APortThatCannotBeUsedLeavesTheWorkingConnection) {
   EXPECT_TRUE(Online());
   EXPECT_EQ(remote.PortName(), PortName);
   EXPECT_TRUE(remote.Run());
-  EXPECT_TRUE(Form->MainComPort->Connected());
+  EXPECT_TRUE(Run->Port().Connected());
   EXPECT_EQ(CommandCount(), mark) << "the old device was stopped";
 }
 
@@ -207,7 +208,7 @@ TEST_F(RemoteConnectTest, AFailedHandshakeIsOfflineAtOnce) {
   EXPECT_EQ(remote.Connect(SecondName), remote::TOutcome::Failed);
   EXPECT_FALSE(remote.Online());
   EXPECT_FALSE(remote.Run());
-  EXPECT_FALSE(Form->MainComPort->Connected());
+  EXPECT_FALSE(Run->Port().Connected());
   EXPECT_EQ(Received().back().Kind, Kind::Stop) << "the old device stopped";
 }
 

@@ -242,7 +242,7 @@ TEST_F(DialogTest, DividedSquareHalvesWhatTheDialogsShowAndDoublesWhatIsTyped) {
 TEST_F(DialogTest, DownStepNeverGoesBelowATenthOfAHertz) {
   SetSlot(screen::FrequencySlot, 0.5);
   Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetStep(1.0); });
-  Form->StepFrequency(1);
+  Run->Control().Frequency().StepFrequency(1);
   EXPECT_EQ(SlotFreq(screen::FrequencySlot), Grid(0.1));
   EXPECT_TRUE(Flags().FreqStepDirty);
   EXPECT_FALSE(Flags().FreqDirty);
@@ -281,15 +281,15 @@ TEST_F(DialogTest, SweepArrowsMoveTheMarkerOntoTheLimitsExactly) {
   Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetStep(100); });
   const double output = SlotFreq(screen::FrequencySlot);
 
-  Form->StepFrequency(2);
+  Run->Control().Frequency().StepFrequency(2);
   screen::TZOLScreenModel m = Model();
   EXPECT_EQ(m.Slots[screen::MarkerSlot].Freq, m.Slots[screen::StopSlot].Freq);
   EXPECT_EQ(m.Slots[screen::MarkerSlot].Word, m.Slots[screen::StopSlot].Word);
   EXPECT_EQ(m.Slots[screen::MarkerSlot].Position, m.Slots[screen::StopSlot].Position);
-  Form->StepFrequency(2);
+  Run->Control().Frequency().StepFrequency(2);
   EXPECT_EQ(Model().Slots[screen::MarkerSlot].Word, m.Slots[screen::StopSlot].Word);
 
-  for (int i = 0; i < 15; ++i) Form->StepFrequency(1);
+  for (int i = 0; i < 15; ++i) Run->Control().Frequency().StepFrequency(1);
   m = Model();
   EXPECT_EQ(m.Slots[screen::MarkerSlot].Word, m.Slots[screen::StartSlot].Word);
   EXPECT_EQ(m.Slots[screen::MarkerSlot].Position, m.Slots[screen::StartSlot].Position);

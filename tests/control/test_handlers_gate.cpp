@@ -143,22 +143,22 @@ class GateTableTest : public MainWindowFixture {
       const std::vector<bool> flags = {f.ResyncAll, f.PulseModeDirty, f.AmpSquareDirty, f.AmpAnalogDirty,
                                        f.PulseWidthDirty, f.InvertDirty, f.SweepRestart, f.FreqDirty,
                                        f.FreqStepDirty, f.WaveDirty, f.PulseDivDirty};
-      return std::make_tuple(Form->Control->Panel(), flags, settings);
+      return std::make_tuple(Run->Control().Panel(), flags, settings);
     });
   }
 };
 
 TEST_F(GateTableTest, EveryInputOfAControlIsAcceptedOrRefusedAlike) {
-  Form->Timer->Stop();
+  Run->StopTicks();
   for (const auto& [mode, presses] : Modes) {
     for (const TRow& row : Rows()) {
       for (const auto& [kind, apply] : row.Inputs) {
-        Form->Control->ResetSettings();
+        Run->Control().ResetSettings();
         for (TButton b : presses) (Form.get()->*b)->click();
         ClearFlags();
-        const bool takes = Form->Control->Takes(row.Control);
+        const bool takes = Run->Control().Takes(row.Control);
         const auto before = Seen();
-        TInputs inputs{*Form, *Dialogs, TRemoteInstrument(*Form->Control, [](unsigned) {})};
+        TInputs inputs{*Form, *Dialogs, TRemoteInstrument(Run->Control(), [](unsigned) {})};
         apply(inputs);
         Dialogs->Answers.clear();
         EXPECT_EQ(Seen() != before, takes)

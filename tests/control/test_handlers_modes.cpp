@@ -258,7 +258,7 @@ TEST_F(HandlerTest, SweepDirectionAndRestart) {
   EXPECT_TRUE(State().SweepUp);
 
   Locked([](TControlState& s, screen::TZOLScreenModel&) { s.SweepStarted = true; });
-  Form->SwRstBtnClick();
+  Run->Control().Sweep().SwRstBtnClick();
   EXPECT_TRUE(Flags().SweepRestart);
   EXPECT_FALSE(State().SweepStarted);
 }

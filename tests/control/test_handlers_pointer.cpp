@@ -12,7 +12,7 @@ class PointerTest : public MainWindowFixture {
  protected:
   void SetUp() override {
     MainWindowFixture::SetUp();
-    Form->Timer->Stop();
+    Run->StopTicks();
     Form->WMRedraw();  // lays the scale out for the current size
     ClearFlags();
   }

@@ -219,7 +219,7 @@ TEST_F(TMainFormLayout, LargerWindowMovesTheRightHandControlsAndResizesTheScreen
   EXPECT_EQ(Form->SwGaugeBar->width(), 791 - 304 - 4);
   EXPECT_EQ(Form->SwTimeLabel->x(), 304 + (483 - 89) / 2);
   EXPECT_EQ(Form->Image321->size(), QSize(921, 343));
-  std::lock_guard<std::mutex> guard(Form->Shared.Lock);
+  std::lock_guard<std::mutex> guard(Run->Shared().Lock);
   EXPECT_EQ(Form->Screen->Bitmap.size(), QSize(921, 343));
   EXPECT_EQ(Form->Image321->Image().size(), QSize(921, 343));
 }

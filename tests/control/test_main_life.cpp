@@ -54,20 +54,18 @@ TEST_F(TMainFormLife, CreationSetsTheInitialStateAndStartsTheTimer) {
   EXPECT_EQ(Form->FLeftBtn->Tag, 1);
   EXPECT_EQ(Form->FRightBtn->Tag, 2);
   EXPECT_TRUE(Form->SwTimeLabel->text().startsWith("Sweep time ")) << "set from the sweep-time gauge";
-  EXPECT_FALSE(Form->MainComPort->Connected());
-  ASSERT_TRUE(Form->Timer);
-  EXPECT_TRUE(Form->Timer->Running());
+  EXPECT_FALSE(Run->Port().Connected());
+  EXPECT_TRUE(WaitForTicks()) << "the timer runs";
   ASSERT_TRUE(Form->Screen);
   EXPECT_EQ(Form->Screen->Bitmap.size(), Form->Image321->size());
   EXPECT_EQ(Form->Image321->Image().size(), QSize(720, 263));
   const QFont* expected = ArialNarrowInstalled() ? &Form->MainFont : &Form->RightPanelFont;
   EXPECT_EQ(Form->Screen->ValueFont, expected);
   EXPECT_EQ(Form->Screen->ScaleFont, &Form->BottomPanelFont);
-  EXPECT_EQ(MainForm, Form.get());
 }
 
 TEST_F(TMainFormLife, SnapshotFollowsTheWidgetsTheTickReads) {
-  Form->Timer->Stop();
+  Run->StopTicks();
   auto controls = [this] { return Locked([](TSharedState& s) { return s.Controls; }); };
   Form->RunBtn->click();
   EXPECT_TRUE(controls().RunDown);
@@ -103,22 +101,22 @@ TEST_F(TMainFormLife, SnapshotFollowsTheWidgetsTheTickReads) {
 }
 
 TEST_F(TMainFormLife, RedrawEventRendersAndShowsTheScreen) {
-  Form->Timer->Stop();
+  Run->StopTicks();
   QCoreApplication::processEvents();
-  const auto before = Form->RedrawCount;
-  QCoreApplication::postEvent(Form.get(), new QEvent(TMainForm::RedrawEventType));
+  const auto before = RedrawCount;
+  Form->PostRedraw();
   QCoreApplication::processEvents();
-  EXPECT_EQ(Form->RedrawCount, before + 1);
-  std::lock_guard<std::mutex> guard(Form->Shared.Lock);
+  EXPECT_EQ(RedrawCount, before + 1);
+  std::lock_guard<std::mutex> guard(Run->Shared().Lock);
   EXPECT_EQ(Form->Image321->Image(), Form->Screen->Bitmap);
 }
 
 // One step on the press, none for the next ten redraws, then one per redraw.
 TEST_F(TMainFormLife, HeldArrowButtonRepeatsAfterTenRedraws) {
-  Form->Timer->Stop();
+  Run->StopTicks();
   auto readWord = [this] {
-    std::lock_guard<std::mutex> guard(Form->Shared.Lock);
-    return Form->Shared.Model.Slots[0].Word;
+    std::lock_guard<std::mutex> guard(Run->Shared().Lock);
+    return Run->Shared().Model.Slots[0].Word;
   };
   Form->show();
   const std::int32_t start = readWord();
@@ -151,12 +149,12 @@ TEST_F(TMainFormLife, DemonstrationRedrawsTwentyTimesASecondAndWritesNothing) {
   EXPECT_EQ(Form->RunBtn->Caption(), "Demo");
   EXPECT_EQ(Form->RunBtn->FontColor(), QColor(Qt::red));
   QCoreApplication::processEvents();
-  const auto before = Form->RedrawCount;
+  const auto before = RedrawCount;
   QElapsedTimer elapsed;
   elapsed.start();
   // Twenty redraws take a second at the tick rate; a slow machine may take
   // longer, but none may come faster than the ticks.
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Form->RedrawCount - before >= 20; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return RedrawCount - before >= 20; }, 10000));
   EXPECT_GE(elapsed.elapsed(), 900);
   Locked([](TSharedState& s) {
     EXPECT_FALSE(s.State.Flags.ResyncAll) << "the tick consumed the resync";
@@ -166,7 +164,7 @@ TEST_F(TMainFormLife, DemonstrationRedrawsTwentyTimesASecondAndWritesNothing) {
     EXPECT_FALSE(s.State.DeviceOnline);
     return 0;
   });
-  EXPECT_FALSE(Form->MainComPort->Connected());
+  EXPECT_FALSE(Run->Port().Connected());
 }
 
 TEST_F(TMainFormLife, ClosingStopsTheTimerAndTheRedraws) {
@@ -174,20 +172,20 @@ TEST_F(TMainFormLife, ClosingStopsTheTimerAndTheRedraws) {
   QTest::qWait(120);
   Form->ExitBtn->click();
   EXPECT_FALSE(Form->isVisible());
-  EXPECT_FALSE(Form->Timer->Running());
-  const auto after = Form->RedrawCount;
+  const auto after = RedrawCount;
   QTest::qWait(150);
-  EXPECT_EQ(Form->RedrawCount, after);
+  EXPECT_EQ(RedrawCount, after);
 }
 
 TEST(MainFormLifeCycle, WindowsComeAndGoWhileTicksRun) {
   for (int i = 0; i < 5; ++i) {
-    TMainForm form;
+    app::TGeneratorRun run;
+    TMainForm form(run.Control());
+    run.Attach(form);
     form.show();
     QTest::qWait(20 + 17 * i);
     if (i % 2 == 0) form.close();
   }
-  EXPECT_EQ(MainForm, nullptr);
 }
 
 TEST_F(TMainFormLife, DoubleClickOnAPanelBackgroundOpensTheAboutBox) {
@@ -204,7 +202,7 @@ TEST_F(TMainFormLife, DoubleClickOnAPanelBackgroundOpensTheAboutBox) {
 }
 
 TEST_F(TMainFormLife, HiddenAboutTextNeedsTheCornerPressBeforeAnInvalidEntry) {
-  Form->Timer->Stop();
+  Run->StopTicks();
   auto ClickScreenAt = [this](QPoint at) {
     SendMouse(Form->Image321, QEvent::MouseButtonPress, at);
     SendMouse(Form->Image321, QEvent::MouseButtonRelease, at);

@@ -38,7 +38,7 @@ TEST_F(TMainFormWithoutNarrowFont, ReadoutsUseTheRightPanelFontAndNothingIsRepor
   ASSERT_FALSE(families.isEmpty());
   EXPECT_FALSE(ArialNarrowInstalled());
 
-  Form->Timer->Stop();
+  Run->StopTicks();
   EXPECT_EQ(Form->Screen->ValueFont, &Form->RightPanelFont);
   EXPECT_EQ(Form->RightPanelFont.pixelSize(), Form->MainFont.pixelSize()) << "the same size";
   EXPECT_FALSE(Form->Screen->NarrowFont());

@@ -19,6 +19,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/GeneratorRun.h"
+#include "control/GeneratorControl.h"
 #include "control/About.h"
 #include "control/ControlPanel.h"
 #include "control/ZOLMain.h"
@@ -59,7 +61,10 @@ class MainWindowFixture : public ::testing::Test {
   void SetUp() override {
     ComSel = std::make_unique<serial::TComSelBox>();
     About = std::make_unique<TAboutBox>();
-    Form = std::make_unique<TMainForm>();
+    Run = std::make_unique<app::TGeneratorRun>();
+    Form = std::make_unique<TMainForm>(Run->Control());
+    Run->Attach(*Form);
+    QObject::connect(Form.get(), &TMainForm::Redrawn, [this] { ++RedrawCount; });
     Form->SetComSelBox(ComSel.get());
     Form->SetAboutBox(About.get());
     auto dialogs = std::make_unique<TScriptedDialogs>();
@@ -70,6 +75,7 @@ class MainWindowFixture : public ::testing::Test {
   void TearDown() override {
     for (const std::string& dialog : Dialogs->Unexpected) ADD_FAILURE() << "unexpected " << dialog;
     Form.reset();
+    Run.reset();
     About.reset();
     ComSel.reset();
     Device.reset();
@@ -78,17 +84,17 @@ class MainWindowFixture : public ::testing::Test {
   // Runs f(shared) or f(state, model) under the window's lock.
   template <class F>
   auto Locked(F f) {
-    std::lock_guard<std::mutex> guard(Form->Shared.Lock);
+    std::lock_guard<std::mutex> guard(Run->Shared().Lock);
     if constexpr (std::is_invocable_v<F, TSharedState&>)
-      return f(Form->Shared);
+      return f(Run->Shared());
     else
-      return f(Form->Shared.State, Form->Shared.Model);
+      return f(Run->Shared().State, Run->Shared().Model);
   }
 
   // Waits until the tick has run `ticks` more times (each posts a redraw).
   bool WaitForTicks(std::uint64_t ticks = 2, std::chrono::milliseconds timeout = 3000ms) {
-    const std::uint64_t until = Form->RedrawCount + ticks;
-    return WaitUntil([&] { return Form->RedrawCount >= until; }, timeout);
+    const std::uint64_t until = RedrawCount + ticks;
+    return WaitUntil([&] { return RedrawCount >= until; }, timeout);
   }
 
   bool Online() {
@@ -105,7 +111,7 @@ class MainWindowFixture : public ::testing::Test {
 
   // For handler tests: no tick consumes the flags a handler sets.
   void StopTicksAndClearFlags() {
-    Form->Timer->Stop();
+    Run->StopTicks();
     ClearFlags();
   }
 
@@ -148,7 +154,7 @@ class MainWindowFixture : public ::testing::Test {
   // in purple, Run usable and released.
   void ExpectOffline() {
     EXPECT_FALSE(Online());
-    EXPECT_FALSE(Form->MainComPort->Connected());
+    EXPECT_FALSE(Run->Port().Connected());
     EXPECT_FALSE(Form->ConnectBtn->isChecked());
     EXPECT_TRUE(Form->ConnectBtn->isEnabled());
     EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Purple);
@@ -187,7 +193,10 @@ class MainWindowFixture : public ::testing::Test {
   std::string PortName;
   std::unique_ptr<serial::TComSelBox> ComSel;
   std::unique_ptr<TAboutBox> About;
+  std::unique_ptr<app::TGeneratorRun> Run;
   std::unique_ptr<TMainForm> Form;
+  // Redraws the window has drawn since it was made.
+  std::uint64_t RedrawCount = 0;
   TScriptedDialogs* Dialogs = nullptr;
 };
 

@@ -1,0 +1,45 @@
+#include "app/GeneratorRun.h"
+
+#include <chrono>
+
+#include "app/RemoteControl.h"
+#include "control/DeviceLink.h"
+#include "control/GeneratorControl.h"
+#include "control/UpdateCycle.h"
+#include "control/ZOLMain.h"
+#include "platform/MultimediaTimer.h"
+#include "serial/TinyComms.h"
+
+namespace app {
+
+namespace {
+constexpr std::chrono::milliseconds TickPeriod{50};
+}  // namespace
+
+TGeneratorRun::TGeneratorRun()
+    : FPort(std::make_unique<serial::TTinyComPort>()),
+      FLink(std::make_unique<control::TDeviceLink>(FShared, *FPort)),
+      FControl(std::make_unique<control::TGeneratorControl>(FShared, *FLink)),
+      FCycle(std::make_unique<control::TUpdateCycle>(FShared, FShared.Model, *FPort)),
+      FTimer(std::make_unique<platform::TMultimediaTimer>()) {
+  serial::ApplyMainComPortSettings(*FPort);
+}
+
+TGeneratorRun::~TGeneratorRun() { StopTicks(); }
+
+void TGeneratorRun::Attach(control::TMainForm& window) {
+  // Both run on the timer thread; the window posts them to its own.
+  FCycle->PostRedraw = [&window] { window.PostRedraw(); };
+  FCycle->PortLost = [&window](const std::string&) { window.PostPortLost(); };
+  window.StopTicks = [this] { StopTicks(); };
+  FTimer->Start(TickPeriod, [cycle = FCycle.get()] { cycle->TimerCallback(); });
+}
+
+void TGeneratorRun::StopTicks() { FTimer->Stop(); }
+
+TRemoteControl& TGeneratorRun::Remote() {
+  if (!FRemote) FRemote = std::make_unique<TRemoteControl>(*FControl);
+  return *FRemote;
+}
+
+}  // namespace app
