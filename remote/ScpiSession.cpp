@@ -45,7 +45,8 @@ std::size_t TScpiSession::Receive(std::string_view bytes)
     } else if (!Discarding) {
       Partial += c;
       ++Buffered;
-      if (Partial.size() > MaxLine) {
+      // A carriage return that may end the line is not part of it.
+      if (Partial.size() > MaxLine + (c == '\r' ? 1 : 0)) {
         Buffered -= Partial.size();
         Partial.clear();
         Discarding = true;

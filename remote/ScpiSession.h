@@ -36,7 +36,8 @@ class TScpiSession {
   TScpiSession& operator=(const TScpiSession&) = delete;
 
   // Takes at most Room() bytes of input and answers how many it took. A
-  // line feed ends a message; a carriage return before it is dropped.
+  // line feed ends a message; a carriage return before it is dropped (and
+  // not counted in MaxLine).
   std::size_t Receive(std::string_view bytes);
   // A whole message whose end terminates it (VXI-11 END), LF or not.
   std::size_t ReceiveMessage(std::string_view message);

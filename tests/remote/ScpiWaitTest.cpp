@@ -141,6 +141,7 @@ TEST_F(ScpiWaitTest, OverlongLineIsDiscardedUpToItsLineFeed)
   EXPECT_EQ(Core.Status().ErrorCount(), 0u);
   const std::string longest = "FREQ 2000;" + std::string(TScpiSession::MaxLine - 16, ' ') + ";FREQ?";
   EXPECT_EQ(Send(longest), Grid(2000) + "\n") << "a line of MaxLine bytes is kept";
+  EXPECT_EQ(Send(longest + "\r"), Grid(2000) + "\n") << "and with CR LF";
 }
 
 TEST_F(ScpiWaitTest, WaitingSessionTakesInputOnlyUpToItsRoom)

@@ -201,6 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                           Words({rpc::MaxRecord}) + std::string(rpc::MaxRecord, 'x') + Words({0x80000001u}) + "x"},
                       TBadStreamCase{"RecordNeverCompleted", Words({0x80000040u}) + "only a part"},
                       TBadStreamCase{"MarkerNeverCompleted", "\x80\x00"},
+                      TBadStreamCase{"EmptyFragmentsOnly", Words({0, 0, 0})},
                       TBadStreamCase{"ReplyInsteadOfCall", RecordMarked(Words({1, 1, 0, 0, 0, 0}))}),
     [](const auto& info) { return std::string(info.param.Name); });
 
