@@ -1,6 +1,7 @@
 #include "remote/ScpiSession.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "remote/ScpiCore.h"
 #include "remote/ScpiErrors.h"
@@ -132,6 +133,7 @@ void TScpiSession::RunUnit(const TUnit& unit)
 void TScpiSession::StartWait(TWait wait)
 {
   Wait = wait;
+  OnlineAtWait = Core.Instrument().Online();
   Core.Instrument().WhenWritten([self = std::weak_ptr<TScpiSession*>(Self)] {
     if (const auto session = self.lock()) (*session)->WaitEnded();
   });
@@ -139,6 +141,8 @@ void TScpiSession::StartWait(TWait wait)
 
 void TScpiSession::WaitEnded()
 {
+  // Offline now after online then: what the wait was for never got there.
+  if (OnlineAtWait && !Core.Instrument().Online()) LostInWait = true;
   if (Wait == TWait::WrittenThenOne && Current) Current->Replies.push_back("1");
   Wait = TWait::None;
   if (OnWake) OnWake();
@@ -155,6 +159,8 @@ void TScpiSession::FinishLine()
   }
   Current.reset();
 }
+
+bool TScpiSession::TakeDeviceLost() { return std::exchange(LostInWait, false); }
 
 std::string TScpiSession::TakeReply()
 {

@@ -57,6 +57,10 @@ class TScpiSession {
   // The oldest reply message, its LF included.
   std::string TakeReply();
 
+  // A wait has ended since the last call with the device gone: online when
+  // it began, offline when it ended. Answers and forgets it.
+  bool TakeDeviceLost();
+
   // *OPC?, *WAI or the wait after settings holds the session.
   bool Waiting() const { return Wait != TWait::None; }
   // Everything received up to the last line feed is done, waits included.
@@ -98,6 +102,8 @@ class TScpiSession {
   std::optional<TRunning> Current;
   std::vector<std::string> Path;  // parent node of the last header
   TWait Wait = TWait::None;
+  bool OnlineAtWait = false;
+  bool LostInWait = false;
   std::deque<std::string> Output;
   std::size_t OutputBytes = 0;
   // Shared with the instrument's callbacks of this session's waits.

@@ -21,6 +21,13 @@ bool IsInstrumentName(std::string_view name)
   return std::all_of(name.begin() + 4, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A write whose change the lost generator never got fails: the
+// commands took effect in the program only.
+std::int32_t WriteError(TScpiSession& session)
+{
+  return session.TakeDeviceLost() ? vxi11::error::IoError : vxi11::error::None;
+}
+
 }  // namespace
 
 // Counts the entry points on the stack: sessions are destroyed only at the
@@ -147,6 +154,7 @@ std::optional<std::string> TVxi11Service::Write(TConnection connection, std::uin
   // Room lacks only while earlier input is held (a connect runs): nothing
   // of this message is taken then.
   if (session.Room() < parms.Data.size() + 1) return answer(vxi11::error::OutOfResources, 0);
+  session.TakeDeviceLost();  // what an earlier write saw is told already
   // The end flag ends the message; without it the next write continues it.
   if (parms.Flags & vxi11::flag::End)
     session.ReceiveMessage(parms.Data);
@@ -154,7 +162,7 @@ std::optional<std::string> TVxi11Service::Write(TConnection connection, std::uin
     session.Receive(parms.Data);
   const auto size = static_cast<std::uint32_t>(parms.Data.size());
   Process(*link);
-  if (session.Idle()) return answer(vxi11::error::None, size);
+  if (session.Idle()) return answer(WriteError(session), size);
   TWaiting waiting;
   waiting.Xid = xid;
   waiting.Procedure = vxi11::proc::DeviceWrite;
@@ -319,7 +327,7 @@ void TVxi11Service::TryAnswer(TConnection connection)
   };
   if (waiting.Procedure == vxi11::proc::DeviceWrite) {
     if (link && link->Session->Idle())
-      reply(vxi11::WriteResp(vxi11::error::None, waiting.Size));
+      reply(vxi11::WriteResp(WriteError(*link->Session), waiting.Size));
     else if (late || !link)
       reply(vxi11::WriteResp(link ? vxi11::error::IoTimeout : vxi11::error::InvalidLink, waiting.Size));
     return;

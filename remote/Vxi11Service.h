@@ -7,7 +7,8 @@
 //
 // Timing: a device_write is answered once its session is idle, that is
 // once the tick has written every change it made (the sessions wait after
-// settings), or with I/O timeout after max(io_timeout, MinWriteWait). A
+// settings), or with I/O timeout after max(io_timeout, MinWriteWait); with
+// I/O error when the generator was lost before the tick could write it. A
 // device_read is answered with the link's pending reply, or once one comes,
 // or with I/O timeout and no data after io_timeout. Nothing here waits:
 // the transport calls Poll when woken and by NextDeadline.
