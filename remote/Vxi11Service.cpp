@@ -55,7 +55,45 @@ bool TVxi11Service::Pending(TConnection connection) const
   return Calling.count(connection) || Waiting.count(connection);
 }
 
+bool TVxi11Service::Working(TConnection connection) const
+{
+  if (Calling.count(connection)) return true;
+  const auto found = Waiting.find(connection);
+  if (found == Waiting.end()) return false;
+  if (found->second.Procedure == vxi11::proc::DeviceWrite) return true;
+  for (const auto& link : Links)
+    if (!link->Orphan && link->Id == found->second.Link && link->Owner == connection)
+      return !link->Reply.empty() || link->Session->HasReply() || !link->Session->Idle();
+  return false;
+}
+
 bool TVxi11Service::LockedAgainst(const TLink& link) const { return LockHolder != 0 && LockHolder != link.Id; }
+
+std::size_t TVxi11Service::PlacesTaken(std::optional<TConnection> owner) const
+{
+  return static_cast<std::size_t>(std::count_if(Links.begin(), Links.end(), [&](const auto& link) {
+    if (owner) return !link->Orphan && link->Owner == *owner;
+    return !link->Orphan || !link->Session->Idle();
+  }));
+}
+
+bool TVxi11Service::FreePlaces(TConnection connection)
+{
+  if (!IdleFor || !Evict) return false;
+  std::optional<TConnection> victim;
+  std::int64_t longest = 0;
+  for (const auto& link : Links) {
+    if (link->Orphan || link->Owner == connection) continue;
+    const std::int64_t idle = IdleFor(link->Owner);
+    if (idle >= Grace && (!victim || idle > longest)) {
+      victim = link->Owner;
+      longest = idle;
+    }
+  }
+  if (!victim) return false;
+  Evict(*victim);  // its Drop orphans the links, which are idle
+  return PlacesTaken() < MaxLinks;
+}
 
 void TVxi11Service::Call(TConnection connection, const TRpcCall& call)
 {
@@ -120,7 +158,8 @@ std::string TVxi11Service::CreateLink(TConnection connection, std::string_view a
   if (!vxi11::Decode(args, parms)) return {};
   const auto refuse = [](std::int32_t e) { return vxi11::CreateLinkResp(e, 0, 0, MaxRecvSize); };
   if (!IsInstrumentName(parms.Device)) return refuse(vxi11::error::DeviceNotAccessible);
-  if (Links.size() >= MaxLinks) return refuse(vxi11::error::OutOfResources);
+  if (PlacesTaken(connection) >= MaxLinksPerConnection) return refuse(vxi11::error::OutOfResources);
+  if (PlacesTaken() >= MaxLinks && !FreePlaces(connection)) return refuse(vxi11::error::OutOfResources);
   // The lock is granted at once or not at all: no waiting for it.
   if (parms.LockDevice && LockHolder != 0) return refuse(vxi11::error::Locked);
   // Ids are positive and unique among the links, wrapping after the last.
