@@ -67,7 +67,8 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
     } else if (OptionValue(arguments, i, "--idle-timeout", value)) {
       options.IdleTimeout = WholeSeconds(*value);
       if (!options.IdleTimeout)
-        return Refused("--idle-timeout needs whole seconds, 0 to " + std::to_string(LongestIdleTimeout));
+        return Refused("--idle-timeout needs whole seconds, 0 to " +
+                       std::to_string(LongestIdleTimeout));
     } else if (argument == "--help" || argument == "-h") {
       options.Help = true;
     } else if (argument == "--version") {

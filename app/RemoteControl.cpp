@@ -15,7 +15,9 @@ namespace app {
 
 namespace {
 
-void Tell(const QString& text) { std::fprintf(stderr, "zolvek: %s\n", text.toLocal8Bit().constData()); }
+void Tell(const QString& text) {
+  std::fprintf(stderr, "zolvek: %s\n", text.toLocal8Bit().constData());
+}
 
 }  // namespace
 
@@ -27,7 +29,8 @@ TRemoteControl::TRemoteControl(control::TMainForm& form, const TProgramOptions& 
       Core(std::make_unique<remote::TScpiCore>(*Instrument)),
       Server(std::make_unique<remote::TScpiServer>(*Core)),
       Allow(options.Allow.value_or("")),
-      IdleTimeout(options.IdleTimeout.value_or(remote::TAdmissionRules::DefaultIdleTimeout / 1000) * 1000) {
+      IdleTimeout(options.IdleTimeout ? *options.IdleTimeout * 1000
+                                      : remote::TAdmissionRules::DefaultIdleTimeout) {
   // Whoever else listens to the loss still hears it.
   form.Control->DeviceLost = [this] {
     if (FormerDeviceLost) FormerDeviceLost();

@@ -10,7 +10,10 @@ namespace {
 // after at their own times.
 constexpr int IdleCheckMilliseconds = 1000;
 
-QString Seconds(std::int64_t milliseconds) { return QString::number(static_cast<double>(milliseconds) / 1000.0, 'f', 1); }
+QString Seconds(std::int64_t milliseconds)
+{
+  return QString::number(static_cast<double>(milliseconds) / 1000.0, 'f', 1);
+}
 
 }  // namespace
 
@@ -30,7 +33,8 @@ QString PeerText(const QTcpSocket& socket)
   return host + ":" + QString::number(socket.peerPort());
 }
 
-TAdmission::TAdmission(QString name, int places, QObject* parent) : QObject(parent), Name(std::move(name)), Slots(places)
+TAdmission::TAdmission(QString name, int places, QObject* parent)
+    : QObject(parent), Name(std::move(name)), Slots(places)
 {
   Timer.setSingleShot(true);
   // A waiting newcomer's grace ends on time, not up to 5 % early.
@@ -78,7 +82,8 @@ void TAdmission::CloseIdle(const std::vector<std::int64_t>& idle)
 {
   if (Rules.IdleTimeout <= 0) return;
   for (std::size_t i = 0; i < idle.size(); ++i)
-    if (idle[i] >= Rules.IdleTimeout) Say("closed the connection of " + Evict(i) + ", idle for " + Seconds(idle[i]) + " s");
+    if (idle[i] >= Rules.IdleTimeout)
+      Say("closed the connection of " + Evict(i) + ", idle for " + Seconds(idle[i]) + " s");
 }
 
 // A free slot, or one taken from the client idle longest past the grace.

@@ -172,7 +172,8 @@ bool TRpcTcpServer::Feed(TClient& client)
 void TRpcTcpServer::Send(TConnection connection, std::string_view message)
 {
   TClient* client = Find(connection);
-  if (!client) return;
+  // Qt closes a socket whose write failed: nothing more goes to it.
+  if (!client || !client->Socket->isOpen()) return;
   const std::string record = RecordMarked(message);
   if (PendingOutput(*client->Socket) + static_cast<qint64>(record.size()) > MaxPendingOutput) {
     CloseClient(*client);  // it does not read its replies
