@@ -106,18 +106,15 @@ void TScpiServer::Pump(TClient& client)
   if (client.Closed) return;
   if (Serving) return ResumeSoon(PollMilliseconds);
   Serving = &client;
-  for (;;) {
-    if (!Core.CanDispatch()) {
-      ResumeSoon(PollMilliseconds);
-      break;
-    }
+  if (!Core.CanDispatch()) {
+    ResumeSoon(PollMilliseconds);
+  } else {
     const bool fed = Feed(client);
     client.Session.Process();
     Send(client);
-    if (client.Closed) break;
-    // Lines left without a wait: the session stopped at its output limit.
-    const bool more = fed || (!client.Session.Waiting() && !client.Session.Idle());
-    if (!more) break;
+    // More input, or lines left without a wait (a turn or the output limit
+    // ended them): the other clients and the tick's answers go first.
+    if (!client.Closed && (fed || (!client.Session.Waiting() && !client.Session.Idle()))) ResumeSoon(0);
   }
   if (!client.Session.Idle()) client.Active.restart();
   Serving = nullptr;

@@ -70,7 +70,8 @@ void TScpiSession::Process()
   bool worked = false;
   {
     TScpiCore::TDispatch dispatch(Core);
-    while (!Waiting() && !Abandoned && OutputBytes < MaxOutput) {
+    TurnLeft = UnitsPerTurn;
+    while (!Waiting() && !Abandoned && OutputBytes < MaxOutput && TurnLeft > 0) {
       if (!Current) {
         if (Lines.empty()) break;
         TLine line = std::move(Lines.front());
@@ -100,8 +101,11 @@ void TScpiSession::Process()
 
 bool TScpiSession::RunLine()
 {
-  while (!Waiting() && !Abandoned && Current->Pos < Current->Text.size())
+  // A line runs whole: its units count against the turn, which ends between lines.
+  while (!Waiting() && !Abandoned && Current->Pos < Current->Text.size()) {
     RunUnit(ReadUnit(Current->Text, Current->Pos));
+    if (TurnLeft > 0) --TurnLeft;
+  }
   return !Waiting() && !Abandoned;
 }
 

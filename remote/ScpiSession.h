@@ -29,6 +29,7 @@ class TScpiSession {
   static constexpr std::size_t MaxLine = 4096;     // longer lines are discarded (-363)
   static constexpr std::size_t MaxInput = 16384;   // buffered input, complete lines included
   static constexpr std::size_t MaxOutput = 65536;  // uncollected replies that stop processing
+  static constexpr std::size_t UnitsPerTurn = 256;  // a turn of Process: whole lines up to these units
 
   explicit TScpiSession(TScpiCore& core);
   ~TScpiSession();
@@ -44,8 +45,10 @@ class TScpiSession {
   std::size_t Room() const;
 
   // Carries out the complete lines received, until a wait holds the
-  // session, its replies fill MaxOutput, or they are all done. Does nothing
-  // while the core cannot dispatch; call again when it can.
+  // session, its replies fill MaxOutput, the lines run have UnitsPerTurn
+  // units (so that one client's long input leaves the others and the
+  // tick's answers their turn: call again soon), or they are all done.
+  // Does nothing while the core cannot dispatch; call again when it can.
   void Process();
 
   // The client is gone: input, replies and the rest of the line running
@@ -60,6 +63,9 @@ class TScpiSession {
   // A wait has ended since the last call with the device gone: online when
   // it began, offline when it ended. Answers and forgets it.
   bool TakeDeviceLost();
+
+  // The last Process ended its turn with lines left.
+  bool TurnEnded() const { return TurnLeft == 0 && !Idle(); }
 
   // *OPC?, *WAI or the wait after settings holds the session.
   bool Waiting() const { return Wait != TWait::None; }
@@ -103,6 +109,7 @@ class TScpiSession {
   std::vector<std::string> Path;  // parent node of the last header
   TWait Wait = TWait::None;
   bool OnlineAtWait = false;
+  std::size_t TurnLeft = 0;  // units this Process may still run
   bool LostInWait = false;
   std::deque<std::string> Output;
   std::size_t OutputBytes = 0;

@@ -335,6 +335,8 @@ void TVxi11Service::Process(TLink& link)
 {
   TNesting nesting(*this);
   link.Session->Process();
+  // A long message goes on in turns, the others' calls between them.
+  if (link.Session->TurnEnded() && Core.CanDispatch() && OnWake) OnWake();
   // Nobody reads an orphan's replies.
   if (link.Orphan)
     while (link.Session->HasReply()) link.Session->TakeReply();

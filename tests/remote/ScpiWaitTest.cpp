@@ -144,6 +144,19 @@ TEST_F(ScpiWaitTest, OverlongLineIsDiscardedUpToItsLineFeed)
   EXPECT_EQ(Send(longest + "\r"), Grid(2000) + "\n") << "and with CR LF";
 }
 
+TEST_F(ScpiWaitTest, LongInputRunsInTurnsOfWholeLines)
+{
+  std::string line = "*IDN?";
+  while (line.size() < 4000) line += ";*IDN?";
+  Session.Receive(line + "\n" + line + "\n");
+  Session.Process();
+  EXPECT_TRUE(Session.TurnEnded());
+  EXPECT_EQ(Session.TakeReply().size(), (Core.Identity().size() + 1) * (line.size() + 1) / 6);
+  EXPECT_FALSE(Session.HasReply());
+  Session.Process();
+  EXPECT_TRUE(Session.HasReply() && Session.Idle());
+}
+
 TEST_F(ScpiWaitTest, WaitingSessionTakesInputOnlyUpToItsRoom)
 {
   Session.Receive("*WAI\n");
