@@ -152,8 +152,7 @@ def check_small(s):
         with connect((s.scpi, s.core)[i % 2]) as c:
             c.sendall((b"*IDN?\n" * 50, b"\x80\0\0\x28" + b"\0" * 40)[i % 2])
             c.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
-    time.sleep(0.5)
-    if any("QIODevice" in line for line in s.said):
+    if wait_for(lambda: any("QIODevice" in line for line in s.said), 0.5):
         fail("stray lines on standard error:", "".join(s.said))
 
 
