@@ -138,16 +138,20 @@ bool TScpiServer::Feed(TClient& client)
 
 void TScpiServer::Send(TClient& client)
 {
+  // The replies of a turn leave together, each whole; the system is asked
+  // once a turn what waits in the socket.
+  qint64 pending = -1;
   while (!client.Closed && client.Session.HasReply()) {
     const std::string reply = client.Session.TakeReply();
     if (client.HungUp || !client.Socket->isOpen()) continue;
-    if (PendingOutput(*client.Socket) + static_cast<qint64>(reply.size()) > MaxPendingOutput) {
+    pending = (pending < 0 ? PendingOutput(*client.Socket) : pending) + static_cast<qint64>(reply.size());
+    if (pending > MaxPendingOutput) {
       Close(client);  // it does not read its replies
       return;
     }
     client.Socket->write(reply.data(), static_cast<qint64>(reply.size()));
-    client.Socket->flush();
   }
+  if (pending >= 0 && client.Socket->isOpen()) client.Socket->flush();
 }
 
 void TScpiServer::HangUp(TClient& client)
