@@ -93,7 +93,7 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
   mainForm.show();
   std::unique_ptr<TRemoteControl> remoteControl;
   if (options.Remote || options.Vxi11) {
-    remoteControl = std::make_unique<TRemoteControl>(mainForm);
+    remoteControl = std::make_unique<TRemoteControl>(mainForm, options);
     QuitOnTerminationSignals(&application);
   }
   std::string error;

@@ -213,8 +213,10 @@ void TGeneratorControl::WMDeviceChange(const std::string& removedPortName) {
 }
 
 void TGeneratorControl::PortLost() {
-  bool wasOnline = false;
-  Read([&] { wasOnline = Shared.State.DeviceOnline; });
+  // Online until now; a tick whose write failed has cleared DeviceOnline
+  // already, but the port is open still and no handshake runs.
+  bool wasOnline = Link.Connected() && !FHandshakeRunning;
+  Read([&] { wasOnline = wasOnline || Shared.State.DeviceOnline; });
   // Closing must not touch the vanished device.
   Link.SetPortPresent(false);
   Disconnect();
