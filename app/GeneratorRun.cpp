@@ -37,8 +37,8 @@ void TGeneratorRun::Attach(control::TMainForm& window) {
 
 void TGeneratorRun::StopTicks() { FTimer->Stop(); }
 
-TRemoteControl& TGeneratorRun::Remote() {
-  if (!FRemote) FRemote = std::make_unique<TRemoteControl>(*FControl);
+TRemoteControl& TGeneratorRun::Remote(const TProgramOptions& options) {
+  if (!FRemote) FRemote = std::make_unique<TRemoteControl>(*FControl, options);
   return *FRemote;
 }
 

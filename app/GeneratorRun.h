@@ -27,6 +27,7 @@ namespace serial { class TTinyComPort; }
 namespace app {
 
 class TRemoteControl;
+struct TProgramOptions;
 
 class TGeneratorRun {
  public:
@@ -40,8 +41,9 @@ class TGeneratorRun {
   control::TSharedState& Shared() { return FShared; }
   control::TDeviceLink& Link() { return *FLink; }
 
-  // The remote control on the command path, made at the first call.
-  TRemoteControl& Remote();
+  // The remote control on the command path, made at the first call with
+  // the options' admission rules.
+  TRemoteControl& Remote(const TProgramOptions& options);
 
   // The tick redraws this window and tells it of a lost port; it starts now.
   void Attach(control::TMainForm& window);

@@ -99,16 +99,16 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
   if (options.Remote || options.Vxi11) QuitOnTerminationSignals(&application);
   std::string error;
   if (options.Remote) {
-    if (!run.Remote().Listen(*options.Remote, error)) {
+    if (!run.Remote(options).Listen(*options.Remote, error)) {
       std::fprintf(stderr, "zolvek: %s\n", error.c_str());
       ui::SetApplicationMainForm(nullptr);
       return 1;
     }
-    std::fprintf(stderr, "zolvek: remote control on %s\n", run.Remote().Address().c_str());
+    std::fprintf(stderr, "zolvek: remote control on %s\n", run.Remote(options).Address().c_str());
   }
   if (options.Vxi11) {
     std::string note;
-    if (!run.Remote().ListenVxi11(*options.Vxi11, error, note)) {
+    if (!run.Remote(options).ListenVxi11(*options.Vxi11, error, note)) {
       std::fprintf(stderr, "zolvek: %s\n", error.c_str());
       ui::SetApplicationMainForm(nullptr);
       return 1;

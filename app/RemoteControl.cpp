@@ -1,6 +1,10 @@
 #include "app/RemoteControl.h"
 
+#include <cstdio>
+
+#include "control/GeneratorControl.h"
 #include "control/RemoteInstrument.h"
+#include "remote/Admission.h"
 #include "remote/ListenAddress.h"
 #include "remote/ScpiCore.h"
 #include "remote/ScpiServer.h"
@@ -9,12 +13,40 @@
 
 namespace app {
 
-TRemoteControl::TRemoteControl(control::TGeneratorControl& control)
-    : Instrument(std::make_unique<control::TRemoteInstrument>(control, ui::WaitWithMessages)),
-      Core(std::make_unique<remote::TScpiCore>(*Instrument)),
-      Server(std::make_unique<remote::TScpiServer>(*Core)) {}
+namespace {
 
-TRemoteControl::~TRemoteControl() = default;
+void Tell(const QString& text) {
+  std::fprintf(stderr, "zolvek: %s\n", text.toLocal8Bit().constData());
+}
+
+}  // namespace
+
+TRemoteControl::TRemoteControl(control::TGeneratorControl& control, const TProgramOptions& options)
+    : Control(control),
+      FormerDeviceLost(control.Connection().DeviceLost),
+      Instrument(std::make_unique<control::TRemoteInstrument>(control, ui::WaitWithMessages)),
+      Core(std::make_unique<remote::TScpiCore>(*Instrument)),
+      Server(std::make_unique<remote::TScpiServer>(*Core)),
+      Allow(options.Allow.value_or("")),
+      IdleTimeout(options.IdleTimeout ? *options.IdleTimeout * 1000
+                                      : remote::TAdmissionRules::DefaultIdleTimeout) {
+  // Whoever else listens to the loss still hears it.
+  control.Connection().DeviceLost = [this] {
+    if (FormerDeviceLost) FormerDeviceLost();
+    Core->DeviceLost();
+  };
+}
+
+TRemoteControl::~TRemoteControl() { Control.Connection().DeviceLost = FormerDeviceLost; }
+
+bool TRemoteControl::Rules(remote::TAdmissionRules& rules, std::string& error) const {
+  rules.IdleTimeout = IdleTimeout;
+  if (!Allow.empty() && !rules.Allow.Parse(Allow, error)) {
+    error = "--allow=" + Allow + ": " + error;
+    return false;
+  }
+  return true;
+}
 
 bool TRemoteControl::Listen(const std::string& address, std::string& error) {
   const std::optional<remote::TListenAddress> where =
@@ -23,6 +55,8 @@ bool TRemoteControl::Listen(const std::string& address, std::string& error) {
     error = "--remote=" + address + " is not [ADDRESS:]PORT";
     return false;
   }
+  if (!Rules(Server->Admission().Rules, error)) return false;
+  Server->Admission().Notice = Tell;
   if (!Server->Listen(*where)) {
     error = "cannot listen on " + where->Host + ":" + std::to_string(where->Port) + ": " +
             Server->ErrorString().toStdString();
@@ -34,8 +68,12 @@ bool TRemoteControl::Listen(const std::string& address, std::string& error) {
 
 bool TRemoteControl::ListenVxi11(const std::string& address, std::string& error,
                                  std::string& note) {
+  remote::TVxi11Options options;
+  if (!address.empty()) options.Host = address;
+  if (!Rules(options.Admission, error)) return false;
   Vxi11 = std::make_unique<remote::TVxi11Server>(*Core);
-  if (!Vxi11->Listen(address.empty() ? std::string("127.0.0.1") : address)) {
+  Vxi11->Notice = Tell;
+  if (!Vxi11->Listen(options)) {
     error = "VXI-11: " + Vxi11->ErrorString().toStdString();
     return false;
   }

@@ -1,28 +1,35 @@
 #pragma once
 // The remote control of a run: the program's instrument, the SCPI core, and
 // the raw socket and VXI-11 servers on it (one parser, one error queue),
-// alive for as long as the run.
+// alive for as long as the run. Both servers admit clients by the
+// same rules (--allow, --idle-timeout) and tell on standard error whom
+// they refused or closed. A generator lost while online is told to the
+// remote clients through the core.
 //
 // Owns them all; refers to the command path, which must outlive it.
 // GUI thread only.
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "app/ProgramOptions.h"
+
 namespace control { class TGeneratorControl; class TRemoteInstrument; }
-namespace remote { class TScpiCore; class TScpiServer; class TVxi11Server; }
+namespace remote { class TScpiCore; class TScpiServer; class TVxi11Server; struct TAdmissionRules; }
 
 namespace app {
 
 class TRemoteControl {
  public:
-  explicit TRemoteControl(control::TGeneratorControl& control);
+  // Takes --allow and --idle-timeout from the options.
+  TRemoteControl(control::TGeneratorControl& control, const TProgramOptions& options);
   ~TRemoteControl();
   TRemoteControl(const TRemoteControl&) = delete;
   TRemoteControl& operator=(const TRemoteControl&) = delete;
 
   // Listens on "[ADDRESS:]PORT" ("" for 127.0.0.1:5025); false with a
-  // message for standard error when it cannot.
+  // message for standard error when it cannot (or --allow is no list).
   bool Listen(const std::string& address, std::string& error);
   // "HOST:PORT" listened on (the chosen port for port 0).
   std::string Address() const;
@@ -31,11 +38,17 @@ class TRemoteControl {
   bool ListenVxi11(const std::string& address, std::string& error, std::string& note);
 
  private:
+  bool Rules(remote::TAdmissionRules& rules, std::string& error) const;
+
+  control::TGeneratorControl& Control;
+  std::function<void()> FormerDeviceLost;
   std::unique_ptr<control::TRemoteInstrument> Instrument;
   std::unique_ptr<remote::TScpiCore> Core;
   std::unique_ptr<remote::TScpiServer> Server;
   std::unique_ptr<remote::TVxi11Server> Vxi11;
   std::string Host;
+  std::string Allow;
+  int IdleTimeout;  // milliseconds, 0: never
 };
 
 }  // namespace app

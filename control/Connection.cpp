@@ -213,8 +213,10 @@ void TConnection::WMDeviceChange(const std::string& removedPortName) {
 }
 
 void TConnection::PortLost() {
-  bool wasOnline = false;
-  Frame.Read([&] { wasOnline = Frame.Shared.State.DeviceOnline; });
+  // Online until now; a tick whose write failed has cleared DeviceOnline
+  // already, but the port is open still and no handshake runs.
+  bool wasOnline = Frame.Link.Connected() && !FHandshakeRunning;
+  Frame.Read([&] { wasOnline = wasOnline || Frame.Shared.State.DeviceOnline; });
   // Closing must not touch the vanished device.
   Frame.Link.SetPortPresent(false);
   Disconnect();

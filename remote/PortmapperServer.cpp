@@ -7,7 +7,7 @@
 
 namespace remote {
 
-TPortmapperServer::TPortmapperServer(QObject* parent) : QObject(parent)
+TPortmapperServer::TPortmapperServer(QObject* parent) : QObject(parent), Tcp("VXI-11 portmapper")
 {
   Tcp.OnRecord = [this](TRpcTcpServer::TConnection c, const std::string& record) { AnswerRecord(c, record); };
   connect(&Udp, &QUdpSocket::readyRead, this, &TPortmapperServer::AnswerDatagrams);
@@ -60,6 +60,11 @@ void TPortmapperServer::AnswerDatagrams()
 {
   while (Udp.hasPendingDatagrams()) {
     const QNetworkDatagram datagram = Udp.receiveDatagram(MaxDatagram);
+    if (!Admission().Rules.Allow.Allows(datagram.senderAddress())) {
+      Admission().Say("dropped a datagram from " + PlainAddress(datagram.senderAddress()).toString() +
+                      " (not in --allow)");
+      continue;
+    }
     const QByteArray data = datagram.data();
     const portmap::TView view{CorePort ? CorePort() : std::uint16_t{0}, Port,
                               LocalAddressText(datagram.destinationAddress())};

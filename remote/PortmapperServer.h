@@ -2,7 +2,8 @@
 // The small portmapper on TCP and UDP (port 111), for when no rpcbind runs:
 // it tells clients the core channel's current port (GETPORT, GETADDR) and
 // lists its three mappings (DUMP, for rpcinfo -p). Answers every datagram
-// at once; TCP connections go through the record server and its limits.
+// at once (a datagram from an address not allowed is dropped and told);
+// TCP connections go through the record server and its limits.
 //
 // Owns its sockets. Thread contract: GUI thread only.
 
@@ -33,6 +34,8 @@ class TPortmapperServer : public QObject {
 
   // The port the core channel takes connections on now.
   std::function<std::uint16_t()> CorePort;
+  // Of the TCP connections; its allow list holds for datagrams too.
+  TAdmission& Admission() { return Tcp.Admission(); }
 
  private:
   void AnswerRecord(TRpcTcpServer::TConnection connection, const std::string& record);

@@ -37,6 +37,7 @@ std::size_t TRecordReader::Feed(std::string_view bytes)
   std::size_t taken = 0;
   while (taken < bytes.size() && !Complete && !Failed) {
     if (!InFragment) {
+      Begun = true;
       Marker[MarkerBytes++] = bytes[taken++];
       if (MarkerBytes < 4) continue;
       MarkerBytes = 0;
@@ -65,6 +66,7 @@ std::size_t TRecordReader::Feed(std::string_view bytes)
 std::string TRecordReader::TakeRecord()
 {
   Complete = false;
+  Begun = false;
   return std::exchange(Record, std::string());
 }
 

@@ -46,8 +46,9 @@ class TRecordReader {
   std::size_t Feed(std::string_view bytes);
   bool HasRecord() const { return Complete; }
   std::string TakeRecord();
-  // Part of a record (or of its marker) has arrived.
-  bool Partial() const { return !Complete && (!Record.empty() || MarkerBytes > 0 || Remaining > 0); }
+  // Part of a record has arrived, if only a marker (an empty fragment
+  // begins a record too).
+  bool Partial() const { return !Complete && Begun; }
   bool Broken() const { return Failed; }
 
  private:
@@ -57,6 +58,7 @@ class TRecordReader {
   std::size_t MarkerBytes = 0;
   std::size_t Remaining = 0;  // of the fragment being read
   bool InFragment = false;
+  bool Begun = false;  // a byte of the next record has come
   bool LastFragment = false;
   bool Complete = false;
   bool Failed = false;

@@ -25,11 +25,21 @@ struct TRpcTcpServer::TClient {
   TRecordReader Reader{rpc::MaxRecord};
   std::string Input;      // read from the socket, not yet fed
   QElapsedTimer Partial;  // since a record began
+  QElapsedTimer Active;   // since its last complete record
   bool Closed = false;
 };
 
-TRpcTcpServer::TRpcTcpServer(QObject* parent) : QObject(parent)
+TRpcTcpServer::TRpcTcpServer(QString name, QObject* parent)
+    : QObject(parent), Doorman(std::move(name), MaxConnections)
 {
+  Doorman.IdleTimes = [this] { return IdleTimes(); };
+  Doorman.Admit = [this](QTcpSocket* socket) { Admit(socket); };
+  Doorman.Evict = [this](std::size_t i) {
+    TClient& client = *Clients[i];
+    const QString peer = remote::PeerText(*client.Socket);
+    CloseClient(client);
+    return peer;
+  };
   Resume.setSingleShot(true);
   connect(&Resume, &QTimer::timeout, this, [this] {
     Reap();
@@ -81,24 +91,45 @@ QHostAddress TRpcTcpServer::LocalAddress(TConnection connection) const
   return client ? client->Socket->localAddress() : QHostAddress();
 }
 
+std::int64_t TRpcTcpServer::IdleFor(TConnection connection) const
+{
+  const TClient* client = Find(connection);
+  if (!client) return TAdmission::NoClient;
+  return Working && Working(connection) ? 0 : client->Active.elapsed();
+}
+
+std::vector<std::int64_t> TRpcTcpServer::IdleTimes() const
+{
+  std::vector<std::int64_t> idle;
+  for (const auto& client : Clients) idle.push_back(client->Closed ? TAdmission::NoClient : IdleFor(client->Id));
+  return idle;
+}
+
+QString TRpcTcpServer::PeerText(TConnection connection) const
+{
+  const TClient* client = Find(connection);
+  return client ? remote::PeerText(*client->Socket) : QString();
+}
+
 void TRpcTcpServer::Accept(QTcpServer& listener)
 {
   while (QTcpSocket* socket = listener.nextPendingConnection()) {
-    socket->setParent(nullptr);
-    if (ConnectionCount() >= MaxConnections) {
-      TDeleteLater()(socket);  // deleting closes it
-      continue;
-    }
-    auto client = std::make_unique<TClient>(NextConnection++, socket);
-    TClient* raw = client.get();
     // Qt stops reading from the system when this fills.
-    socket->setReadBufferSize(ReadChunk);
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(socket, &QTcpSocket::readyRead, this, [this, raw] { Pump(*raw); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, raw] { CloseClient(*raw); });
-    Clients.push_back(std::move(client));
-    if (!RecordClock.isActive()) RecordClock.start(RecordCheckMilliseconds);
+    PrepareClientSocket(*socket, ReadChunk);
+    Doorman.Arrive(socket);
   }
+}
+
+void TRpcTcpServer::Admit(QTcpSocket* socket)
+{
+  auto client = std::make_unique<TClient>(NextConnection++, socket);
+  TClient* raw = client.get();
+  raw->Active.start();
+  connect(socket, &QTcpSocket::readyRead, this, [this, raw] { Pump(*raw); });
+  connect(socket, &QTcpSocket::disconnected, this, [this, raw] { CloseClient(*raw); });
+  Clients.push_back(std::move(client));
+  if (!RecordClock.isActive()) RecordClock.start(RecordCheckMilliseconds);
+  ResumeSoon();  // what it sent while it waited
 }
 
 void TRpcTcpServer::PumpAll()
@@ -113,6 +144,7 @@ void TRpcTcpServer::Pump(TClient& client)
   while (!client.Closed && !(Busy && Busy(client.Id))) {
     if (client.Reader.HasRecord()) {
       const std::string record = client.Reader.TakeRecord();
+      client.Active.restart();
       if (OnRecord) OnRecord(client.Id, record);
       continue;
     }
@@ -126,6 +158,8 @@ void TRpcTcpServer::Pump(TClient& client)
 bool TRpcTcpServer::Feed(TClient& client)
 {
   if (client.Input.empty()) {
+    // A socket that failed a write is closed already: nothing more to read.
+    if (!client.Socket->isOpen()) return false;
     const QByteArray bytes = client.Socket->read(ReadChunk);
     if (bytes.isEmpty()) return false;
     client.Input.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -138,9 +172,10 @@ bool TRpcTcpServer::Feed(TClient& client)
 void TRpcTcpServer::Send(TConnection connection, std::string_view message)
 {
   TClient* client = Find(connection);
-  if (!client) return;
+  // Qt closes a socket whose write failed: nothing more goes to it.
+  if (!client || !client->Socket->isOpen()) return;
   const std::string record = RecordMarked(message);
-  if (client->Socket->bytesToWrite() + static_cast<qint64>(record.size()) > MaxPendingOutput) {
+  if (PendingOutput(*client->Socket) + static_cast<qint64>(record.size()) > MaxPendingOutput) {
     CloseClient(*client);  // it does not read its replies
     return;
   }
@@ -180,6 +215,8 @@ void TRpcTcpServer::Reap()
 {
   if (Serving > 0) return ResumeSoon();
   std::erase_if(Clients, [](const auto& c) { return c->Closed; });
+  // A place may have come free for a newcomer.
+  Doorman.Review();
 }
 
 }  // namespace remote

@@ -4,10 +4,13 @@
 // handler has answered the one before (Busy), and its bytes stay in the
 // system meanwhile, so nothing a client sends piles up here.
 //
-// Limits: at most MaxConnections at once (the next is accepted and closed);
-// a record longer than rpc::MaxRecord, a record begun and not finished within
-// RecordTimeout, or unread replies past MaxPendingOutput close the
-// connection. A connection that is idle between records stays open.
+// Limits: at most MaxConnections at once, admitted as TAdmission says (an
+// allow list, a newcomer taking the place of a connection idle past the
+// grace, an idle time-out); a record longer than rpc::MaxRecord, a record
+// begun (if only by an empty fragment) and not finished within
+// RecordTimeout, or unread replies past MaxPendingOutput in the program and
+// the socket's send queue close the connection. A connection is idle from
+// its last complete record on, unless Working says its call is under way.
 //
 // Owns its listening sockets and connections. Thread contract: GUI thread
 // only. The handlers may process events (a connect does): a connection is
@@ -24,7 +27,10 @@
 #include <string_view>
 #include <vector>
 
+#include "remote/Admission.h"
+
 class QTcpServer;
+class QTcpSocket;
 
 namespace remote {
 
@@ -38,7 +44,8 @@ class TRpcTcpServer : public QObject {
   static constexpr qint64 MaxPendingOutput = 65536;
   static constexpr int DefaultRecordTimeout = 5000;  // milliseconds
 
-  explicit TRpcTcpServer(QObject* parent = nullptr);
+  // name begins the admission's notices.
+  explicit TRpcTcpServer(QString name, QObject* parent = nullptr);
   ~TRpcTcpServer() override;
 
   // Adds a listening port (0: the system chooses); false, with
@@ -54,15 +61,23 @@ class TRpcTcpServer : public QObject {
   std::function<bool(TConnection)> Busy;
   // The connection is gone (closed by either side).
   std::function<void(TConnection)> OnClosed;
+  // The connection's call is under way, so it is not idle however long
+  // ago its record came.
+  std::function<bool(TConnection)> Working;
 
   // Sends the message as one record.
   void Send(TConnection connection, std::string_view message);
   void Close(TConnection connection);
   // Goes on with the input of connections that were busy.
   void ResumeSoon();
-  // The address the client reached.
+  // The address the client reached, and the client's, for notices.
   QHostAddress LocalAddress(TConnection connection) const;
+  QString PeerText(TConnection connection) const;
   int ConnectionCount() const;
+  // Milliseconds the connection has been idle (0 while it works).
+  std::int64_t IdleFor(TConnection connection) const;
+  // The rules and notices of admission; set them before clients come.
+  TAdmission& Admission() { return Doorman; }
 
   int RecordTimeout = DefaultRecordTimeout;
 
@@ -70,6 +85,8 @@ class TRpcTcpServer : public QObject {
   struct TClient;
 
   void Accept(QTcpServer& listener);
+  void Admit(QTcpSocket* socket);
+  std::vector<std::int64_t> IdleTimes() const;
   void Pump(TClient& client);
   void PumpAll();
   // Feeds the record reader from what has arrived; false when nothing did.
@@ -81,6 +98,7 @@ class TRpcTcpServer : public QObject {
 
   std::vector<std::unique_ptr<QTcpServer>> Listeners;
   std::vector<std::unique_ptr<TClient>> Clients;
+  TAdmission Doorman;
   QTimer Resume;
   QTimer RecordClock;
   QString LastError;

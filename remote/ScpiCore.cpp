@@ -35,6 +35,12 @@ void TScpiCore::ArmOperationComplete()
   });
 }
 
+void TScpiCore::DeviceLost()
+{
+  const std::string port = Device.PortName();
+  Registers.PushError(error::DeviceSpecific, "generator lost" + (port.empty() ? std::string() : " on " + port));
+}
+
 void TScpiCore::ClearStatus()
 {
   Registers.Clear();

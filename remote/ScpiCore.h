@@ -50,6 +50,12 @@ class TScpiCore {
   // *CLS: events, error queue and any armed *OPC.
   void ClearStatus();
 
+  // The generator was lost while online (unplugged, its port gone): once
+  // per loss, a device error (-300, "generator lost" and the port) in the
+  // queue, which sets the device-error event and the status byte's
+  // error-queue bit. The program goes on offline, as a demonstration.
+  void DeviceLost();
+
  private:
   TInstrument& Device;
   TStatusRegisters Registers;

@@ -22,6 +22,7 @@ const char* ErrorText(int code)
     case error::SettingsConflict: return "Settings conflict";
     case error::DataOutOfRange: return "Data out of range";
     case error::IllegalParameterValue: return "Illegal parameter value";
+    case error::DeviceSpecific: return "Device-specific error";
     case error::QueueOverflow: return "Queue overflow";
     case error::InputBufferOverrun: return "Input buffer overrun";
     default: return "Command error";

@@ -24,6 +24,7 @@ constexpr int Execution = -200;
 constexpr int SettingsConflict = -221;
 constexpr int DataOutOfRange = -222;
 constexpr int IllegalParameterValue = -224;
+constexpr int DeviceSpecific = -300;
 constexpr int QueueOverflow = -350;
 constexpr int InputBufferOverrun = -363;
 }  // namespace error

@@ -1,11 +1,15 @@
 #pragma once
 // The raw SCPI socket: a TCP server whose clients each get a session over
 // the shared core. Lines end with LF; every reply message leaves in one
-// socket write. At most MaxClients clients at once (the next one is
-// accepted and closed at once); a client whose unread replies would pass
-// MaxPendingOutput is disconnected with all its input. A client that closes
-// its end still has the lines it sent in whole carried out, unanswered;
-// nothing of it reaches any other client.
+// socket write. At most MaxClients clients at once, admitted as
+// TAdmission says (an allow list, a newcomer taking the place of a client
+// idle past the grace, an idle time-out). A client counts as idle while
+// its session has nothing to do, from its last complete line on: bytes
+// that make no line do not count. A client whose unread replies would pass
+// MaxPendingOutput, in the program and in the socket's send queue, is
+// disconnected with all its input. A client that closes its end still has
+// the lines it sent in whole carried out, unanswered; nothing of it
+// reaches any other client.
 //
 // Never carries out input while the instrument is busy or while a command
 // is already being carried out (a connect processes events, and with them
@@ -23,6 +27,7 @@
 #include <memory>
 #include <vector>
 
+#include "remote/Admission.h"
 #include "remote/ListenAddress.h"
 
 class QTcpSocket;
@@ -49,11 +54,15 @@ class TScpiServer : public QObject {
   std::uint16_t Port() const;
   QString ErrorString() const { return Error; }
   int ClientCount() const;
+  // The rules and notices of admission; set them before clients come.
+  TAdmission& Admission() { return Doorman; }
 
  private:
   struct TClient;
 
   void Accept();
+  void Admit(QTcpSocket* socket);
+  std::vector<std::int64_t> IdleTimes() const;
   void PumpAll();
   void Pump(TClient& client);
   // Moves what the session has room for from the socket; false if nothing.
@@ -70,6 +79,7 @@ class TScpiServer : public QObject {
 
   TScpiCore& Core;
   QTcpServer Listener;
+  TAdmission Doorman;
   QTimer Resume;
   QString Error;
   std::vector<std::unique_ptr<TClient>> Clients;

@@ -1,6 +1,7 @@
 #include "remote/ScpiSession.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "remote/ScpiCore.h"
 #include "remote/ScpiErrors.h"
@@ -45,7 +46,8 @@ std::size_t TScpiSession::Receive(std::string_view bytes)
     } else if (!Discarding) {
       Partial += c;
       ++Buffered;
-      if (Partial.size() > MaxLine) {
+      // A carriage return that may end the line is not part of it.
+      if (Partial.size() > MaxLine + (c == '\r' ? 1 : 0)) {
         Buffered -= Partial.size();
         Partial.clear();
         Discarding = true;
@@ -68,7 +70,8 @@ void TScpiSession::Process()
   bool worked = false;
   {
     TScpiCore::TDispatch dispatch(Core);
-    while (!Waiting() && !Abandoned && OutputBytes < MaxOutput) {
+    TurnLeft = UnitsPerTurn;
+    while (!Waiting() && !Abandoned && OutputBytes < MaxOutput && TurnLeft > 0) {
       if (!Current) {
         if (Lines.empty()) break;
         TLine line = std::move(Lines.front());
@@ -98,8 +101,11 @@ void TScpiSession::Process()
 
 bool TScpiSession::RunLine()
 {
-  while (!Waiting() && !Abandoned && Current->Pos < Current->Text.size())
+  // A line runs whole: its units count against the turn, which ends between lines.
+  while (!Waiting() && !Abandoned && Current->Pos < Current->Text.size()) {
     RunUnit(ReadUnit(Current->Text, Current->Pos));
+    if (TurnLeft > 0) --TurnLeft;
+  }
   return !Waiting() && !Abandoned;
 }
 
@@ -131,6 +137,7 @@ void TScpiSession::RunUnit(const TUnit& unit)
 void TScpiSession::StartWait(TWait wait)
 {
   Wait = wait;
+  OnlineAtWait = Core.Instrument().Online();
   Core.Instrument().WhenWritten([self = std::weak_ptr<TScpiSession*>(Self)] {
     if (const auto session = self.lock()) (*session)->WaitEnded();
   });
@@ -138,6 +145,8 @@ void TScpiSession::StartWait(TWait wait)
 
 void TScpiSession::WaitEnded()
 {
+  // Offline now after online then: what the wait was for never got there.
+  if (OnlineAtWait && !Core.Instrument().Online()) LostInWait = true;
   if (Wait == TWait::WrittenThenOne && Current) Current->Replies.push_back("1");
   Wait = TWait::None;
   if (OnWake) OnWake();
@@ -154,6 +163,8 @@ void TScpiSession::FinishLine()
   }
   Current.reset();
 }
+
+bool TScpiSession::TakeDeviceLost() { return std::exchange(LostInWait, false); }
 
 std::string TScpiSession::TakeReply()
 {

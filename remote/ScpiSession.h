@@ -29,6 +29,7 @@ class TScpiSession {
   static constexpr std::size_t MaxLine = 4096;     // longer lines are discarded (-363)
   static constexpr std::size_t MaxInput = 16384;   // buffered input, complete lines included
   static constexpr std::size_t MaxOutput = 65536;  // uncollected replies that stop processing
+  static constexpr std::size_t UnitsPerTurn = 64;  // a turn of Process: whole lines up to these units
 
   explicit TScpiSession(TScpiCore& core);
   ~TScpiSession();
@@ -36,15 +37,18 @@ class TScpiSession {
   TScpiSession& operator=(const TScpiSession&) = delete;
 
   // Takes at most Room() bytes of input and answers how many it took. A
-  // line feed ends a message; a carriage return before it is dropped.
+  // line feed ends a message; a carriage return before it is dropped (and
+  // not counted in MaxLine).
   std::size_t Receive(std::string_view bytes);
   // A whole message whose end terminates it (VXI-11 END), LF or not.
   std::size_t ReceiveMessage(std::string_view message);
   std::size_t Room() const;
 
   // Carries out the complete lines received, until a wait holds the
-  // session, its replies fill MaxOutput, or they are all done. Does nothing
-  // while the core cannot dispatch; call again when it can.
+  // session, its replies fill MaxOutput, the lines run have UnitsPerTurn
+  // units (so that one client's long input leaves the others and the
+  // tick's answers their turn: call again soon), or they are all done.
+  // Does nothing while the core cannot dispatch; call again when it can.
   void Process();
 
   // The client is gone: input, replies and the rest of the line running
@@ -55,6 +59,13 @@ class TScpiSession {
   bool HasReply() const { return !Output.empty(); }
   // The oldest reply message, its LF included.
   std::string TakeReply();
+
+  // A wait has ended since the last call with the device gone: online when
+  // it began, offline when it ended. Answers and forgets it.
+  bool TakeDeviceLost();
+
+  // The last Process ended its turn with lines left.
+  bool TurnEnded() const { return TurnLeft == 0 && !Idle(); }
 
   // *OPC?, *WAI or the wait after settings holds the session.
   bool Waiting() const { return Wait != TWait::None; }
@@ -97,6 +108,9 @@ class TScpiSession {
   std::optional<TRunning> Current;
   std::vector<std::string> Path;  // parent node of the last header
   TWait Wait = TWait::None;
+  bool OnlineAtWait = false;
+  std::size_t TurnLeft = 0;  // units this Process may still run
+  bool LostInWait = false;
   std::deque<std::string> Output;
   std::size_t OutputBytes = 0;
   // Shared with the instrument's callbacks of this session's waits.

@@ -13,4 +13,16 @@ bool ListenHost(const std::string& text, QHostAddress& host, QString& error)
   return false;
 }
 
+void PrepareClientSocket(QTcpSocket& socket, qint64 readBuffer)
+{
+  socket.setParent(nullptr);
+  socket.setReadBufferSize(readBuffer);
+  socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+}
+
+qint64 PendingOutput(QTcpSocket& socket)
+{
+  return socket.bytesToWrite() + (socket.isOpen() ? SystemSendQueue(socket.socketDescriptor()) : 0);
+}
+
 }  // namespace remote

@@ -44,6 +44,7 @@ constexpr std::int32_t OutOfResources = 9;
 constexpr std::int32_t Locked = 11;
 constexpr std::int32_t NoLockHeld = 12;
 constexpr std::int32_t IoTimeout = 15;
+constexpr std::int32_t IoError = 17;
 }  // namespace error
 
 namespace flag {

@@ -40,8 +40,17 @@ QString NoPortmapperNote(const QString& host, std::uint16_t corePort, std::uint1
 
 }  // namespace
 
-TVxi11Server::TVxi11Server(TScpiCore& core, QObject* parent) : QObject(parent), Service(core, SteadyMilliseconds)
+TVxi11Server::TVxi11Server(TScpiCore& core, QObject* parent)
+    : QObject(parent), Core("VXI-11"), Service(core, SteadyMilliseconds)
 {
+  Core.Working = [this](TRpcTcpServer::TConnection c) { return Service.Working(c); };
+  Service.IdleFor = [this](TRpcTcpServer::TConnection c) { return Core.IdleFor(c); };
+  Service.Evict = [this](TRpcTcpServer::TConnection c) {
+    Core.Admission().Say("closed the connection of " + Core.PeerText(c) + ", idle for " +
+                         QString::number(static_cast<double>(Core.IdleFor(c)) / 1000.0, 'f', 1) +
+                         " s, for a new link");
+    Core.Close(c);
+  };
   Core.OnRecord = [this](TRpcTcpServer::TConnection c, const std::string& record) { OnCall(c, record); };
   Core.Busy = [this](TRpcTcpServer::TConnection c) { return Service.Pending(c); };
   Core.OnClosed = [this](TRpcTcpServer::TConnection c) { Service.Drop(c); };
@@ -63,6 +72,8 @@ bool TVxi11Server::Listen(const TVxi11Options& options)
 {
   QHostAddress host;
   if (!ListenHost(options.Host, host, Error)) return false;
+  Admit(Core.Admission(), options.Admission);
+  Service.Grace = options.Admission.Grace;
   for (int i = 0; i < options.CorePorts; ++i) {
     const int port = options.FirstCorePort ? options.FirstCorePort + i : 0;
     if (port <= 0xFFFF) Core.Listen(host, static_cast<std::uint16_t>(port));
@@ -87,6 +98,7 @@ void TVxi11Server::FindPort(const TVxi11Options& options, const QHostAddress& ho
     return;
   }
   auto portmapper = std::make_unique<TPortmapperServer>();
+  Admit(portmapper->Admission(), options.Admission);
   portmapper->CorePort = [this] { return CorePort(); };
   if (portmapper->Listen(host, options.PortmapperPort)) {
     Portmapper = std::move(portmapper);
@@ -96,6 +108,14 @@ void TVxi11Server::FindPort(const TVxi11Options& options, const QHostAddress& ho
   const QString reason = portmapper->Error() == QAbstractSocket::SocketAccessError ? "not allowed to this user"
                                                                                    : portmapper->ErrorString();
   Note = NoPortmapperNote(host.toString(), CorePort(), options.PortmapperPort, reason);
+}
+
+void TVxi11Server::Admit(TAdmission& admission, const TAdmissionRules& rules)
+{
+  admission.Rules = rules;
+  admission.Notice = [this](const QString& text) {
+    if (Notice) Notice(text);
+  };
 }
 
 std::uint16_t TVxi11Server::CorePort() const

@@ -10,6 +10,10 @@
 //      then moves on after each destroy_link (9010, 9011, ... 9019, 9010),
 //      as a model of oscilloscope needs;
 //   3. else nothing: PortmapperNote() says what the user can do.
+// The core channel and the portmapper's TCP port admit their clients by
+// the options' TAdmissionRules (the allow list also holds for datagrams);
+// a create_link when all links are taken may close the connection idle
+// longest (TVxi11Service).
 //
 // Owns the listening sockets, the connections, the links with their
 // sessions and the registration; refers to the core, which must outlive
@@ -20,6 +24,7 @@
 #include <QString>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +44,9 @@ struct TVxi11Options {
   int CorePorts = 10;
   std::uint16_t PortmapperPort = 111;
   bool UseRpcbind = true;
+  // For the core channel and the portmapper's TCP alike; the allow list
+  // also holds for the portmapper's datagrams.
+  TAdmissionRules Admission;
 };
 
 class TVxi11Server : public QObject {
@@ -53,7 +61,12 @@ class TVxi11Server : public QObject {
   // Starts listening at the address ("127.0.0.1", "0.0.0.0", "::1",
   // "localhost") with the usual ports; false, with ErrorString(), when it
   // is no address of this machine or none of the core ports is free.
-  bool Listen(const std::string& host) { return Listen(TVxi11Options{host}); }
+  bool Listen(const std::string& host)
+  {
+    TVxi11Options options;
+    options.Host = host;
+    return Listen(options);
+  }
   bool Listen(const TVxi11Options& options);
   QString ErrorString() const { return Error; }
   // Empty when clients find the instrument through a portmapper; else what
@@ -67,8 +80,12 @@ class TVxi11Server : public QObject {
   std::size_t LinkCount() const { return Service.LinkCount(); }
   TRpcTcpServer& CoreChannel() { return Core; }
 
+  // Lines for standard error: connections refused or closed by admission.
+  std::function<void(const QString&)> Notice;
+
  private:
   void FindPort(const TVxi11Options& options, const QHostAddress& host);
+  void Admit(TAdmission& admission, const TAdmissionRules& rules);
   void OnCall(TRpcTcpServer::TConnection connection, const std::string& record);
   void Rotate();
   void Schedule();

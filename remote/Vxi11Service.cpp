@@ -21,6 +21,13 @@ bool IsInstrumentName(std::string_view name)
   return std::all_of(name.begin() + 4, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A write whose change the lost generator never got fails: the
+// commands took effect in the program only.
+std::int32_t WriteError(TScpiSession& session)
+{
+  return session.TakeDeviceLost() ? vxi11::error::IoError : vxi11::error::None;
+}
+
 }  // namespace
 
 // Counts the entry points on the stack: sessions are destroyed only at the
@@ -48,7 +55,45 @@ bool TVxi11Service::Pending(TConnection connection) const
   return Calling.count(connection) || Waiting.count(connection);
 }
 
+bool TVxi11Service::Working(TConnection connection) const
+{
+  if (Calling.count(connection)) return true;
+  const auto found = Waiting.find(connection);
+  if (found == Waiting.end()) return false;
+  if (found->second.Procedure == vxi11::proc::DeviceWrite) return true;
+  for (const auto& link : Links)
+    if (!link->Orphan && link->Id == found->second.Link && link->Owner == connection)
+      return !link->Reply.empty() || link->Session->HasReply() || !link->Session->Idle();
+  return false;
+}
+
 bool TVxi11Service::LockedAgainst(const TLink& link) const { return LockHolder != 0 && LockHolder != link.Id; }
+
+std::size_t TVxi11Service::PlacesTaken(std::optional<TConnection> owner) const
+{
+  return static_cast<std::size_t>(std::count_if(Links.begin(), Links.end(), [&](const auto& link) {
+    if (owner) return !link->Orphan && link->Owner == *owner;
+    return !link->Orphan || !link->Session->Idle();
+  }));
+}
+
+bool TVxi11Service::FreePlaces(TConnection connection)
+{
+  if (!IdleFor || !Evict) return false;
+  std::optional<TConnection> victim;
+  std::int64_t longest = 0;
+  for (const auto& link : Links) {
+    if (link->Orphan || link->Owner == connection) continue;
+    const std::int64_t idle = IdleFor(link->Owner);
+    if (idle >= Grace && (!victim || idle > longest)) {
+      victim = link->Owner;
+      longest = idle;
+    }
+  }
+  if (!victim) return false;
+  Evict(*victim);  // its Drop orphans the links, which are idle
+  return PlacesTaken() < MaxLinks;
+}
 
 void TVxi11Service::Call(TConnection connection, const TRpcCall& call)
 {
@@ -113,7 +158,8 @@ std::string TVxi11Service::CreateLink(TConnection connection, std::string_view a
   if (!vxi11::Decode(args, parms)) return {};
   const auto refuse = [](std::int32_t e) { return vxi11::CreateLinkResp(e, 0, 0, MaxRecvSize); };
   if (!IsInstrumentName(parms.Device)) return refuse(vxi11::error::DeviceNotAccessible);
-  if (Links.size() >= MaxLinks) return refuse(vxi11::error::OutOfResources);
+  if (PlacesTaken(connection) >= MaxLinksPerConnection) return refuse(vxi11::error::OutOfResources);
+  if (PlacesTaken() >= MaxLinks && !FreePlaces(connection)) return refuse(vxi11::error::OutOfResources);
   // The lock is granted at once or not at all: no waiting for it.
   if (parms.LockDevice && LockHolder != 0) return refuse(vxi11::error::Locked);
   // Ids are positive and unique among the links, wrapping after the last.
@@ -147,6 +193,7 @@ std::optional<std::string> TVxi11Service::Write(TConnection connection, std::uin
   // Room lacks only while earlier input is held (a connect runs): nothing
   // of this message is taken then.
   if (session.Room() < parms.Data.size() + 1) return answer(vxi11::error::OutOfResources, 0);
+  session.TakeDeviceLost();  // what an earlier write saw is told already
   // The end flag ends the message; without it the next write continues it.
   if (parms.Flags & vxi11::flag::End)
     session.ReceiveMessage(parms.Data);
@@ -154,7 +201,7 @@ std::optional<std::string> TVxi11Service::Write(TConnection connection, std::uin
     session.Receive(parms.Data);
   const auto size = static_cast<std::uint32_t>(parms.Data.size());
   Process(*link);
-  if (session.Idle()) return answer(vxi11::error::None, size);
+  if (session.Idle()) return answer(WriteError(session), size);
   TWaiting waiting;
   waiting.Xid = xid;
   waiting.Procedure = vxi11::proc::DeviceWrite;
@@ -288,6 +335,8 @@ void TVxi11Service::Process(TLink& link)
 {
   TNesting nesting(*this);
   link.Session->Process();
+  // A long message goes on in turns, the others' calls between them.
+  if (link.Session->TurnEnded() && Core.CanDispatch() && OnWake) OnWake();
   // Nobody reads an orphan's replies.
   if (link.Orphan)
     while (link.Session->HasReply()) link.Session->TakeReply();
@@ -319,7 +368,7 @@ void TVxi11Service::TryAnswer(TConnection connection)
   };
   if (waiting.Procedure == vxi11::proc::DeviceWrite) {
     if (link && link->Session->Idle())
-      reply(vxi11::WriteResp(vxi11::error::None, waiting.Size));
+      reply(vxi11::WriteResp(WriteError(*link->Session), waiting.Size));
     else if (late || !link)
       reply(vxi11::WriteResp(link ? vxi11::error::IoTimeout : vxi11::error::InvalidLink, waiting.Size));
     return;

@@ -7,7 +7,8 @@
 //
 // Timing: a device_write is answered once its session is idle, that is
 // once the tick has written every change it made (the sessions wait after
-// settings), or with I/O timeout after max(io_timeout, MinWriteWait). A
+// settings), or with I/O timeout after max(io_timeout, MinWriteWait); with
+// I/O error when the generator was lost before the tick could write it. A
 // device_read is answered with the link's pending reply, or once one comes,
 // or with I/O timeout and no data after io_timeout. Nothing here waits:
 // the transport calls Poll when woken and by NextDeadline.
@@ -43,8 +44,11 @@ class TVxi11Service {
 
   // What one device_write may carry: a SCPI line's length.
   static constexpr std::uint32_t MaxRecvSize = 4096;
-  // Links of all connections together; the next create_link gets error 9.
+  // Links of all connections together, and of one connection; the next
+  // create_link gets error 9, unless another connection idle for Grace
+  // holds links: that connection is closed for it.
   static constexpr std::size_t MaxLinks = 8;
+  static constexpr std::size_t MaxLinksPerConnection = 4;
   // A device_write waits this long at least for its change to be written,
   // whatever io_timeout says: some clients send 0.
   static constexpr std::uint32_t MinWriteWait = 1000;
@@ -60,11 +64,21 @@ class TVxi11Service {
   std::function<void()> OnLinkDestroyed;
   // Something can go on: call Poll soon, from the event loop.
   std::function<void()> OnWake;
+  // Milliseconds a connection has been idle, and the closing of one (its
+  // Drop follows): for a create_link when all links are taken. Without
+  // them no connection is closed for another.
+  std::function<std::int64_t(TConnection)> IdleFor;
+  std::function<void(TConnection)> Evict;
+  std::int64_t Grace = 2000;
 
   // A call that came on the core channel. Its reply comes through Reply,
   // at once or later; pass no further call of the connection meanwhile.
   void Call(TConnection connection, const TRpcCall& call);
   bool Pending(TConnection connection) const;
+  // The connection's call is under way: inside Call, a write waiting for
+  // the tick, or a read whose reply is still to come (a read that can only
+  // time out is not).
+  bool Working(TConnection connection) const;
   // The connection is gone: its call is dropped, its locks released and its
   // links destroyed; their sessions finish the lines they have, unanswered.
   void Drop(TConnection connection);
@@ -112,6 +126,11 @@ class TVxi11Service {
   TLink* Owned(TConnection connection, std::int32_t id);
   // Locked by another link (error 11).
   bool LockedAgainst(const TLink& link) const;
+  // Links that hold a place: live ones, and orphans still at work.
+  std::size_t PlacesTaken(std::optional<TConnection> owner = std::nullopt) const;
+  // Closes the connection idle longest past the grace that holds links,
+  // other than this one; false if there is none.
+  bool FreePlaces(TConnection connection);
   std::unique_ptr<TScpiSession> NewSession();
   void Process(TLink& link);
   // The link's reply, or the next message of its session, cut as asked.

@@ -66,8 +66,9 @@ TEST_F(ScpiServerTest, EachReplyMessageArrivesWhole)
   EXPECT_EQ(client->ReadLine(), "1;" + FormatReal(FakeSnap(2000)) + "\n");
 }
 
-TEST_F(ScpiServerTest, NinthClientIsClosedAtOnceAndItsPlaceFreedLater)
+TEST_F(ScpiServerTest, NinthClientTakesThePlaceOfTheClientIdleLongestOnceItPassedTheGrace)
 {
+  Server.Admission().Rules.Grace = 300;
   std::vector<std::unique_ptr<TRawClient>> clients;
   for (int i = 0; i < TScpiServer::MaxClients; ++i) {
     clients.push_back(Client());
@@ -75,12 +76,19 @@ TEST_F(ScpiServerTest, NinthClientIsClosedAtOnceAndItsPlaceFreedLater)
     ASSERT_EQ(clients.back()->ReadLine(), Identity()) << i;
   }
   auto ninth = Client();
-  EXPECT_TRUE(ninth->ClosedByServer());
-  clients.front()->Close();
-  ASSERT_TRUE(PumpUntil([&] { return Server.ClientCount() < TScpiServer::MaxClients; }));
-  auto again = Client();
-  ASSERT_TRUE(again->Send("*IDN?\n"));
-  EXPECT_EQ(again->ReadLine(), Identity());
+  ASSERT_TRUE(ninth->Send("*IDN?\n"));
+  EXPECT_EQ(ninth->ReadLine(), Identity());
+  EXPECT_TRUE(clients.front()->ClosedByServer());
+  EXPECT_FALSE(clients.back()->ClosedByServer(50));
+}
+
+TEST_F(ScpiServerTest, NinthClientIsClosedAfterTheGraceWhileEveryClientWaits)
+{
+  Server.Admission().Rules.Grace = 300;
+  Ticker.stop();  // every *OPC? waits
+  std::vector<std::unique_ptr<TRawClient>> clients;
+  for (int i = 0; i < TScpiServer::MaxClients; ++i) ASSERT_TRUE((clients.emplace_back(Client()))->Send("*OPC?\n"));
+  EXPECT_TRUE(Client()->ClosedByServer());
 }
 
 TEST_F(ScpiServerTest, OverlongLineIsAnErrorAndTheConnectionGoesOn)

@@ -141,6 +141,19 @@ TEST_F(ScpiWaitTest, OverlongLineIsDiscardedUpToItsLineFeed)
   EXPECT_EQ(Core.Status().ErrorCount(), 0u);
   const std::string longest = "FREQ 2000;" + std::string(TScpiSession::MaxLine - 16, ' ') + ";FREQ?";
   EXPECT_EQ(Send(longest), Grid(2000) + "\n") << "a line of MaxLine bytes is kept";
+  EXPECT_EQ(Send(longest + "\r"), Grid(2000) + "\n") << "and with CR LF";
+}
+
+TEST_F(ScpiWaitTest, LongInputRunsInTurnsOfWholeLines)
+{
+  std::string line = "*IDN?";
+  while (line.size() < 4000) line += ";*IDN?";
+  Session.Receive(line + "\n" + line + "\n");
+  Session.Process();
+  EXPECT_TRUE(Session.TurnEnded());
+  EXPECT_EQ(Replies(Session).size(), (Core.Identity().size() + 1) * (line.size() + 1) / 6) << "one whole line";
+  Session.Process();
+  EXPECT_TRUE(Session.Idle());
 }
 
 TEST_F(ScpiWaitTest, WaitingSessionTakesInputOnlyUpToItsRoom)

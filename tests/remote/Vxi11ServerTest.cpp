@@ -85,7 +85,8 @@ class Vxi11ServerTest : public ::testing::Test {
   void Start(std::uint16_t portmapperPort)
   {
     PortmapperPort = portmapperPort;
-    TVxi11Options options{"127.0.0.1", 0, 10, portmapperPort, false};
+    TVxi11Options options{"127.0.0.1", 0, 10, portmapperPort, false, {}};
+    options.Admission.Grace = 300;
     ASSERT_TRUE(Server.Listen(options)) << Server.ErrorString().toStdString();
     Server.CoreChannel().RecordTimeout = 300;
   }
@@ -201,6 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                           Words({rpc::MaxRecord}) + std::string(rpc::MaxRecord, 'x') + Words({0x80000001u}) + "x"},
                       TBadStreamCase{"RecordNeverCompleted", Words({0x80000040u}) + "only a part"},
                       TBadStreamCase{"MarkerNeverCompleted", "\x80\x00"},
+                      TBadStreamCase{"EmptyFragmentsOnly", Words({0, 0, 0})},
                       TBadStreamCase{"ReplyInsteadOfCall", RecordMarked(Words({1, 1, 0, 0, 0, 0}))}),
     [](const auto& info) { return std::string(info.param.Name); });
 
@@ -214,18 +216,17 @@ TEST_F(Vxi11ServerTest, AnIdleConnectionStaysAndAnotherRpcVersionIsDenied)
   Link(*client);
 }
 
-TEST_F(Vxi11ServerTest, AConnectionFloodIsClosedBeyondTheLimit)
+TEST_F(Vxi11ServerTest, AConnectionBeyondTheLimitTakesThePlaceOfTheOneIdleLongestAndItsLock)
 {
   Start(FreePort());
   std::vector<std::unique_ptr<TRawClient>> clients;
-  for (int i = 0; i < TRpcTcpServer::MaxConnections; ++i) clients.push_back(Connect(Server.CorePort()));
-  ASSERT_TRUE(PumpUntil([&] { return Server.CoreChannel().ConnectionCount() == TRpcTcpServer::MaxConnections; }));
-  auto refused = Connect(Server.CorePort());
-  EXPECT_TRUE(refused->ClosedByServer());
-  clients.front()->Close();
-  ASSERT_TRUE(PumpUntil([&] { return Server.CoreChannel().ConnectionCount() < TRpcTcpServer::MaxConnections; }));
-  auto again = Connect(Server.CorePort());
-  Link(*again);
+  clients.push_back(Connect(Server.CorePort()));
+  ASSERT_EQ(Call(*clients.front(), CoreCall(proc::CreateLink, CreateLinkArgs("inst0", true)), 1).Word.at(0), 0);
+  while (clients.size() < TRpcTcpServer::MaxConnections) clients.push_back(Connect(Server.CorePort()));
+  auto newcomer = Connect(Server.CorePort());
+  const std::int32_t link = Link(*newcomer);
+  EXPECT_TRUE(clients.front()->ClosedByServer());
+  EXPECT_EQ(Call(*newcomer, CoreCall(proc::DeviceWrite, WriteArgs(link, "*CLS")), 1).Word.at(0), 0) << "not locked";
 }
 
 TEST_F(Vxi11ServerTest, AClientGoneBetweenWriteAndReadLeavesTheOthersServed)
@@ -267,7 +268,7 @@ TEST_F(Vxi11ServerTest, ListenRefusesWhatIsNoAddressOrHasNoFreeCorePort)
   QTcpServer holder;
   ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, 0));
   TVxi11Server other(Core);
-  EXPECT_FALSE(other.Listen(TVxi11Options{"127.0.0.1", holder.serverPort(), 1, FreePort(), false}));
+  EXPECT_FALSE(other.Listen(TVxi11Options{"127.0.0.1", holder.serverPort(), 1, FreePort(), false, {}}));
   EXPECT_NE(other.ErrorString().toStdString().find(std::to_string(holder.serverPort())), std::string::npos);
 }
 

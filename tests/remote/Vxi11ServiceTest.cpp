@@ -255,6 +255,16 @@ TEST_F(Vxi11ServiceTest, LinkFloodGetsErrorNineUntilOneGoes)
   Link(99);
 }
 
+TEST_F(Vxi11ServiceTest, AWriteWhoseChangeTheLostGeneratorNeverGotIsAnIoError)
+{
+  Device.IsOnline = true;
+  const std::int32_t link = Link();
+  EXPECT_FALSE(Call(1, CoreCall(proc::DeviceWrite, WriteArgs(link, "FREQ 2000"))));
+  Device.IsOnline = false;  // lost before the tick wrote it
+  EXPECT_EQ(ParseReply(Answer(1, std::nullopt), 1).Word.at(0), verr::IoError);
+  EXPECT_EQ(Write(link, "FREQ 3000").Word.at(0), verr::None) << "offline: the demonstration";
+}
+
 TEST_F(Vxi11ServiceTest, OnlyTheInstrumentItselfCanBeLinked)
 {
   const TReply reply = ParseReply(*Call(1, CoreCall(proc::CreateLink, CreateLinkArgs("gpib0,5"))), 4);
