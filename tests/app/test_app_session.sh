@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The two programs as a person uses them, on a real X server: zolvek-sim
 # registers sim0, zolvek's Connect lists it and the handshake runs, Run sends
-# the whole state, the step-up arrow one step, Exit stops the output and ends
-# the program; the simulator outlives the program and removes its port when
-# it ends. With ZOLVEK_SESSION_LOG set, the generator's log is kept there.
+# the whole state, the step-up arrow a step, Exit stops the output and ends the
+# program; the simulator outlives the program and removes its port when it
+# ends. The log is kept in $ZOLVEK_SESSION_LOG, or matched to $ZOLVEK_SESSION_SAME_AS.
 # Usage: test_app_session.sh ZOLVEK ZOLVEK_SIM X11_SESSION_LIB
 set -euo pipefail
 zolvek=$1 sim=$2
@@ -68,8 +68,7 @@ resync=$(kinds_from "$mark")
 read -r w h <<<"$(window_size "$main")"
 mark=$(($(wc -l <"$log") + 1))
 click_at "$main" 89 $((h - 43))
-for _ in $(seq 300); do [ -n "$(kinds_from "$mark")" ] && break; sleep 0.1; done
-sleep 0.5
+sleep 1
 [ "$(kinds_from "$mark")" = "fine" ] || fail "step up: $(kinds_from "$mark")"
 
 # Exit, 80 pixels wide at the window's right edge, beside Run.
@@ -90,4 +89,6 @@ wait "$sim_pid" 2>/dev/null || true
 sim_pid=
 [ ! -e "$work/zolvek-ports/sim0" ] || fail "sim0 still registered after the simulator ended"
 [ -z "${ZOLVEK_SESSION_LOG:-}" ] || cp "$log" "$ZOLVEK_SESSION_LOG"
+[ -z "${ZOLVEK_SESSION_SAME_AS:-}" ] || diff <(cut -d'"' -f6 "$ZOLVEK_SESSION_SAME_AS") \
+  <(cut -d'"' -f6 "$log") || fail "other bytes (>) than in $ZOLVEK_SESSION_SAME_AS (<)"
 echo "PASS: connect, handshake, Run, a step, Exit against zolvek-sim"
