@@ -1,7 +1,8 @@
-# Tests of the cross build (ZOLVEK_WINDOWS_CORE_ONLY): GoogleTest built from
-# Debian's googletest sources by the cross compiler, each test program run
-# whole under Wine by ctest (the toolchain's emulator, scripts/lib/wine-run)
-# in the prefix ${CMAKE_BINARY_DIR}/wineprefix.
+# Tests of the cross build: GoogleTest built from Debian's googletest sources
+# by the cross compiler, each test program run whole under Wine by ctest (the
+# toolchain's emulator, scripts/lib/wine-run) in the prefix
+# ${CMAKE_BINARY_DIR}/wineprefix; with Qt (not ZOLVEK_WINDOWS_CORE_ONLY), the
+# program as shipped too.
 enable_testing()
 set(ZOLVEK_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
