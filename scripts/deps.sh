@@ -6,8 +6,9 @@
 set -euo pipefail
 
 # mingw-w64 with posix threads (std::thread), GoogleTest's sources for the
-# cross compiler, and the 64-bit Wine loader.
-windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64)
+# cross compiler, the 64-bit Wine loader and Wine's own fonts (the dialogs'
+# face), makensis for the installer and zip for the portable folder.
+windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 nsis zip fonts-wine)
 extra=()
 if [ "${1:-}" = --windows ]; then
   shift

@@ -120,7 +120,7 @@ class TComPlatform {
   virtual bool Purge(std::uint32_t flags) = 0;
   // The system's text for the last failure of a call on this object.
   virtual std::string LastErrorText() const = 0;
-  // The system's number for it (errno), 0 when there is none.
+  // The system's number for it (errno; on Windows GetLastError's), 0 when there is none.
   virtual int LastErrorNumber() const { return 0; }
   // Whether that failure means the device is gone.
   virtual bool LastErrorIsDeviceLost() const { return false; }

@@ -185,6 +185,7 @@ class TWin32ComPlatform final : public TComPlatform {
     if (text != nullptr) ::LocalFree(text);
     return message;
   }
+  int LastErrorNumber() const override { return static_cast<int>(LastError); }
   bool LastErrorIsDeviceLost() const override {
     switch (LastError) {
       case ERROR_BAD_COMMAND:

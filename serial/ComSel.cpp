@@ -43,7 +43,9 @@ void TComSelBox::CreateControls() {
   ComListBox->setObjectName("ComListBox");
   ComListBox->setGeometry(2, 2, 350, 157);
   ComListBox->setFrameShape(QFrame::NoFrame);
-  QFont listFont("Arial Narrow");
+  // Its metric twin where it is missing: Windows matches no alias for it.
+  QFont listFont;
+  listFont.setFamilies({"Arial Narrow", "Liberation Sans Narrow"});
   listFont.setPixelSize(15);
   ComListBox->setFont(listFont);
   QPalette palette = ComListBox->palette();

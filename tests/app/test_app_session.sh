@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The two programs as a person uses them, on a real X server: zolvek-sim
 # registers sim0, zolvek's Connect lists it and the handshake runs, Run sends
-# the whole state, Exit stops the output and ends the program; the simulator
-# outlives the program and removes its port when it ends.
+# the whole state, the step-up arrow a step, Exit stops the output and ends the
+# program; the simulator outlives the program and removes its port when it
+# ends. The log is kept in $ZOLVEK_SESSION_LOG, or matched to $ZOLVEK_SESSION_SAME_AS.
 # Usage: test_app_session.sh ZOLVEK ZOLVEK_SIM X11_SESSION_LIB
 set -euo pipefail
 zolvek=$1 sim=$2
@@ -63,8 +64,14 @@ sleep 0.5  # anything sent in excess shows too
 resync=$(kinds_from "$mark")
 [ "$resync" = "identify amp_analog amp_square coarse fine control_word" ] || fail "Run: $resync"
 
-# Exit, 80 pixels wide at the window's right edge, beside Run.
+# The step-up arrow, left in the bottom panel: one frequency step.
 read -r w h <<<"$(window_size "$main")"
+mark=$(($(wc -l <"$log") + 1))
+click_at "$main" 89 $((h - 43))
+sleep 1
+[ "$(kinds_from "$mark")" = "fine" ] || fail "step up: $(kinds_from "$mark")"
+
+# Exit, 80 pixels wide at the window's right edge, beside Run.
 mark=$(($(wc -l <"$log") + 1))
 click_at "$main" $((w - 60)) $((h - 28))
 for _ in $(seq 300); do kill -0 "$zolvek_pid" 2>/dev/null || break; sleep 0.1; done
@@ -81,4 +88,7 @@ kill "$sim_pid"
 wait "$sim_pid" 2>/dev/null || true
 sim_pid=
 [ ! -e "$work/zolvek-ports/sim0" ] || fail "sim0 still registered after the simulator ended"
-echo "PASS: connect, handshake, Run, Exit against zolvek-sim"
+[ -z "${ZOLVEK_SESSION_LOG:-}" ] || cp "$log" "$ZOLVEK_SESSION_LOG"
+[ -z "${ZOLVEK_SESSION_SAME_AS:-}" ] || diff <(cut -d'"' -f6 "$ZOLVEK_SESSION_SAME_AS") \
+  <(cut -d'"' -f6 "$log") || fail "other bytes (>) than in $ZOLVEK_SESSION_SAME_AS (<)"
+echo "PASS: connect, handshake, Run, a step, Exit against zolvek-sim"

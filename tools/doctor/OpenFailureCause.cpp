@@ -6,6 +6,7 @@
 #include "tools/doctor/Access.h"
 #include "tools/doctor/Checks.h"
 #include "tools/doctor/Processes.h"
+#include "tools/doctor/SystemView.h"
 
 namespace doctor {
 namespace {
