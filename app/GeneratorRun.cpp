@@ -3,10 +3,10 @@
 #include <chrono>
 
 #include "app/RemoteControl.h"
-#include "control/DeviceLink.h"
-#include "control/GeneratorControl.h"
-#include "control/UpdateCycle.h"
-#include "control/ZOLMain.h"
+#include "command/DeviceLink.h"
+#include "command/GeneratorControl.h"
+#include "core/UpdateCycle.h"
+#include "window/ZOLMain.h"
 #include "platform/MultimediaTimer.h"
 #include "serial/TinyComms.h"
 

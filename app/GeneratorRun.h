@@ -13,7 +13,7 @@
 
 #include <memory>
 
-#include "control/ControlState.h"
+#include "core/ControlState.h"
 
 namespace control {
 class TDeviceLink;

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "control/GeneratorControl.h"
-#include "control/RemoteInstrument.h"
+#include "command/GeneratorControl.h"
+#include "command/RemoteInstrument.h"
 #include "remote/Admission.h"
 #include "remote/ListenAddress.h"
 #include "remote/ScpiCore.h"

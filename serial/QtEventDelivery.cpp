@@ -134,3 +134,7 @@ const bool Registered = (SetGuiDeliveryFactory(&MakeQtEventDelivery), true);
 bool QtEventDeliveryRegistered() { return Registered; }
 
 }  // namespace serial
+
+// What the link of every consumer of the Qt library asks for, so that the
+// registration above is linked (serial/CMakeLists.txt).
+extern "C" const bool zolvek_qt_event_delivery = serial::QtEventDeliveryRegistered();

@@ -20,16 +20,16 @@
 #include <vector>
 
 #include "app/GeneratorRun.h"
-#include "control/GeneratorControl.h"
-#include "control/About.h"
-#include "control/ControlPanel.h"
-#include "control/ZOLMain.h"
+#include "command/GeneratorControl.h"
+#include "window/About.h"
+#include "command/ControlPanel.h"
+#include "window/ZOLMain.h"
 #include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
 #include "serial/TinyComms.h"
 #include "tests/support/ScriptedDialogs.h"
-#include "tools/sim/PtyDevice.h"
+#include "sim/PtyDevice.h"
 #include "ui/GaugeBar.h"
 #include "ui/SpeedButton.h"
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "app/ProgramBlock.h"
-#include "control/ZOLMain.h"
+#include "window/ZOLMain.h"
 #include "ui/SpeedButton.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The zolvek-sim program, started as the run script starts it (in the
 // background, no terminal) and talked to as the program would.
 
-#include "tests/tools/SerialClient.h"
+#include "tests/sim/SerialClient.h"
 
 #include <gtest/gtest.h>
 

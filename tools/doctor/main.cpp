@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "tools/doctor/Checks.h"
-#include "tools/doctor/Report.h"
-#include "tools/doctor/SystemView.h"
+#include "doctor/Checks.h"
+#include "doctor/Report.h"
+#include "doctor/SystemView.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // zolvek-sim: the virtual generator as a program. See SimUsage() for the options.
 
-#include "tools/sim/PtyDevice.h"
-#include "tools/sim/SimOptions.h"
-#include "tools/sim/StatusLine.h"
+#include "sim/PtyDevice.h"
+#include "sim/SimOptions.h"
+#include "sim/StatusLine.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,0 +1,31 @@
+#pragma once
+// Pulse mode's own controls: the period and width by time, the prescaler
+// (the divider gauge's meaning in pulse mode) and the Invert button.
+//
+// Works in the command path's frame, which must outlive it. GUI thread only.
+
+#include "command/PanelFrame.h"
+
+namespace control {
+
+class TPulseControls {
+ public:
+  explicit TPulseControls(TPanelFrame& frame) : Frame(frame) {}
+
+  // The handler.
+  void InvertBtnClick();
+
+  // By meaning, through the gate.
+  TOutcome SetInvert(bool on);
+  // The prescaler by its index in the prescaler table.
+  TOutcome SetPrescaler(int index);
+  // The pulse period (the Frequency slot) or width (the Marker slot) on the
+  // code whose time is nearest to seconds, as a drag on the scale puts it.
+  // A width longer than the period does not fit.
+  TOutcome SetPulseTime(bool period, double seconds);
+
+ private:
+  TPanelFrame& Frame;
+};
+
+}  // namespace control

@@ -1,0 +1,27 @@
+#pragma once
+// The mouse on the generator screen: dragging the slots' pointers along the
+// scale, jumping the output frequency to a pressed point, the corner press.
+//
+// Works in the command path's frame, which must outlive it. GUI thread only.
+
+#include "command/FrequencyEntry.h"
+#include "command/PanelFrame.h"
+
+namespace control {
+
+enum class TCursor { Default, SizeHor, PointingHand };
+
+class TScreenPointer {
+ public:
+  explicit TScreenPointer(TPanelFrame& frame) : Frame(frame) {}
+
+  // A press returns whether it was the corner press (the window beeps).
+  bool Image321MouseDown(TMouseButton button, int x, int y);
+  TCursor Image321MouseMove(int x, int y);
+  void Image321MouseUp();
+
+ private:
+  TPanelFrame& Frame;
+};
+
+}  // namespace control

@@ -1,0 +1,92 @@
+#pragma once
+// The 50 ms update cycle: turns raised flags into device commands in a
+// fixed order, advances the sweep, and asks the window for a redraw.
+//
+// Owns the commands worked out and not yet written; refers to the shared
+// state, the screen model and the port, all owned by the main window, which
+// must outlive it. Thread contract: TimerCallback runs on the timer thread:
+// under Shared.Lock it works out the tick's commands, then, holding only
+// Shared.PortLock, writes them. The update steps (SendCode ... RestartSweep)
+// expect the caller to hold Shared.Lock; they queue commands, they never
+// write; TakeQueued takes them for WriteCommands.
+// Commands are queued only while State.DeviceOnline is true, so the GUI
+// thread may use the port without PortLock while it is false.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/ControlState.h"
+
+namespace serial { class TTinyComPort; }
+
+namespace control {
+
+class TUpdateCycle {
+ public:
+  TUpdateCycle(TSharedState& shared, screen::TZOLScreenModel& model, serial::TTinyComPort& port);
+
+  // Called once after every tick that ran, whatever the Run button's state,
+  // outside the lock, on the timer thread: the window posts its redraw
+  // event. A callback skipped by the re-entry guard posts nothing.
+  std::function<void()> PostRedraw;
+  // Called on the timer thread, outside the lock, when a port error ended a
+  // tick: the device has vanished. DeviceOnline is already false then; the
+  // rest of that tick's sends are dropped. PostRedraw follows.
+  std::function<void(const std::string& message)> PortLost;
+
+  // One command as it goes to the port in a single write.
+  struct TCommand {
+    std::string Bytes;
+    bool Packet = false;  // a 4-byte packet, written without waiting
+    bool Wait = false;    // a text command whose write is waited for
+  };
+
+  // The periodic callback: re-entry guard, the tick's commands worked out
+  // under the lock, then written under the port lock.
+  void TimerCallback();
+
+  // Everything below: caller holds Shared.Lock; nothing here writes.
+  void UpdateTick();
+  // The commands worked out and not yet written, taken for writing.
+  std::vector<TCommand> TakeQueued();
+  // Queues the packet of the low 24 bits of value, written without waiting.
+  void SendCode(std::uint32_t value);
+  // Queues text; with wait its write is waited for.
+  void SendText(const std::string& text, bool wait);
+  void SendAmpAnalog();
+  void SendAmpSquare();
+  void SendPulseMode();
+  void SendWaveform(bool stop);
+  void SendFrequency(bool markerBelow);
+  void SendPulseWidth();
+  void SendInvert();
+  void SendPulseDivider();
+  void SweepStep();
+  void RestartSweep();
+
+ private:
+  void SweepStepLog();
+  void SweepStepLinear();
+  int SweepSeconds() const;
+
+  std::vector<TCommand> Queued;  // guarded by Shared.Lock
+
+  TSharedState& Shared;
+  screen::TZOLScreenModel& Model;
+  serial::TTinyComPort& Port;
+};
+
+// Writes commands in order, each after the previous transfer has left.
+// Port errors (serial::EComPort) propagate. Online, the caller holds
+// Shared.PortLock.
+void WriteCommands(serial::TTinyComPort& port, const std::vector<TUpdateCycle::TCommand>& commands);
+
+// The 4-byte packet that carries a 24-bit command value: "L", bits 16..23,
+// bits 0..7, bits 8..15.
+std::string EncodePacket(std::uint32_t value);
+// A text command with a 16-bit value, low byte first: "w", "p".
+std::string EncodeTextCommand(char command, int value16);
+
+}  // namespace control

@@ -1,0 +1,158 @@
+// Wiring of every control to the command path, and the panel shown on the
+// widgets.
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "command/GeneratorControl.h"
+#include "window/ZOLMain.h"
+#include "serial/PortRemovalWatcher.h"
+#include "ui/GaugeBar.h"
+#include "ui/ImageView.h"
+#include "ui/Panel.h"
+#include "ui/SpeedButton.h"
+
+namespace control {
+namespace {
+
+// Reports presses and releases of any mouse button on a watched widget;
+// QAbstractButton's own signals know only the left button. The second press
+// of a quick double click arrives as a double-click event and is a press
+// like the first. A disabled button's filter still sees its events: the
+// command path refuses the press and always takes the release, which ends
+// an auto-repeat whatever happened to the button meanwhile.
+class TMouseButtonWatcher : public QObject {
+ public:
+  using THandler = std::function<void(QEvent::Type type, Qt::MouseButton button)>;
+  TMouseButtonWatcher(QObject* parent, THandler handler)
+      : QObject(parent), Handler(std::move(handler)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick) type = QEvent::MouseButtonPress;
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease)
+      Handler(type, static_cast<QMouseEvent*>(event)->button());
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  THandler Handler;
+};
+
+QColor Colour(TColor c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); }
+
+void ShowButton(ui::TSpeedButton& widget, const TButtonState& state) {
+  const QSignalBlocker quiet(widget);
+  widget.setChecked(state.Down);
+  widget.setEnabled(state.Enabled);
+  widget.setVisible(state.Visible);
+  widget.SetFontColor(Colour(state.FontColor));
+}
+
+void ShowGauge(ui::TGaugeBar& widget, const TGaugeState& state) {
+  const QSignalBlocker quiet(widget);
+  widget.setRange(state.Minimum, state.Maximum);
+  widget.setValue(state.Position);
+  widget.setEnabled(state.Enabled);
+}
+
+}  // namespace
+
+void TMainForm::ShowPanel() {
+  const TPanelState& p = Control.Panel();
+  const std::pair<ui::TSpeedButton*, const TButtonState*> buttons[] = {
+      {FLeftBtn, &p.FLeftBtn},   {FDeltaFBtn, &p.FDeltaFBtn}, {FRightBtn, &p.FRightBtn},
+      {FSetBtn, &p.FSetBtn},     {FStartBtn, &p.FStartBtn},   {FstopBtn, &p.FstopBtn},
+      {SweepBtn, &p.SweepBtn},   {PulseBtn, &p.PulseBtn},     {InvertBtn, &p.InvertBtn},
+      {SwRstBtn, &p.SwRstBtn},   {PauseBtn, &p.PauseBtn},     {RunBtn, &p.RunBtn},
+      {ConnectBtn, &p.ConnectBtn}, {SineBtn, &p.SineBtn},     {TriBtn, &p.TriBtn},
+      {SquareBtn, &p.SquareBtn}};
+  for (const auto& [widget, state] : buttons) ShowButton(*widget, *state);
+  RunBtn->SetCaption(QString::fromStdString(p.RunCaption));
+  const std::pair<ui::TGaugeBar*, const TGaugeState*> gauges[] = {
+      {LinLogGauge, &p.LinLogGauge}, {SweepDirBar, &p.SweepDirBar}, {SwGaugeBar, &p.SwGaugeBar},
+      {AmpGaugeBar, &p.AmpGaugeBar}, {DivGaugeBar, &p.DivGaugeBar}};
+  for (const auto& [widget, state] : gauges) ShowGauge(*widget, *state);
+  for (QLabel* label : {Label1, Label2, Label3, Label4, SwTimeLabel})
+    label->setEnabled(p.SweepLabelsEnabled);
+  SwTimeLabel->setText(QString::fromStdString(p.SwTimeText));
+}
+
+void TMainForm::ConnectHandlers() {
+  // A click has changed the button's down state; the command path takes it
+  // and runs the handler. A change by code is only taken into the data.
+  auto onClick = [this](ui::TSpeedButton* button, TButtonId id) {
+    connect(button, &QAbstractButton::clicked, this, [this, button, id] {
+      Guarded([=, this] { Control.UserClicked(id, button->isChecked()); });
+    });
+    connect(button, &QAbstractButton::toggled, this, [this, id](bool down) {
+      if (!ui::TSpeedButton::ClickChanging()) Control.TakeWidgetDown(id, down);
+    });
+  };
+  auto onDialog = [this](QAbstractButton* button, std::function<void()> handler) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { Guarded(handler); });
+  };
+  // Fires for the user's moves only: the panel is shown with signals blocked.
+  auto onMove = [this](ui::TGaugeBar* gauge, TGaugeId id) {
+    connect(gauge, &QAbstractSlider::valueChanged, this,
+            [this, id](int value) { Guarded([=, this] { Control.UserMoved(id, value); }); });
+  };
+
+  onClick(RunBtn, &TPanelState::RunBtn);
+  onClick(SweepBtn, &TPanelState::SweepBtn);
+  onClick(PulseBtn, &TPanelState::PulseBtn);
+  onClick(SwRstBtn, &TPanelState::SwRstBtn);
+  onClick(PauseBtn, &TPanelState::PauseBtn);
+  onClick(InvertBtn, &TPanelState::InvertBtn);
+  onClick(SineBtn, &TPanelState::SineBtn);
+  onClick(TriBtn, &TPanelState::TriBtn);
+  onClick(SquareBtn, &TPanelState::SquareBtn);
+  onDialog(ConnectBtn, [this] { ConnectBtnClick(ConnectBtn->isChecked()); });
+  onDialog(FSetBtn, [this] { FSetBtnClick(); });
+  onDialog(FDeltaFBtn, [this] { FDeltaFBtnClick(); });
+  onDialog(FStartBtn, [this] { FSetRangeBtnClick(FStartBtn->Tag); });
+  onDialog(FstopBtn, [this] { FSetRangeBtnClick(FstopBtn->Tag); });
+  onDialog(ExitBtn, [this] { ExitBtnClick(); });
+  onMove(SwGaugeBar, &TPanelState::SwGaugeBar);
+  onMove(SweepDirBar, &TPanelState::SweepDirBar);
+  onMove(LinLogGauge, &TPanelState::LinLogGauge);
+  onMove(AmpGaugeBar, &TPanelState::AmpGaugeBar);
+  onMove(DivGaugeBar, &TPanelState::DivGaugeBar);
+
+  for (ui::TSpeedButton* arrow : {FLeftBtn, FRightBtn}) {
+    // A screen reader's press is one step, like a short click.
+    connect(arrow, &ui::TSpeedButton::AssistivePressed, this,
+            [this, arrow] { Guarded([=, this] { Control.Frequency().Step(arrow->Tag); }); });
+    arrow->installEventFilter(new TMouseButtonWatcher(
+        arrow, [this, arrow](QEvent::Type type, Qt::MouseButton button) {
+          Guarded([=, this] {
+            if (type == QEvent::MouseButtonPress)
+              ControlMouseDown(arrow->Tag, button);
+            else
+              ControlMouseUp(button);
+          });
+        }));
+  }
+
+  connect(Image321, &ui::TImageView::MousePressed, this, [this](Qt::MouseButton b, int x, int y) {
+    Guarded([=, this] { Image321MouseDown(b, x, y); });
+  });
+  connect(Image321, &ui::TImageView::MouseMoved, this,
+          [this](int x, int y) { Guarded([=, this] { Image321MouseMove(x, y); }); });
+  connect(Image321, &ui::TImageView::MouseReleased, this,
+          [this](Qt::MouseButton b, int, int) { Guarded([=, this] { Image321MouseUp(b); }); });
+  connect(Image321, &ui::TImageView::WheelTurned, this,
+          [this](int notches) { Guarded([=, this] { Image321Wheel(notches); }); });
+
+  for (ui::TPanel* panel : {BottomPanel, RightPanel})
+    connect(panel, &ui::TPanel::DoubleClicked, this, [this] { Guarded([this] { PanelDblClick(); }); });
+
+  connect(PortWatcher, &serial::TPortRemovalWatcher::PortRemoved, this, [this](const QString& name) {
+    Guarded([=, this] { WMDeviceChange(name.toStdString()); });
+  });
+}
+
+}  // namespace control
