@@ -21,8 +21,12 @@ class TGeneratorControl;
 class TMainForm;
 class TUpdateCycle;
 }  // namespace control
-namespace platform { class TMultimediaTimer; }
-namespace serial { class TTinyComPort; }
+namespace platform {
+class TMultimediaTimer;
+}
+namespace serial {
+class TTinyComPort;
+}
 
 namespace app {
 

@@ -52,9 +52,10 @@ void ConnectAtStart(control::TMainForm& form, control::TConnection& connection,
                           : "the device did not answer as a generator";
     if (openError) {
       why = openError->what();
-      std::fprintf(stderr, "%s\n",
-                   doctor::LikelyOpenFailureCause(serial::PortPathFor(name), openError->ErrorNumber())
-                       .c_str());
+      std::fprintf(
+          stderr, "%s\n",
+          doctor::LikelyOpenFailureCause(serial::PortPathFor(name), openError->ErrorNumber())
+              .c_str());
     }
     std::fprintf(stderr, "zolvek: cannot connect to %s: %s\n", name.c_str(), why.c_str());
   });
@@ -63,7 +64,8 @@ void ConnectAtStart(control::TMainForm& form, control::TConnection& connection,
 }  // namespace
 
 int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
-  const TProgramOptions options = ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc));
+  const TProgramOptions options =
+      ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!options.Error.empty()) {
     std::fprintf(stderr, "zolvek: %s\n", options.Error.c_str());
     return 2;

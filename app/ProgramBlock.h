@@ -9,7 +9,9 @@
 
 class QMessageBox;
 
-namespace control { class TMainForm; }
+namespace control {
+class TMainForm;
+}
 
 namespace app {
 

@@ -10,8 +10,8 @@ namespace {
 
 // The toolkit's options with a value, which may come as the next argument.
 constexpr std::array<std::string_view, 8> ToolkitOptionsWithValue = {
-    "platform", "display", "style", "stylesheet", "geometry", "qwindowgeometry", "session",
-    "platformtheme"};
+    "platform", "display",         "style",   "stylesheet",
+    "geometry", "qwindowgeometry", "session", "platformtheme"};
 
 TProgramOptions Refused(std::string error) {
   TProgramOptions options;
@@ -90,7 +90,8 @@ TProgramOptions ParseProgramOptions(const std::vector<std::string>& arguments) {
     } else if (argument.rfind("--vxi11=", 0) == 0) {
       options.Vxi11 = argument.substr(8);
     } else if (argument.rfind("-", 0) == 0) {
-      const std::string_view name = std::string_view(argument).substr(argument.rfind("--", 0) == 0 ? 2 : 1);
+      const std::string_view name =
+          std::string_view(argument).substr(argument.rfind("--", 0) == 0 ? 2 : 1);
       if (!IsToolkitOption(name.substr(0, name.find('=')))) {
         return Refused("unknown option " + argument + " (see --help)");
       }

@@ -16,8 +16,8 @@ namespace {
 
 // Runs on a thread of the system's: the quit is queued to the GUI thread.
 BOOL WINAPI OnConsoleControl(DWORD) {
-  QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::quit(); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
   return TRUE;
 }
 

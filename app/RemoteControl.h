@@ -15,8 +15,16 @@
 
 #include "app/ProgramOptions.h"
 
-namespace control { class TGeneratorControl; class TRemoteInstrument; }
-namespace remote { class TScpiCore; class TScpiServer; class TVxi11Server; struct TAdmissionRules; }
+namespace control {
+class TGeneratorControl;
+class TRemoteInstrument;
+}  // namespace control
+namespace remote {
+class TScpiCore;
+class TScpiServer;
+class TVxi11Server;
+struct TAdmissionRules;
+}  // namespace remote
 
 namespace app {
 

@@ -56,8 +56,8 @@ std::string PortNameOfEntry(const std::string& line) {
   return Trimmed(entry.substr(0, entry.find(':')));
 }
 
-void TConnection::ConnectBtnClick(
-    const std::function<std::optional<std::string>()>& choosePort, const TWaitWithMessages& wait) {
+void TConnection::ConnectBtnClick(const std::function<std::optional<std::string>()>& choosePort,
+                                  const TWaitWithMessages& wait) {
   if (!Frame.Panel.ConnectBtn.Down) {
     if (Frame.Link.Connected()) Disconnect();
     Frame.Changed();
@@ -145,9 +145,8 @@ bool TConnection::ConnectTo(const std::string& requested, const TWaitWithMessage
   return false;
 }
 
-TOutcome TConnection::ConnectOrRelease(const std::string& requested,
-                                             const TWaitWithMessages& wait,
-                                             std::optional<serial::EComPort>& openError) {
+TOutcome TConnection::ConnectOrRelease(const std::string& requested, const TWaitWithMessages& wait,
+                                       std::optional<serial::EComPort>& openError) {
   const std::string name = Trimmed(requested);
   if (!IsPortName(name)) return TOutcome::Invalid;
   if (FHandshakeRunning) return TOutcome::Failed;
@@ -168,7 +167,7 @@ TOutcome TConnection::ConnectOrRelease(const std::string& requested,
 // Done once the old device is stopped and offline; the connection stays as
 // it was when the port is not listed (Invalid) or cannot be opened (Failed).
 TOutcome TConnection::LeaveForPort(const std::string& name,
-                                         std::optional<serial::EComPort>& openError) {
+                                   std::optional<serial::EComPort>& openError) {
   if (!Listed(name)) return TOutcome::Invalid;
   try {
     Frame.Link.TryOpen(serial::PortPathFor(name));

@@ -17,7 +17,9 @@
 #include "core/ControlState.h"
 #include "command/HandlerHandshake.h"
 
-namespace serial { class TTinyComPort; }
+namespace serial {
+class TTinyComPort;
+}
 
 namespace control {
 

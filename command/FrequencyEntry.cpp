@@ -69,10 +69,12 @@ std::optional<TEntryQuestion> TFrequencyEntry::AskEntry(TEntry entry) const {
 }
 
 TOutcome TFrequencyEntry::CheckAnswer(const TEntryQuestion& question,
-                                        const std::string& text) const {
+                                      const std::string& text) const {
   if (!Frame.Takes(ControlOf(question.Entry))) return TOutcome::Disabled;
   TOutcome outcome = TOutcome::Invalid;
-  Frame.Read([&] { outcome = JudgeLocked(question.Entry, ModelValue(ParseDialogNumber(text), question.Factor)); });
+  Frame.Read([&] {
+    outcome = JudgeLocked(question.Entry, ModelValue(ParseDialogNumber(text), question.Factor));
+  });
   return outcome;
 }
 
@@ -198,7 +200,8 @@ void TFrequencyEntry::RepeatStep() {
 // on it has not let go.
 TOutcome TFrequencyEntry::Step(int direction) {
   if (direction != 1 && direction != 2) return TOutcome::Invalid;
-  if (!Frame.Takes(direction == 1 ? TControl::FLeftBtn : TControl::FRightBtn)) return TOutcome::Disabled;
+  if (!Frame.Takes(direction == 1 ? TControl::FLeftBtn : TControl::FRightBtn))
+    return TOutcome::Disabled;
   StepFrequency(direction);
   return TOutcome::Done;
 }

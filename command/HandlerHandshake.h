@@ -9,7 +9,9 @@
 #include <array>
 #include <functional>
 
-namespace serial { class TTinyComPort; }
+namespace serial {
+class TTinyComPort;
+}
 
 namespace control {
 

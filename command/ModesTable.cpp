@@ -30,33 +30,33 @@ struct TRow {
 // In the order of TControl.
 constexpr std::array<TRow, ControlCount> Rows = {{
     // control                  normal     sweep      pulse
-    {TControl::RunBtn,          On,        On,        On},
-    {TControl::ConnectBtn,      On,        On,        On},
-    {TControl::SweepBtn,        On,        On,        Off},
-    {TControl::PulseBtn,        On,        Off,       On},
-    {TControl::FSetBtn,         On,        Hidden,    Off},
-    {TControl::FStartBtn,       Hidden,    On,        Hidden},
-    {TControl::FstopBtn,        Hidden,    On,        Hidden},
-    {TControl::FLeftBtn,        On,        On,        Off},
-    {TControl::FRightBtn,       On,        On,        Off},
-    {TControl::FDeltaFBtn,      On,        On,        Off},
-    {TControl::SineBtn,         On,        On,        Off},
-    {TControl::TriBtn,          On,        On,        Off},
-    {TControl::SquareBtn,       On,        On,        Off},
-    {TControl::InvertBtn,       Off,       Off,       On},
-    {TControl::SwRstBtn,        Off,       IfRunning, Off},
-    {TControl::PauseBtn,        Off,       IfRunning, Off},
-    {TControl::AmpGaugeBar,     On,        On,        On},
-    {TControl::DivGaugeBar,     IfSquare,  IfSquare,  On},
-    {TControl::LinLogGauge,     Off,       On,        Off},
-    {TControl::SweepDirBar,     Off,       On,        Off},
-    {TControl::SwGaugeBar,      Off,       On,        Off},
-    {TControl::SweepLabels,     Off,       On,        Off},
-    {TControl::SquareDivider,   IfSquare,  IfSquare,  Off},
-    {TControl::Prescaler,       Off,       Off,       On},
-    {TControl::SweepMarker,     Off,       On,        Off},
-    {TControl::PulsePeriod,     Off,       Off,       On},
-    {TControl::PulseWidth,      Off,       Off,       On},
+    {TControl::RunBtn, On, On, On},
+    {TControl::ConnectBtn, On, On, On},
+    {TControl::SweepBtn, On, On, Off},
+    {TControl::PulseBtn, On, Off, On},
+    {TControl::FSetBtn, On, Hidden, Off},
+    {TControl::FStartBtn, Hidden, On, Hidden},
+    {TControl::FstopBtn, Hidden, On, Hidden},
+    {TControl::FLeftBtn, On, On, Off},
+    {TControl::FRightBtn, On, On, Off},
+    {TControl::FDeltaFBtn, On, On, Off},
+    {TControl::SineBtn, On, On, Off},
+    {TControl::TriBtn, On, On, Off},
+    {TControl::SquareBtn, On, On, Off},
+    {TControl::InvertBtn, Off, Off, On},
+    {TControl::SwRstBtn, Off, IfRunning, Off},
+    {TControl::PauseBtn, Off, IfRunning, Off},
+    {TControl::AmpGaugeBar, On, On, On},
+    {TControl::DivGaugeBar, IfSquare, IfSquare, On},
+    {TControl::LinLogGauge, Off, On, Off},
+    {TControl::SweepDirBar, Off, On, Off},
+    {TControl::SwGaugeBar, Off, On, Off},
+    {TControl::SweepLabels, Off, On, Off},
+    {TControl::SquareDivider, IfSquare, IfSquare, Off},
+    {TControl::Prescaler, Off, Off, On},
+    {TControl::SweepMarker, Off, On, Off},
+    {TControl::PulsePeriod, Off, Off, On},
+    {TControl::PulseWidth, Off, Off, On},
 }};
 
 constexpr bool RowsInOrder() {
@@ -67,14 +67,22 @@ constexpr bool RowsInOrder() {
 static_assert(RowsInOrder(), "one row per control, in the order of TControl");
 
 constexpr std::array<std::pair<TControl, TButtonId>, 16> Buttons = {{
-    {TControl::RunBtn, &TPanelState::RunBtn},         {TControl::ConnectBtn, &TPanelState::ConnectBtn},
-    {TControl::SweepBtn, &TPanelState::SweepBtn},     {TControl::PulseBtn, &TPanelState::PulseBtn},
-    {TControl::FSetBtn, &TPanelState::FSetBtn},       {TControl::FStartBtn, &TPanelState::FStartBtn},
-    {TControl::FstopBtn, &TPanelState::FstopBtn},     {TControl::FLeftBtn, &TPanelState::FLeftBtn},
-    {TControl::FRightBtn, &TPanelState::FRightBtn},   {TControl::FDeltaFBtn, &TPanelState::FDeltaFBtn},
-    {TControl::SineBtn, &TPanelState::SineBtn},       {TControl::TriBtn, &TPanelState::TriBtn},
-    {TControl::SquareBtn, &TPanelState::SquareBtn},   {TControl::InvertBtn, &TPanelState::InvertBtn},
-    {TControl::SwRstBtn, &TPanelState::SwRstBtn},     {TControl::PauseBtn, &TPanelState::PauseBtn},
+    {TControl::RunBtn, &TPanelState::RunBtn},
+    {TControl::ConnectBtn, &TPanelState::ConnectBtn},
+    {TControl::SweepBtn, &TPanelState::SweepBtn},
+    {TControl::PulseBtn, &TPanelState::PulseBtn},
+    {TControl::FSetBtn, &TPanelState::FSetBtn},
+    {TControl::FStartBtn, &TPanelState::FStartBtn},
+    {TControl::FstopBtn, &TPanelState::FstopBtn},
+    {TControl::FLeftBtn, &TPanelState::FLeftBtn},
+    {TControl::FRightBtn, &TPanelState::FRightBtn},
+    {TControl::FDeltaFBtn, &TPanelState::FDeltaFBtn},
+    {TControl::SineBtn, &TPanelState::SineBtn},
+    {TControl::TriBtn, &TPanelState::TriBtn},
+    {TControl::SquareBtn, &TPanelState::SquareBtn},
+    {TControl::InvertBtn, &TPanelState::InvertBtn},
+    {TControl::SwRstBtn, &TPanelState::SwRstBtn},
+    {TControl::PauseBtn, &TPanelState::PauseBtn},
 }};
 
 constexpr std::array<std::pair<TControl, TGaugeId>, 5> Gauges = {{
@@ -110,7 +118,7 @@ bool HeldByHandshake(TControl control, THandshakePhase phase) {
 
 TAvailability Availability(TControl control, const TModeKey& key) {
   const TRow& row = Rows[static_cast<std::size_t>(control)];
-  const TCell& cell = key.Mode == TMode::Sweep ? row.Sweep
+  const TCell& cell = key.Mode == TMode::Sweep   ? row.Sweep
                       : key.Mode == TMode::Pulse ? row.Pulse
                                                  : row.Normal;
   const bool enabled = Holds(cell.Enabled, key) && !HeldByHandshake(control, key.Handshake);
@@ -157,7 +165,8 @@ void ApplyModesTable(TPanelState& panel, const TModeKey& key) {
     (panel.*button).Enabled = a.Enabled;
     (panel.*button).Visible = a.Visible;
   }
-  for (const auto& [control, gauge] : Gauges) (panel.*gauge).Enabled = Availability(control, key).Enabled;
+  for (const auto& [control, gauge] : Gauges)
+    (panel.*gauge).Enabled = Availability(control, key).Enabled;
   panel.SweepLabelsEnabled = Availability(TControl::SweepLabels, key).Enabled;
 }
 

@@ -30,9 +30,27 @@ struct TModeKey {
 // The controls, and what the divider gauge, the marker pointer and the pulse
 // pointers stand for in the modes where they mean something.
 enum class TControl {
-  RunBtn, ConnectBtn, SweepBtn, PulseBtn, FSetBtn, FStartBtn, FstopBtn, FLeftBtn, FRightBtn,
-  FDeltaFBtn, SineBtn, TriBtn, SquareBtn, InvertBtn, SwRstBtn, PauseBtn,
-  AmpGaugeBar, DivGaugeBar, LinLogGauge, SweepDirBar, SwGaugeBar,
+  RunBtn,
+  ConnectBtn,
+  SweepBtn,
+  PulseBtn,
+  FSetBtn,
+  FStartBtn,
+  FstopBtn,
+  FLeftBtn,
+  FRightBtn,
+  FDeltaFBtn,
+  SineBtn,
+  TriBtn,
+  SquareBtn,
+  InvertBtn,
+  SwRstBtn,
+  PauseBtn,
+  AmpGaugeBar,
+  DivGaugeBar,
+  LinLogGauge,
+  SweepDirBar,
+  SwGaugeBar,
   SweepLabels,    // Label1 .. Label4 and SwTimeLabel
   SquareDivider,  // the divider gauge as the square's divide-by-two
   Prescaler,      // the divider gauge as the pulse clock's prescaler

@@ -19,14 +19,22 @@ struct TGroup {
 };
 
 constexpr std::array<TGroup, 16> Groups = {{
-    {&TPanelState::FLeftBtn, 0, false},   {&TPanelState::FDeltaFBtn, 0, false},
-    {&TPanelState::FRightBtn, 0, false},  {&TPanelState::FSetBtn, 0, false},
-    {&TPanelState::FStartBtn, 0, false},  {&TPanelState::FstopBtn, 0, false},
-    {&TPanelState::SweepBtn, 1, true},    {&TPanelState::PulseBtn, 1, true},
-    {&TPanelState::InvertBtn, 2, true},   {&TPanelState::SwRstBtn, 0, false},
-    {&TPanelState::PauseBtn, 3, true},    {&TPanelState::RunBtn, 4, true},
-    {&TPanelState::ConnectBtn, 5, true},  {&TPanelState::SineBtn, 6, false},
-    {&TPanelState::TriBtn, 6, false},     {&TPanelState::SquareBtn, 6, false},
+    {&TPanelState::FLeftBtn, 0, false},
+    {&TPanelState::FDeltaFBtn, 0, false},
+    {&TPanelState::FRightBtn, 0, false},
+    {&TPanelState::FSetBtn, 0, false},
+    {&TPanelState::FStartBtn, 0, false},
+    {&TPanelState::FstopBtn, 0, false},
+    {&TPanelState::SweepBtn, 1, true},
+    {&TPanelState::PulseBtn, 1, true},
+    {&TPanelState::InvertBtn, 2, true},
+    {&TPanelState::SwRstBtn, 0, false},
+    {&TPanelState::PauseBtn, 3, true},
+    {&TPanelState::RunBtn, 4, true},
+    {&TPanelState::ConnectBtn, 5, true},
+    {&TPanelState::SineBtn, 6, false},
+    {&TPanelState::TriBtn, 6, false},
+    {&TPanelState::SquareBtn, 6, false},
 }};
 
 const TGroup& GroupOf(TButtonId button) {
@@ -85,7 +93,8 @@ TOutcome TPanelFrame::UserClicked(TButtonId button, bool down) {
     (Panel.*button).Down = down;
     if (down) {
       for (const TGroup& other : Groups)
-        if (other.Group == group.Group && other.Button != button) (Panel.*other.Button).Down = false;
+        if (other.Group == group.Group && other.Button != button)
+          (Panel.*other.Button).Down = false;
     }
   }
   if (Handlers.Clicked) Handlers.Clicked(button);

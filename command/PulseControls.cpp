@@ -25,11 +25,13 @@ TOutcome TPulseControls::SetPrescaler(int index) {
 }
 
 TOutcome TPulseControls::SetPulseTime(bool period, double seconds) {
-  if (!Frame.Takes(period ? TControl::PulsePeriod : TControl::PulseWidth)) return TOutcome::Disabled;
+  if (!Frame.Takes(period ? TControl::PulsePeriod : TControl::PulseWidth))
+    return TOutcome::Disabled;
   TOutcome outcome = TOutcome::Invalid;
   Frame.Change([&] {
     screen::TZOLScreenModel& m = Frame.Shared.Model;
-    if (!LimitsOf(period ? TSetting::PulsePeriod : TSetting::PulseWidth, m).Contains(seconds)) return;
+    if (!LimitsOf(period ? TSetting::PulsePeriod : TSetting::PulseWidth, m).Contains(seconds))
+      return;
     // The time is (code + 1) clock periods behind the prescaler.
     const double periods = seconds * screen::PulseClock / m.Prescaler();
     const int code = static_cast<int>(std::nearbyint(periods)) - 1;
@@ -42,8 +44,10 @@ TOutcome TPulseControls::SetPulseTime(bool period, double seconds) {
       return;
     }
     m = next;
-    if (period) Frame.Shared.State.Flags.FreqDirty = true;
-    else Frame.Shared.State.Flags.PulseWidthDirty = true;
+    if (period)
+      Frame.Shared.State.Flags.FreqDirty = true;
+    else
+      Frame.Shared.State.Flags.PulseWidthDirty = true;
     outcome = TOutcome::Done;
   });
   return outcome;

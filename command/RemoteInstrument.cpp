@@ -58,19 +58,23 @@ void TRemoteInstrument::Reset() { Control.ResetSettings(); }
 // The limits are the command path's, which its operations keep to.
 remote::TLimits TRemoteInstrument::Limits(TQuantity quantity) const {
   static constexpr TSetting Settings[] = {
-      TSetting::Frequency, TSetting::Step,      TSetting::Start,
-      TSetting::Stop,      TSetting::Marker,    TSetting::Attenuation,
+      TSetting::Frequency, TSetting::Step,        TSetting::Start,
+      TSetting::Stop,      TSetting::Marker,      TSetting::Attenuation,
       TSetting::SweepTime, TSetting::PulsePeriod, TSetting::PulseWidth};
   const TSettingLimits limits =
       LimitsOf(Settings[static_cast<std::size_t>(quantity)], Control.Model());
   return {limits.Lowest, limits.Highest, limits.StartUp};
 }
 
-remote::TOutcome TRemoteInstrument::SetRun(bool on) { return FromControl(Control.Modes().SetRun(on)); }
+remote::TOutcome TRemoteInstrument::SetRun(bool on) {
+  return FromControl(Control.Modes().SetRun(on));
+}
 
 bool TRemoteInstrument::Run() const { return Control.Panel().RunBtn.Down; }
 
-remote::TOutcome TRemoteInstrument::SetInverted(bool on) { return FromControl(Control.Pulse().SetInvert(on)); }
+remote::TOutcome TRemoteInstrument::SetInverted(bool on) {
+  return FromControl(Control.Pulse().SetInvert(on));
+}
 
 bool TRemoteInstrument::Inverted() const { return Control.Panel().InvertBtn.Down; }
 
@@ -137,7 +141,9 @@ remote::TOutcome TRemoteInstrument::SetStop(double hertz) {
   return FromControl(Control.Frequency().SetValue(TEntry::Stop, hertz));
 }
 
-double TRemoteInstrument::Stop() const { return Shown(Control.Model().Slots[screen::StopSlot].Freq); }
+double TRemoteInstrument::Stop() const {
+  return Shown(Control.Model().Slots[screen::StopSlot].Freq);
+}
 
 // The sweep's marker; in pulse mode the marker is the width (PULSe:WIDTh).
 remote::TOutcome TRemoteInstrument::SetMarker(double hertz) {
@@ -171,7 +177,9 @@ double TRemoteInstrument::AmplitudeAt(int step) const {
   return screen::IsAnalog(m.Waveform) ? m.AnalogAmpTable[at] : m.SquareAmpTable[at];
 }
 
-remote::TOutcome TRemoteInstrument::SetSweep(bool on) { return FromControl(Control.Modes().SetSweep(on)); }
+remote::TOutcome TRemoteInstrument::SetSweep(bool on) {
+  return FromControl(Control.Modes().SetSweep(on));
+}
 
 bool TRemoteInstrument::Sweep() const { return Control.Panel().SweepBtn.Down; }
 
@@ -210,11 +218,15 @@ remote::TDirection TRemoteInstrument::Direction() const {
   }
 }
 
-remote::TOutcome TRemoteInstrument::SetPause(bool on) { return FromControl(Control.Sweep().SetPause(on)); }
+remote::TOutcome TRemoteInstrument::SetPause(bool on) {
+  return FromControl(Control.Sweep().SetPause(on));
+}
 
 bool TRemoteInstrument::Pause() const { return Control.Panel().PauseBtn.Down; }
 
-remote::TOutcome TRemoteInstrument::Restart() { return FromControl(Control.Sweep().RestartSweep()); }
+remote::TOutcome TRemoteInstrument::Restart() {
+  return FromControl(Control.Sweep().RestartSweep());
+}
 
 remote::TOutcome TRemoteInstrument::SetPulsePeriod(double seconds) {
   return FromControl(Control.Pulse().SetPulseTime(true, seconds));

@@ -22,7 +22,8 @@ TSettingLimits LimitsOf(TSetting setting, const screen::TZOLScreenModel& model) 
   static const screen::TZOLScreenModel start;
   static const TPanelState startPanel;
   const auto frequency = [](int slot, bool gridLimitsTyped) {
-    return TSettingLimits{LowestFrequency, screen::TopFreq, start.Slots[slot].Freq, gridLimitsTyped};
+    return TSettingLimits{LowestFrequency, screen::TopFreq, start.Slots[slot].Freq,
+                          gridLimitsTyped};
   };
   switch (setting) {
     case TSetting::Frequency:

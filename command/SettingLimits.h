@@ -11,7 +11,15 @@
 namespace control {
 
 enum class TSetting {
-  Frequency, Step, Start, Stop, Marker, Attenuation, SweepTime, PulsePeriod, PulseWidth
+  Frequency,
+  Step,
+  Start,
+  Stop,
+  Marker,
+  Attenuation,
+  SweepTime,
+  PulsePeriod,
+  PulseWidth
 };
 
 // The shortest pulse period and width, in codes.

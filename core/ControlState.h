@@ -28,10 +28,10 @@ struct TControlSnapshot {
   bool SquareDown = false;
   bool TriDown = false;
   bool InvertDown = false;
-  int DivGaugePos = 0;   // DivGaugeBar position (-4..0)
-  int SweepDirPos = 0;   // SweepDirBar: 0 up, 1 both ways, 2 down
-  int LinLogPos = 1;     // LinLogGauge: 0 linear, 1 logarithmic
-  int SwGaugePos = 1;    // SwGaugeBar: pass time in seconds, 1..100
+  int DivGaugePos = 0;  // DivGaugeBar position (-4..0)
+  int SweepDirPos = 0;  // SweepDirBar: 0 up, 1 both ways, 2 down
+  int LinLogPos = 1;    // LinLogGauge: 0 linear, 1 logarithmic
+  int SwGaugePos = 1;   // SwGaugeBar: pass time in seconds, 1..100
 };
 
 // The eleven update flags, kept together so that they can be cleared at once.
@@ -52,7 +52,8 @@ struct TUpdateFlags {
 struct TControlState {
   TUpdateFlags Flags;
   bool DeviceOnline = false;
-  std::int32_t TickGuard = 0;  // 10 while a tick runs; a callback finding it positive counts it down
+  std::int32_t TickGuard =
+      0;  // 10 while a tick runs; a callback finding it positive counts it down
   bool SweepUp = false;
   bool SweepStarted = false;
   double SweepFreq = 0.0;

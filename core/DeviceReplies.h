@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <string>
 
-namespace serial { class TTinyComPort; }
+namespace serial {
+class TTinyComPort;
+}
 
 namespace control {
 

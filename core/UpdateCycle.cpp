@@ -66,7 +66,8 @@ std::vector<TUpdateCycle::TCommand> TUpdateCycle::TakeQueued() {
   return commands;
 }
 
-void WriteCommands(serial::TTinyComPort& port, const std::vector<TUpdateCycle::TCommand>& commands) {
+void WriteCommands(serial::TTinyComPort& port,
+                   const std::vector<TUpdateCycle::TCommand>& commands) {
   for (const TUpdateCycle::TCommand& command : commands) {
     // One write per command keeps its bytes together on the line; waiting
     // for the previous transfer keeps at most one outstanding.

@@ -19,7 +19,9 @@
 
 #include "core/ControlState.h"
 
-namespace serial { class TTinyComPort; }
+namespace serial {
+class TTinyComPort;
+}
 
 namespace control {
 

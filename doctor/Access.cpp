@@ -24,8 +24,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 }
 
 const TGroup* GroupWithId(const std::vector<TGroup>& groups, gid_t gid) {
-  const auto found = std::find_if(groups.begin(), groups.end(),
-                                  [gid](const TGroup& g) { return g.Gid == gid; });
+  const auto found =
+      std::find_if(groups.begin(), groups.end(), [gid](const TGroup& g) { return g.Gid == gid; });
   return found == groups.end() ? nullptr : &*found;
 }
 
@@ -98,8 +98,8 @@ TFinding AccessFinding(const std::string& port, const std::string& devnode, cons
                      "you may not open " + where + " yet";
       finding.Fix = "log out and in again (or run `newgrp " + group + "` in this shell)";
     } else {
-      finding.Text = "you (" + user.Name + ") are not in the group " + group +
-                     ", which may open " + where;
+      finding.Text =
+          "you (" + user.Name + ") are not in the group " + group + ", which may open " + where;
       finding.Fix = "sudo usermod -aG " + group + " \"$USER\", then log out and in again";
     }
   }
@@ -113,8 +113,8 @@ TFinding CheckAccess(const TSystemView& view, const std::string& port, const std
             "could not check who may open " + devnode + ": " + std::strerror(errno), ""};
   bool readable = false;
   const std::vector<TGroup> groups = ReadGroupFile(view.Path("/etc/group"), &readable);
-  TFinding finding = AccessFinding(port, devnode, {info.st_uid, info.st_gid, info.st_mode},
-                                   view.User, groups);
+  TFinding finding =
+      AccessFinding(port, devnode, {info.st_uid, info.st_gid, info.st_mode}, view.User, groups);
   if (!readable && finding.Level == TLevel::Problem)
     finding.Text += " (could not read " + view.Path("/etc/group") + ")";
   return finding;

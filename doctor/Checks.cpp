@@ -95,31 +95,30 @@ TFinding DeviceFinding(const serial::TPortEntry& port) {
 
 TFinding OpenFinding(const std::string& port, const std::string& devnode, int error) {
   if (error == 0) return {"open", port, TLevel::Ok, devnode + " opens for reading and writing", ""};
-  return {"open", port, TLevel::Problem,
-          devnode + " cannot be opened: " + std::strerror(error), ""};
+  return {"open", port, TLevel::Problem, devnode + " cannot be opened: " + std::strerror(error),
+          ""};
 }
 
-TFindings CheckHolders(const TSystemView& view, const std::string& port,
-                       const std::string& devnode, int openError) {
+TFindings CheckHolders(const TSystemView& view, const std::string& port, const std::string& devnode,
+                       int openError) {
   const THolderScan scan = FindHolders(view.Path("/proc"), devnode, view.SelfPid);
   const bool busy = openError == EBUSY;
   TFindings findings;
   if (!scan.Holders.empty()) {
-    findings.push_back({"holder", port, busy ? TLevel::Problem : TLevel::Note,
-                        (busy ? "held open by " : "also open in ") + DescribeProcesses(scan.Holders),
-                        busy ? "end that program (or close the port in it), then connect again"
-                             : ""});
+    findings.push_back(
+        {"holder", port, busy ? TLevel::Problem : TLevel::Note,
+         (busy ? "held open by " : "also open in ") + DescribeProcesses(scan.Holders),
+         busy ? "end that program (or close the port in it), then connect again" : ""});
   } else if (scan.Unreadable == 0) {
-    findings.push_back({"holder", port, busy ? TLevel::Problem : TLevel::Ok,
-                        busy ? "is busy, but no process holds it open"
-                             : "no other process holds it open",
-                        ""});
+    findings.push_back(
+        {"holder", port, busy ? TLevel::Problem : TLevel::Ok,
+         busy ? "is busy, but no process holds it open" : "no other process holds it open", ""});
   }
   if (scan.Unreadable > 0)
-    findings.push_back({"holder", port, TLevel::Unchecked,
-                        "could not check " + std::to_string(scan.Unreadable) +
-                            " processes of other users for it",
-                        "sudo zolvek-doctor"});
+    findings.push_back(
+        {"holder", port, TLevel::Unchecked,
+         "could not check " + std::to_string(scan.Unreadable) + " processes of other users for it",
+         "sudo zolvek-doctor"});
   return findings;
 }
 
@@ -147,8 +146,10 @@ TFindings BrlttyFindings(const TSystemView& view, const TBrltty& brltty,
     return {{"brltty", "", TLevel::Ok, "brltty is not installed", ""}};
   std::string text = "brltty is installed";
   for (std::size_t i = 0; i < brltty.Installed.size(); ++i)
-    text += (i == 0 ? " (" : ", ") + brltty.Installed[i] + (i + 1 == brltty.Installed.size() ? ")" : "");
-  text += brltty.Running.empty() ? ", not running" : ", running: " + DescribeProcesses(brltty.Running);
+    text += (i == 0 ? " (" : ", ") + brltty.Installed[i] +
+            (i + 1 == brltty.Installed.size() ? ")" : "");
+  text +=
+      brltty.Running.empty() ? ", not running" : ", running: " + DescribeProcesses(brltty.Running);
   TFindings findings{{"brltty", "", TLevel::Note, text, ""}};
   Append(findings, UnparsableFindings(view, "brltty", brltty.Rules));
   std::vector<TUsbId> portIds;
@@ -157,36 +158,38 @@ TFindings BrlttyFindings(const TSystemView& view, const TBrltty& brltty,
     if (!id) continue;
     portIds.push_back(*id);
     if (const TRuleLine* rule = RuleCovering(brltty.Rules.Rules, *id))
-      findings.push_back({"brltty", port.Name, TLevel::Problem,
-                          "brltty's rule at " + Where(*rule, view.Root) + " claims " + IdText(*id) +
-                              ": brltty takes this adapter when it is plugged in and the port vanishes",
-                          BrlttyFix(brltty)});
+      findings.push_back(
+          {"brltty", port.Name, TLevel::Problem,
+           "brltty's rule at " + Where(*rule, view.Root) + " claims " + IdText(*id) +
+               ": brltty takes this adapter when it is plugged in and the port vanishes",
+           BrlttyFix(brltty)});
   }
   for (const TUsbDevice& usb : usbDevices) {
     const auto id = NormalUsbId(usb.VendorId, usb.ProductId);
     if (!id || std::find(portIds.begin(), portIds.end(), *id) != portIds.end()) continue;
     if (const TRuleLine* rule = RuleCovering(brltty.Rules.Rules, *id))
       findings.push_back({"brltty", "", TLevel::Problem,
-                          "the USB device " + IdText(*id) + (usb.Model.empty() ? "" : " (" + usb.Model + ")") +
-                              " has no serial port, and brltty's rule at " + Where(*rule, view.Root) +
-                              " claims it: brltty has taken it",
+                          "the USB device " + IdText(*id) +
+                              (usb.Model.empty() ? "" : " (" + usb.Model + ")") +
+                              " has no serial port, and brltty's rule at " +
+                              Where(*rule, view.Root) + " claims it: brltty has taken it",
                           BrlttyFix(brltty)});
   }
   return findings;
 }
 
-TModemManager FindModemManager(const TSystemView& view, const std::vector<std::string>& rulesFiles) {
+TModemManager FindModemManager(const TSystemView& view,
+                               const std::vector<std::string>& rulesFiles) {
   return {ProcessesNamed(view.Path("/proc"), "ModemManager"),
           ScanRules(rulesFiles, nullptr, "ENV{ID_MM_DEVICE_IGNORE}=\"1\"")};
 }
 
 TFindings ModemManagerFindings(const TSystemView& view, const TModemManager& mm,
                                const std::vector<serial::TPortEntry>& ports) {
-  TFindings findings{
-      mm.Running.empty()
-          ? TFinding{"modemmanager", "", TLevel::Ok, "ModemManager does not run", ""}
-          : TFinding{"modemmanager", "", TLevel::Note,
-                     "ModemManager runs: " + DescribeProcesses(mm.Running), ""}};
+  TFindings findings{mm.Running.empty()
+                         ? TFinding{"modemmanager", "", TLevel::Ok, "ModemManager does not run", ""}
+                         : TFinding{"modemmanager", "", TLevel::Note,
+                                    "ModemManager runs: " + DescribeProcesses(mm.Running), ""}};
   Append(findings, UnparsableFindings(view, "modemmanager", mm.IgnoreRules));
   for (const serial::TPortEntry& port : ports) {
     const auto id = IdOf(port);
@@ -195,22 +198,24 @@ TFindings ModemManagerFindings(const TSystemView& view, const TModemManager& mm,
     const std::string by = rule != nullptr ? "the rule at " + Where(*rule, view.Root)
                                            : "a rule outside the rules folders";
     if (port.MmDeviceIgnore) {
-      findings.push_back({"modemmanager", port.Name, TLevel::Ok,
-                          "marked for ModemManager to leave alone (ID_MM_DEVICE_IGNORE=1, set by " +
-                              by + ")",
-                          ""});
+      findings.push_back(
+          {"modemmanager", port.Name, TLevel::Ok,
+           "marked for ModemManager to leave alone (ID_MM_DEVICE_IGNORE=1, set by " + by + ")",
+           ""});
     } else if (!mm.Running.empty()) {
       const bool acm = port.Name.starts_with("ttyACM");
-      std::string text = "not marked for ModemManager to leave alone: it may probe the port for "
-                         "seconds after it appears, and the generator answers garbage meanwhile";
+      std::string text =
+          "not marked for ModemManager to leave alone: it may probe the port for "
+          "seconds after it appears, and the generator answers garbage meanwhile";
       if (rule != nullptr) text += " (the rule at " + Where(*rule, view.Root) + " would mark it)";
       findings.push_back(
           {"modemmanager", port.Name, acm ? TLevel::Problem : TLevel::Note, text,
-           rule != nullptr ? "unplug and replug the adapter"
-                           : "echo 'ATTRS{idVendor}==\"" + id->Vendor + "\", ATTRS{idProduct}==\"" +
-                                 id->Product + "\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"' | sudo tee -a " +
-                                 MmIgnoreRulesFile +
-                                 " && sudo udevadm control --reload, then unplug and replug the adapter"});
+           rule != nullptr
+               ? "unplug and replug the adapter"
+               : "echo 'ATTRS{idVendor}==\"" + id->Vendor + "\", ATTRS{idProduct}==\"" +
+                     id->Product + "\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"' | sudo tee -a " +
+                     MmIgnoreRulesFile +
+                     " && sudo udevadm control --reload, then unplug and replug the adapter"});
     }
   }
   return findings;
@@ -225,10 +230,10 @@ TFindings VirtualGeneratorFindings(const std::string& directory) {
     const std::string name = it->path().filename().string();
     const std::string target = fs::read_symlink(it->path(), ignored).string();
     if (fs::exists(it->path(), ignored))
-      findings.push_back({"virtual", name, TLevel::Note,
-                          "virtual generator registered by zolvek-sim: " + it->path().string() +
-                              " -> " + target,
-                          ""});
+      findings.push_back(
+          {"virtual", name, TLevel::Note,
+           "virtual generator registered by zolvek-sim: " + it->path().string() + " -> " + target,
+           ""});
     else
       findings.push_back({"virtual", name, TLevel::Note,
                           "stale registration " + it->path().string() + " -> " + target +
@@ -250,7 +255,8 @@ TReport Examine(const TSystemView& view) {
     report.Findings.push_back({"udev", "", TLevel::Unchecked,
                                "libudev.so.1 could not be loaded, so hardware ports are not listed",
                                "sudo apt install libudev1"});
-  const std::vector<serial::TPortEntry> hardwarePorts = hardware.value_or(std::vector<serial::TPortEntry>{});
+  const std::vector<serial::TPortEntry> hardwarePorts =
+      hardware.value_or(std::vector<serial::TPortEntry>{});
   std::vector<serial::TPortEntry> ports = hardwarePorts;
   for (serial::TPortEntry& port : serial::EnumerateVirtualPorts(view.VirtualDirectory))
     ports.push_back(std::move(port));
@@ -284,11 +290,11 @@ TReport Examine(const TSystemView& view) {
                                "plug the adapter in; `ls /dev/ttyUSB* /dev/ttyACM*` and "
                                "`sudo dmesg | tail` show whether the kernel sees it"});
   else
-    report.Findings.push_back(
-        {"summary", "", report.PortsOpened > 0 ? TLevel::Ok : TLevel::Problem,
-         std::to_string(report.PortsOpened) + " of " + std::to_string(report.PortsListed) +
-             " listed ports can be opened",
-         ""});
+    report.Findings.push_back({"summary", "", report.PortsOpened > 0 ? TLevel::Ok : TLevel::Problem,
+                               std::to_string(report.PortsOpened) + " of " +
+                                   std::to_string(report.PortsListed) +
+                                   " listed ports can be opened",
+                               ""});
   return report;
 }
 

@@ -31,8 +31,8 @@ int TryOpen(const std::string& devnode);
 // "ttyUSB0: /dev/ttyUSB0, driver ch341-uart, USB 1a86:7523, CH340 serial converter"
 TFinding DeviceFinding(const serial::TPortEntry& port);
 TFinding OpenFinding(const std::string& port, const std::string& devnode, int error);
-TFindings CheckHolders(const TSystemView& view, const std::string& port,
-                       const std::string& devnode, int openError);
+TFindings CheckHolders(const TSystemView& view, const std::string& port, const std::string& devnode,
+                       int openError);
 
 // What brltty's installation and rules mean for the ports and USB devices.
 struct TBrltty {

@@ -14,7 +14,7 @@ struct TFinding {
   std::string Port;   // e.g. ttyUSB0; empty for the machine
   TLevel Level = TLevel::Note;
   std::string Text;
-  std::string Fix;    // what to type; empty when there is nothing to do
+  std::string Fix;  // what to type; empty when there is nothing to do
 };
 
 using TFindings = std::vector<TFinding>;

@@ -38,12 +38,15 @@ std::string Cause(const TSystemView& view, const std::string& portPath, int erro
       const TFinding access = CheckAccess(view, "", portPath);
       return access.Level == TLevel::Problem ? WithFix(access) : std::strerror(errorNumber);
     }
-    case EBUSY: return BusyCause(view, portPath);
+    case EBUSY:
+      return BusyCause(view, portPath);
     case ENOENT:
     case ENODEV:
     case ENXIO:
-    case EIO: return GoneCause(view);
-    default: return errorNumber != 0 ? std::strerror(errorNumber) : "unknown error";
+    case EIO:
+      return GoneCause(view);
+    default:
+      return errorNumber != 0 ? std::strerror(errorNumber) : "unknown error";
   }
 }
 

@@ -15,11 +15,14 @@ std::string Cause(int error) {
     case ERROR_SHARING_VIOLATION:
       return "another program has it open (a COM port opens for one program at a time)";
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: return "there is no such port (unplugged, or a new COM number?)";
+    case ERROR_PATH_NOT_FOUND:
+      return "there is no such port (unplugged, or a new COM number?)";
     case ERROR_GEN_FAILURE:
     case ERROR_DEVICE_REMOVED:
-    case ERROR_DEVICE_NOT_CONNECTED: return "the device has gone (unplugged?)";
-    default: return error != 0 ? "system error " + std::to_string(error) : "unknown error";
+    case ERROR_DEVICE_NOT_CONNECTED:
+      return "the device has gone (unplugged?)";
+    default:
+      return error != 0 ? "system error " + std::to_string(error) : "unknown error";
   }
 }
 

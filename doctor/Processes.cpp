@@ -44,9 +44,10 @@ TTarget TargetOf(const std::string& devnode) {
   // no realpath, which umockdev's test bed gets wrong.
   std::error_code error;
   const fs::path link = fs::read_symlink(devnode, error);
-  if (!error) target.Resolved = (link.is_absolute() ? link : fs::path(devnode).parent_path() / link)
-                                    .lexically_normal()
-                                    .string();
+  if (!error)
+    target.Resolved = (link.is_absolute() ? link : fs::path(devnode).parent_path() / link)
+                          .lexically_normal()
+                          .string();
   struct stat info {};
   if (::stat(devnode.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) {
     target.IsDevice = true;

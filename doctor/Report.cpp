@@ -8,8 +8,11 @@ namespace {
 // Length of the well-formed UTF-8 sequence at text[i], 0 if there is none.
 std::size_t Utf8Length(const std::string& text, std::size_t i) {
   const auto lead = static_cast<unsigned char>(text[i]);
-  const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xe ? 3
-                             : (lead >> 3) == 0x1e ? 4 : 0;
+  const std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xe  ? 3
+                             : (lead >> 3) == 0x1e ? 4
+                                                   : 0;
   if (length == 0 || i + length > text.size()) return 0;
   for (std::size_t k = 1; k < length; ++k)
     if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return 0;
@@ -20,10 +23,14 @@ std::size_t Utf8Length(const std::string& text, std::size_t i) {
 
 const char* LevelName(TLevel level) {
   switch (level) {
-    case TLevel::Ok: return "ok";
-    case TLevel::Note: return "note";
-    case TLevel::Problem: return "problem";
-    case TLevel::Unchecked: return "unchecked";
+    case TLevel::Ok:
+      return "ok";
+    case TLevel::Note:
+      return "note";
+    case TLevel::Problem:
+      return "problem";
+    case TLevel::Unchecked:
+      return "unchecked";
   }
   return "note";
 }
@@ -57,11 +64,21 @@ std::string JsonString(const std::string& text) {
       continue;
     }
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (byte < 0x20 || byte == 0x7f) {
           char escaped[8];

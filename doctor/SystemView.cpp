@@ -28,7 +28,8 @@ std::optional<TUsbDevice> UsbDeviceAt(const serial::TUdevApi& api, serial::udev*
   TUsbDevice usb{Text(api.udev_device_get_sysattr_value(device.get(), "idVendor")),
                  Text(api.udev_device_get_sysattr_value(device.get(), "idProduct")),
                  Text(api.udev_device_get_property_value(device.get(), "ID_MODEL_FROM_DATABASE"))};
-  if (usb.Model.empty()) usb.Model = Text(api.udev_device_get_sysattr_value(device.get(), "product"));
+  if (usb.Model.empty())
+    usb.Model = Text(api.udev_device_get_sysattr_value(device.get(), "product"));
   return usb;
 }
 
@@ -37,13 +38,15 @@ std::optional<TUsbDevice> UsbDeviceAt(const serial::TUdevApi& api, serial::udev*
 TUser CurrentUser() {
   TUser user;
   user.Uid = ::getuid();
-  if (const passwd* entry = ::getpwuid(user.Uid)) user.Name = entry->pw_name;
-  else if (const char* name = std::getenv("USER")) user.Name = name;
+  if (const passwd* entry = ::getpwuid(user.Uid))
+    user.Name = entry->pw_name;
+  else if (const char* name = std::getenv("USER"))
+    user.Name = name;
   const int count = ::getgroups(0, nullptr);
   if (count > 0) {
     user.SessionGroups.resize(static_cast<std::size_t>(count));
-    user.SessionGroups.resize(static_cast<std::size_t>(
-        std::max(0, ::getgroups(count, user.SessionGroups.data()))));
+    user.SessionGroups.resize(
+        static_cast<std::size_t>(std::max(0, ::getgroups(count, user.SessionGroups.data()))));
   }
   user.SessionGroups.push_back(::getgid());
   return user;

@@ -21,7 +21,8 @@ bool IsHex(const std::string& text) {
 }
 
 std::string Padded(std::string hex) {
-  std::transform(hex.begin(), hex.end(), hex.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(hex.begin(), hex.end(), hex.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return std::string(4 - hex.size(), '0') + hex;
 }
 
@@ -64,13 +65,13 @@ std::optional<TUsbId> RuleUsbId(const std::string& rule, bool& unparsable) {
     // vendor/product/revision, the revision usually a wildcard.
     static const std::regex parts("([^/]*)/([^/]*)(/.*)?");
     std::smatch match;
-    const auto id = std::regex_match(*value, match, parts) ? NormalUsbId(match[1], match[2])
-                                                           : std::nullopt;
+    const auto id =
+        std::regex_match(*value, match, parts) ? NormalUsbId(match[1], match[2]) : std::nullopt;
     unparsable = !id;
     return id;
   }
-  unparsable = rule.find("idVendor") != std::string::npos ||
-               rule.find("idProduct") != std::string::npos;
+  unparsable =
+      rule.find("idVendor") != std::string::npos || rule.find("idProduct") != std::string::npos;
   return std::nullopt;
 }
 

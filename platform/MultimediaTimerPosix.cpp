@@ -66,9 +66,8 @@ bool TMultimediaTimer::Start(std::chrono::milliseconds period, std::function<voi
     Impl->Stopping = false;
   }
   try {
-    Impl->Thread = std::thread([impl = Impl.get(), period, cb = std::move(callback)] {
-      impl->Run(period, cb);
-    });
+    Impl->Thread = std::thread(
+        [impl = Impl.get(), period, cb = std::move(callback)] { impl->Run(period, cb); });
   } catch (const std::system_error&) {
     return false;
   }
@@ -88,8 +87,8 @@ void TMultimediaTimer::Stop() {
 bool TMultimediaTimer::Running() const { return Impl->Thread.joinable(); }
 
 std::uint32_t GetTickCount32() {
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-      Clock::now().time_since_epoch());
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
   return static_cast<std::uint32_t>(ms.count());
 }
 

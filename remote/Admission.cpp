@@ -10,32 +10,29 @@ namespace {
 // after at their own times.
 constexpr int IdleCheckMilliseconds = 1000;
 
-QString Seconds(std::int64_t milliseconds)
-{
+QString Seconds(std::int64_t milliseconds) {
   return QString::number(static_cast<double>(milliseconds) / 1000.0, 'f', 1);
 }
 
 }  // namespace
 
-std::optional<std::size_t> LongestIdle(const std::vector<std::int64_t>& idle, std::int64_t grace)
-{
+std::optional<std::size_t> LongestIdle(const std::vector<std::int64_t>& idle, std::int64_t grace) {
   std::optional<std::size_t> longest;
   for (std::size_t i = 0; i < idle.size(); ++i)
     if (idle[i] >= grace && (!longest || idle[i] > idle[*longest])) longest = i;
   return longest;
 }
 
-QString PeerText(const QTcpSocket& socket)
-{
+QString PeerText(const QTcpSocket& socket) {
   const QHostAddress address = PlainAddress(socket.peerAddress());
-  const QString host = address.protocol() == QAbstractSocket::IPv6Protocol ? "[" + address.toString() + "]"
-                                                                          : address.toString();
+  const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                           ? "[" + address.toString() + "]"
+                           : address.toString();
   return host + ":" + QString::number(socket.peerPort());
 }
 
 TAdmission::TAdmission(QString name, int places, QObject* parent)
-    : QObject(parent), Name(std::move(name)), Slots(places)
-{
+    : QObject(parent), Name(std::move(name)), Slots(places) {
   Timer.setSingleShot(true);
   // A waiting newcomer's grace ends on time, not up to 5 % early.
   Timer.setTimerType(Qt::PreciseTimer);
@@ -44,8 +41,7 @@ TAdmission::TAdmission(QString name, int places, QObject* parent)
 
 TAdmission::~TAdmission() = default;
 
-void TAdmission::Arrive(QTcpSocket* socket)
-{
+void TAdmission::Arrive(QTcpSocket* socket) {
   std::unique_ptr<QTcpSocket, TDeleteLater> owned(socket);
   if (!Rules.Allow.Allows(socket->peerAddress())) {
     Say("refused a connection from " + PeerText(*socket) + " (not in --allow)");
@@ -62,8 +58,7 @@ void TAdmission::Arrive(QTcpSocket* socket)
   Review();
 }
 
-void TAdmission::Review()
-{
+void TAdmission::Review() {
   if (Reviewing || !IdleTimes) return;
   Reviewing = true;
   CloseIdle(IdleTimes());
@@ -78,8 +73,7 @@ void TAdmission::Review()
   Schedule();
 }
 
-void TAdmission::CloseIdle(const std::vector<std::int64_t>& idle)
-{
+void TAdmission::CloseIdle(const std::vector<std::int64_t>& idle) {
   if (Rules.IdleTimeout <= 0) return;
   for (std::size_t i = 0; i < idle.size(); ++i)
     if (idle[i] >= Rules.IdleTimeout)
@@ -87,10 +81,10 @@ void TAdmission::CloseIdle(const std::vector<std::int64_t>& idle)
 }
 
 // A free slot, or one taken from the client idle longest past the grace.
-bool TAdmission::MakeRoom()
-{
+bool TAdmission::MakeRoom() {
   const std::vector<std::int64_t> idle = IdleTimes();
-  const auto taken = std::count_if(idle.begin(), idle.end(), [](std::int64_t t) { return t != NoClient; });
+  const auto taken =
+      std::count_if(idle.begin(), idle.end(), [](std::int64_t t) { return t != NoClient; });
   if (taken < Slots) return true;
   const std::optional<std::size_t> longest = LongestIdle(idle, Rules.Grace);
   if (!longest) return false;
@@ -99,13 +93,11 @@ bool TAdmission::MakeRoom()
   return true;
 }
 
-void TAdmission::Expire()
-{
+void TAdmission::Expire() {
   while (!Waiting.empty() && Waiting.front().Since.elapsed() >= Rules.Grace) Waiting.pop_front();
 }
 
-void TAdmission::Schedule()
-{
+void TAdmission::Schedule() {
   qint64 next = -1;
   if (!Waiting.empty()) {
     // At the front's expiry at the latest; earlier, as an idle one may
@@ -124,8 +116,7 @@ void TAdmission::Schedule()
   }
 }
 
-void TAdmission::Say(const QString& text) const
-{
+void TAdmission::Say(const QString& text) const {
   if (Notice) Notice(Name + ": " + text);
 }
 

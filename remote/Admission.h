@@ -33,8 +33,8 @@ class QTcpSocket;
 namespace remote {
 
 struct TAdmissionRules {
-  static constexpr int DefaultGrace = 2000;           // milliseconds
-  static constexpr int DefaultIdleTimeout = 300000;   // milliseconds
+  static constexpr int DefaultGrace = 2000;          // milliseconds
+  static constexpr int DefaultIdleTimeout = 300000;  // milliseconds
   int Grace = DefaultGrace;
   int IdleTimeout = DefaultIdleTimeout;  // 0: never
   TAllowList Allow;

@@ -6,8 +6,7 @@ namespace remote {
 namespace {
 
 // One ADDRESS[/PREFIX]; the prefix is the address's whole length when left out.
-bool ParseSubnet(std::string_view text, std::pair<QHostAddress, int>& subnet)
-{
+bool ParseSubnet(std::string_view text, std::pair<QHostAddress, int>& subnet) {
   const std::size_t slash = text.find('/');
   QHostAddress address;
   if (!address.setAddress(QString::fromUtf8(text.substr(0, slash).data(),
@@ -19,7 +18,8 @@ bool ParseSubnet(std::string_view text, std::pair<QHostAddress, int>& subnet)
   if (slash != std::string_view::npos) {
     const std::string_view digits = text.substr(slash + 1);
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), prefix);
-    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || prefix < 0 || prefix > bits)
+    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size() || prefix < 0 ||
+        prefix > bits)
       return false;
   }
   subnet = {address, prefix};
@@ -28,15 +28,13 @@ bool ParseSubnet(std::string_view text, std::pair<QHostAddress, int>& subnet)
 
 }  // namespace
 
-QHostAddress PlainAddress(const QHostAddress& address)
-{
+QHostAddress PlainAddress(const QHostAddress& address) {
   bool mapped = false;
   const quint32 v4 = address.toIPv4Address(&mapped);
   return mapped && address.protocol() == QAbstractSocket::IPv6Protocol ? QHostAddress(v4) : address;
 }
 
-bool TAllowList::Parse(std::string_view text, std::string& error)
-{
+bool TAllowList::Parse(std::string_view text, std::string& error) {
   std::vector<std::pair<QHostAddress, int>> subnets;
   for (std::size_t start = 0; start <= text.size();) {
     const std::size_t comma = std::min(text.find(',', start), text.size());
@@ -53,8 +51,7 @@ bool TAllowList::Parse(std::string_view text, std::string& error)
   return true;
 }
 
-bool TAllowList::Allows(const QHostAddress& address) const
-{
+bool TAllowList::Allows(const QHostAddress& address) const {
   if (Subnets.empty()) return true;
   const QHostAddress plain = PlainAddress(address);
   for (const auto& subnet : Subnets)

@@ -29,7 +29,15 @@ enum class TDirection { Up, Down, Both };
 
 // The numeric settings whose limits MINimum, MAXimum and DEFault stand for.
 enum class TQuantity {
-  Frequency, Step, Start, Stop, Marker, Attenuation, SweepTime, PulsePeriod, PulseWidth
+  Frequency,
+  Step,
+  Start,
+  Stop,
+  Marker,
+  Attenuation,
+  SweepTime,
+  PulsePeriod,
+  PulseWidth
 };
 
 // In the setting's own unit: hertz, seconds, attenuator steps.

@@ -4,8 +4,7 @@
 
 namespace remote {
 
-std::optional<TListenAddress> ParseListenAddress(std::string_view text)
-{
+std::optional<TListenAddress> ParseListenAddress(std::string_view text) {
   TListenAddress address;
   std::string_view port = text;
   const std::size_t colon = text.rfind(':');
@@ -22,7 +21,8 @@ std::optional<TListenAddress> ParseListenAddress(std::string_view text)
   }
   unsigned value = 0;
   const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
-  if (port.empty() || ec != std::errc() || end != port.data() + port.size() || value > 65535) return std::nullopt;
+  if (port.empty() || ec != std::errc() || end != port.data() + port.size() || value > 65535)
+    return std::nullopt;
   address.Port = static_cast<std::uint16_t>(value);
   return address;
 }

@@ -18,8 +18,7 @@ struct TMapping {
 };
 
 // What this portmapper knows: itself and the core channel.
-std::vector<TMapping> Mappings(const TView& view)
-{
+std::vector<TMapping> Mappings(const TView& view) {
   std::vector<TMapping> mappings;
   for (const std::uint32_t version : {2u, 3u, 4u})
     for (const std::uint32_t protocol : {TcpProtocol, UdpProtocol})
@@ -29,32 +28,30 @@ std::vector<TMapping> Mappings(const TView& view)
 }
 
 // The port of the mapping, 0 if there is none.
-std::uint32_t PortOf(const TView& view, std::uint32_t program, std::uint32_t version, std::uint32_t protocol)
-{
+std::uint32_t PortOf(const TView& view, std::uint32_t program, std::uint32_t version,
+                     std::uint32_t protocol) {
   for (const TMapping& m : Mappings(view))
     if (m.Program == program && m.Version == version && m.Protocol == protocol) return m.Port;
   return 0;
 }
 
-std::string Boolean(bool value)
-{
+std::string Boolean(bool value) {
   TXdrWriter w;
   w.Boolean(value);
   return w.Take();
 }
 
-std::optional<std::string> GetPortResults(std::string_view args, const TView& view)
-{
+std::optional<std::string> GetPortResults(std::string_view args, const TView& view) {
   TXdrReader r(args);
   std::uint32_t program = 0, version = 0, protocol = 0, port = 0;
-  if (!(r.Word(program) && r.Word(version) && r.Word(protocol) && r.Word(port))) return std::nullopt;
+  if (!(r.Word(program) && r.Word(version) && r.Word(protocol) && r.Word(port)))
+    return std::nullopt;
   TXdrWriter w;
   w.Word(PortOf(view, program, version, protocol));
   return w.Take();
 }
 
-std::string DumpResults(const TView& view)
-{
+std::string DumpResults(const TView& view) {
   TXdrWriter w;
   for (const TMapping& m : Mappings(view)) {
     if (m.Version != 2 && m.Program == Program) continue;  // version 2 lists only itself
@@ -68,27 +65,27 @@ std::string DumpResults(const TView& view)
   return w.Take();
 }
 
-std::optional<std::string> GetAddrResults(std::string_view args, const TView& view)
-{
+std::optional<std::string> GetAddrResults(std::string_view args, const TView& view) {
   TXdrReader r(args);
   std::uint32_t program = 0, version = 0;
   std::string_view netid, address, owner;
-  if (!(r.Word(program) && r.Word(version) && r.Opaque(netid, MaxText) && r.Opaque(address, MaxText) &&
-        r.Opaque(owner, MaxText)))
+  if (!(r.Word(program) && r.Word(version) && r.Opaque(netid, MaxText) &&
+        r.Opaque(address, MaxText) && r.Opaque(owner, MaxText)))
     return std::nullopt;
   const std::uint32_t protocol = netid == "tcp" || netid == "tcp6"   ? TcpProtocol
                                  : netid == "udp" || netid == "udp6" ? UdpProtocol
                                                                      : 0;
   const std::uint32_t port = PortOf(view, program, version, protocol);
   TXdrWriter w;
-  w.Opaque(port ? UniversalAddress(view.LocalAddress, static_cast<std::uint16_t>(port)) : std::string());
+  w.Opaque(port ? UniversalAddress(view.LocalAddress, static_cast<std::uint16_t>(port))
+                : std::string());
   return w.Take();
 }
 
-std::optional<std::string> Results(const TRpcCall& call, const TView& view)
-{
+std::optional<std::string> Results(const TRpcCall& call, const TView& view) {
   if (call.Procedure == Null) return std::string();
-  if (call.Procedure == Set || call.Procedure == Unset) return Boolean(false);  // nobody registers here
+  if (call.Procedure == Set || call.Procedure == Unset)
+    return Boolean(false);  // nobody registers here
   if (call.Version == 2) {
     if (call.Procedure == GetPort) return GetPortResults(call.Arguments, view);
     if (call.Procedure == Dump) return DumpResults(view);
@@ -100,18 +97,19 @@ std::optional<std::string> Results(const TRpcCall& call, const TView& view)
 
 }  // namespace
 
-std::string UniversalAddress(const std::string& address, std::uint16_t port)
-{
+std::string UniversalAddress(const std::string& address, std::uint16_t port) {
   return address + "." + std::to_string(port >> 8) + "." + std::to_string(port & 0xFF);
 }
 
-std::optional<std::string> Reply(std::string_view message, const TView& view)
-{
+std::optional<std::string> Reply(std::string_view message, const TView& view) {
   TRpcCall call;
   switch (ParseCall(message, call)) {
-    case TCallHeader::NotACall: return std::nullopt;
-    case TCallHeader::WrongRpcVersion: return RpcMismatchReply(call.Xid);
-    case TCallHeader::Call: break;
+    case TCallHeader::NotACall:
+      return std::nullopt;
+    case TCallHeader::WrongRpcVersion:
+      return RpcMismatchReply(call.Xid);
+    case TCallHeader::Call:
+      break;
   }
   if (call.Program != Program) return AcceptedReply(call.Xid, TAcceptStat::ProgramUnavailable);
   if (call.Version < 2 || call.Version > 4) return ProgramMismatchReply(call.Xid, 2, 4);

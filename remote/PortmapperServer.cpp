@@ -7,14 +7,14 @@
 
 namespace remote {
 
-TPortmapperServer::TPortmapperServer(QObject* parent) : QObject(parent), Tcp("VXI-11 portmapper")
-{
-  Tcp.OnRecord = [this](TRpcTcpServer::TConnection c, const std::string& record) { AnswerRecord(c, record); };
+TPortmapperServer::TPortmapperServer(QObject* parent) : QObject(parent), Tcp("VXI-11 portmapper") {
+  Tcp.OnRecord = [this](TRpcTcpServer::TConnection c, const std::string& record) {
+    AnswerRecord(c, record);
+  };
   connect(&Udp, &QUdpSocket::readyRead, this, &TPortmapperServer::AnswerDatagrams);
 }
 
-bool TPortmapperServer::Listen(const QHostAddress& host, std::uint16_t port)
-{
+bool TPortmapperServer::Listen(const QHostAddress& host, std::uint16_t port) {
   if (!Tcp.Listen(host, port)) {
     LastError = Tcp.ErrorString();
     LastErrorKind = Tcp.Error();
@@ -35,10 +35,9 @@ bool TPortmapperServer::Listen(const QHostAddress& host, std::uint16_t port)
 
 // The universal address names the address the client reached, which for a
 // server on every interface is the one it came in on.
-std::string TPortmapperServer::LocalAddressText(const QHostAddress& reached) const
-{
-  const bool usable = !reached.isNull() && reached != QHostAddress::Broadcast && reached != QHostAddress::AnyIPv4 &&
-                      reached != QHostAddress::Any;
+std::string TPortmapperServer::LocalAddressText(const QHostAddress& reached) const {
+  const bool usable = !reached.isNull() && reached != QHostAddress::Broadcast &&
+                      reached != QHostAddress::AnyIPv4 && reached != QHostAddress::Any;
   QHostAddress address = usable ? reached : Host;
   bool mapped = false;
   const quint32 v4 = address.toIPv4Address(&mapped);
@@ -46,8 +45,8 @@ std::string TPortmapperServer::LocalAddressText(const QHostAddress& reached) con
   return address.toString().toStdString();
 }
 
-void TPortmapperServer::AnswerRecord(TRpcTcpServer::TConnection connection, const std::string& record)
-{
+void TPortmapperServer::AnswerRecord(TRpcTcpServer::TConnection connection,
+                                     const std::string& record) {
   const portmap::TView view{CorePort ? CorePort() : std::uint16_t{0}, Port,
                             LocalAddressText(Tcp.LocalAddress(connection))};
   if (const auto reply = portmap::Reply(record, view))
@@ -56,19 +55,19 @@ void TPortmapperServer::AnswerRecord(TRpcTcpServer::TConnection connection, cons
     Tcp.Close(connection);
 }
 
-void TPortmapperServer::AnswerDatagrams()
-{
+void TPortmapperServer::AnswerDatagrams() {
   while (Udp.hasPendingDatagrams()) {
     const QNetworkDatagram datagram = Udp.receiveDatagram(MaxDatagram);
     if (!Admission().Rules.Allow.Allows(datagram.senderAddress())) {
-      Admission().Say("dropped a datagram from " + PlainAddress(datagram.senderAddress()).toString() +
-                      " (not in --allow)");
+      Admission().Say("dropped a datagram from " +
+                      PlainAddress(datagram.senderAddress()).toString() + " (not in --allow)");
       continue;
     }
     const QByteArray data = datagram.data();
     const portmap::TView view{CorePort ? CorePort() : std::uint16_t{0}, Port,
                               LocalAddressText(datagram.destinationAddress())};
-    const auto reply = portmap::Reply(std::string_view(data.constData(), static_cast<std::size_t>(data.size())), view);
+    const auto reply = portmap::Reply(
+        std::string_view(data.constData(), static_cast<std::size_t>(data.size())), view);
     if (reply && datagram.senderPort() > 0)
       Udp.writeDatagram(reply->data(), static_cast<qint64>(reply->size()), datagram.senderAddress(),
                         static_cast<quint16>(datagram.senderPort()));

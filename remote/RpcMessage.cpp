@@ -15,15 +15,13 @@ constexpr std::uint32_t ReplyAccepted = 0;
 constexpr std::uint32_t ReplyDenied = 1;
 constexpr std::uint32_t RejectRpcMismatch = 0;
 
-bool SkipAuth(TXdrReader& reader)
-{
+bool SkipAuth(TXdrReader& reader) {
   std::uint32_t flavor = 0;
   std::string_view body;
   return reader.Word(flavor) && reader.Opaque(body, rpc::MaxAuthBytes);
 }
 
-TXdrWriter ReplyHeader(std::uint32_t xid)
-{
+TXdrWriter ReplyHeader(std::uint32_t xid) {
   TXdrWriter writer;
   writer.Word(xid);
   writer.Word(MessageReply);
@@ -32,8 +30,7 @@ TXdrWriter ReplyHeader(std::uint32_t xid)
 
 }  // namespace
 
-std::size_t TRecordReader::Feed(std::string_view bytes)
-{
+std::size_t TRecordReader::Feed(std::string_view bytes) {
   std::size_t taken = 0;
   while (taken < bytes.size() && !Complete && !Failed) {
     if (!InFragment) {
@@ -63,37 +60,33 @@ std::size_t TRecordReader::Feed(std::string_view bytes)
   return taken;
 }
 
-std::string TRecordReader::TakeRecord()
-{
+std::string TRecordReader::TakeRecord() {
   Complete = false;
   Begun = false;
   return std::exchange(Record, std::string());
 }
 
-std::string RecordMarked(std::string_view message)
-{
+std::string RecordMarked(std::string_view message) {
   TXdrWriter writer;
   writer.Word(LastFragmentBit | static_cast<std::uint32_t>(message.size()));
   writer.Raw(message);
   return writer.Take();
 }
 
-TCallHeader ParseCall(std::string_view record, TRpcCall& call)
-{
+TCallHeader ParseCall(std::string_view record, TRpcCall& call) {
   TXdrReader reader(record);
   std::uint32_t type = 0, version = 0;
   if (!reader.Word(call.Xid) || !reader.Word(type) || type != MessageCall || !reader.Word(version))
     return TCallHeader::NotACall;
   if (version != rpc::Version) return TCallHeader::WrongRpcVersion;
-  if (!reader.Word(call.Program) || !reader.Word(call.Version) || !reader.Word(call.Procedure) || !SkipAuth(reader) ||
-      !SkipAuth(reader))
+  if (!reader.Word(call.Program) || !reader.Word(call.Version) || !reader.Word(call.Procedure) ||
+      !SkipAuth(reader) || !SkipAuth(reader))
     return TCallHeader::NotACall;
   call.Arguments = reader.Rest();
   return TCallHeader::Call;
 }
 
-std::string AcceptedReply(std::uint32_t xid, TAcceptStat stat, std::string_view results)
-{
+std::string AcceptedReply(std::uint32_t xid, TAcceptStat stat, std::string_view results) {
   TXdrWriter writer = ReplyHeader(xid);
   writer.Word(ReplyAccepted);
   writer.Word(0);  // null verifier
@@ -103,16 +96,14 @@ std::string AcceptedReply(std::uint32_t xid, TAcceptStat stat, std::string_view 
   return writer.Take();
 }
 
-std::string ProgramMismatchReply(std::uint32_t xid, std::uint32_t low, std::uint32_t high)
-{
+std::string ProgramMismatchReply(std::uint32_t xid, std::uint32_t low, std::uint32_t high) {
   TXdrWriter versions;
   versions.Word(low);
   versions.Word(high);
   return AcceptedReply(xid, TAcceptStat::ProgramMismatch, versions.Data());
 }
 
-std::string RpcMismatchReply(std::uint32_t xid)
-{
+std::string RpcMismatchReply(std::uint32_t xid) {
   TXdrWriter writer = ReplyHeader(xid);
   writer.Word(ReplyDenied);
   writer.Word(RejectRpcMismatch);

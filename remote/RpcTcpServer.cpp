@@ -30,8 +30,7 @@ struct TRpcTcpServer::TClient {
 };
 
 TRpcTcpServer::TRpcTcpServer(QString name, QObject* parent)
-    : QObject(parent), Doorman(std::move(name), MaxConnections)
-{
+    : QObject(parent), Doorman(std::move(name), MaxConnections) {
   Doorman.IdleTimes = [this] { return IdleTimes(); };
   Doorman.Admit = [this](QTcpSocket* socket) { Admit(socket); };
   Doorman.Evict = [this](std::size_t i) {
@@ -50,8 +49,7 @@ TRpcTcpServer::TRpcTcpServer(QString name, QObject* parent)
 
 TRpcTcpServer::~TRpcTcpServer() = default;
 
-bool TRpcTcpServer::Listen(const QHostAddress& host, std::uint16_t port)
-{
+bool TRpcTcpServer::Listen(const QHostAddress& host, std::uint16_t port) {
   auto listener = std::make_unique<QTcpServer>();
   // A server takes its connections directly, whatever proxy the system names.
   listener->setProxy(QNetworkProxy::NoProxy);
@@ -66,53 +64,47 @@ bool TRpcTcpServer::Listen(const QHostAddress& host, std::uint16_t port)
   return true;
 }
 
-std::vector<std::uint16_t> TRpcTcpServer::Ports() const
-{
+std::vector<std::uint16_t> TRpcTcpServer::Ports() const {
   std::vector<std::uint16_t> ports;
   for (const auto& listener : Listeners) ports.push_back(listener->serverPort());
   return ports;
 }
 
-int TRpcTcpServer::ConnectionCount() const
-{
-  return static_cast<int>(std::count_if(Clients.begin(), Clients.end(), [](const auto& c) { return !c->Closed; }));
+int TRpcTcpServer::ConnectionCount() const {
+  return static_cast<int>(
+      std::count_if(Clients.begin(), Clients.end(), [](const auto& c) { return !c->Closed; }));
 }
 
-TRpcTcpServer::TClient* TRpcTcpServer::Find(TConnection connection) const
-{
+TRpcTcpServer::TClient* TRpcTcpServer::Find(TConnection connection) const {
   for (const auto& client : Clients)
     if (client->Id == connection && !client->Closed) return client.get();
   return nullptr;
 }
 
-QHostAddress TRpcTcpServer::LocalAddress(TConnection connection) const
-{
+QHostAddress TRpcTcpServer::LocalAddress(TConnection connection) const {
   const TClient* client = Find(connection);
   return client ? client->Socket->localAddress() : QHostAddress();
 }
 
-std::int64_t TRpcTcpServer::IdleFor(TConnection connection) const
-{
+std::int64_t TRpcTcpServer::IdleFor(TConnection connection) const {
   const TClient* client = Find(connection);
   if (!client) return TAdmission::NoClient;
   return Working && Working(connection) ? 0 : client->Active.elapsed();
 }
 
-std::vector<std::int64_t> TRpcTcpServer::IdleTimes() const
-{
+std::vector<std::int64_t> TRpcTcpServer::IdleTimes() const {
   std::vector<std::int64_t> idle;
-  for (const auto& client : Clients) idle.push_back(client->Closed ? TAdmission::NoClient : IdleFor(client->Id));
+  for (const auto& client : Clients)
+    idle.push_back(client->Closed ? TAdmission::NoClient : IdleFor(client->Id));
   return idle;
 }
 
-QString TRpcTcpServer::PeerText(TConnection connection) const
-{
+QString TRpcTcpServer::PeerText(TConnection connection) const {
   const TClient* client = Find(connection);
   return client ? remote::PeerText(*client->Socket) : QString();
 }
 
-void TRpcTcpServer::Accept(QTcpServer& listener)
-{
+void TRpcTcpServer::Accept(QTcpServer& listener) {
   while (QTcpSocket* socket = listener.nextPendingConnection()) {
     // Qt stops reading from the system when this fills.
     PrepareClientSocket(*socket, ReadChunk);
@@ -120,8 +112,7 @@ void TRpcTcpServer::Accept(QTcpServer& listener)
   }
 }
 
-void TRpcTcpServer::Admit(QTcpSocket* socket)
-{
+void TRpcTcpServer::Admit(QTcpSocket* socket) {
   auto client = std::make_unique<TClient>(NextConnection++, socket);
   TClient* raw = client.get();
   raw->Active.start();
@@ -132,14 +123,12 @@ void TRpcTcpServer::Admit(QTcpSocket* socket)
   ResumeSoon();  // what it sent while it waited
 }
 
-void TRpcTcpServer::PumpAll()
-{
+void TRpcTcpServer::PumpAll() {
   // By index: a handler that processes events may accept clients meanwhile.
   for (std::size_t i = 0; i < Clients.size(); ++i) Pump(*Clients[i]);
 }
 
-void TRpcTcpServer::Pump(TClient& client)
-{
+void TRpcTcpServer::Pump(TClient& client) {
   ++Serving;
   while (!client.Closed && !(Busy && Busy(client.Id))) {
     if (client.Reader.HasRecord()) {
@@ -150,13 +139,13 @@ void TRpcTcpServer::Pump(TClient& client)
     }
     if (!Feed(client)) break;
   }
-  if (!client.Closed && client.Reader.Partial() && !client.Partial.isValid()) client.Partial.start();
+  if (!client.Closed && client.Reader.Partial() && !client.Partial.isValid())
+    client.Partial.start();
   if (!client.Reader.Partial()) client.Partial.invalidate();
   --Serving;
 }
 
-bool TRpcTcpServer::Feed(TClient& client)
-{
+bool TRpcTcpServer::Feed(TClient& client) {
   if (client.Input.empty()) {
     // A socket that failed a write is closed already: nothing more to read.
     if (!client.Socket->isOpen()) return false;
@@ -169,8 +158,7 @@ bool TRpcTcpServer::Feed(TClient& client)
   return true;
 }
 
-void TRpcTcpServer::Send(TConnection connection, std::string_view message)
-{
+void TRpcTcpServer::Send(TConnection connection, std::string_view message) {
   TClient* client = Find(connection);
   // Qt closes a socket whose write failed: nothing more goes to it.
   if (!client || !client->Socket->isOpen()) return;
@@ -183,13 +171,11 @@ void TRpcTcpServer::Send(TConnection connection, std::string_view message)
   client->Socket->flush();
 }
 
-void TRpcTcpServer::Close(TConnection connection)
-{
+void TRpcTcpServer::Close(TConnection connection) {
   if (TClient* client = Find(connection)) CloseClient(*client);
 }
 
-void TRpcTcpServer::CloseClient(TClient& client)
-{
+void TRpcTcpServer::CloseClient(TClient& client) {
   if (client.Closed) return;
   client.Closed = true;
   client.Socket->abort();
@@ -197,22 +183,20 @@ void TRpcTcpServer::CloseClient(TClient& client)
   ResumeSoon();
 }
 
-void TRpcTcpServer::ResumeSoon()
-{
+void TRpcTcpServer::ResumeSoon() {
   if (!Resume.isActive()) Resume.start(0);
 }
 
-void TRpcTcpServer::CheckRecordTimes()
-{
+void TRpcTcpServer::CheckRecordTimes() {
   for (std::size_t i = 0; i < Clients.size(); ++i) {
     TClient& client = *Clients[i];
-    if (!client.Closed && client.Partial.isValid() && client.Partial.elapsed() > RecordTimeout) CloseClient(client);
+    if (!client.Closed && client.Partial.isValid() && client.Partial.elapsed() > RecordTimeout)
+      CloseClient(client);
   }
   if (Clients.empty()) RecordClock.stop();
 }
 
-void TRpcTcpServer::Reap()
-{
+void TRpcTcpServer::Reap() {
   if (Serving > 0) return ResumeSoon();
   std::erase_if(Clients, [](const auto& c) { return c->Closed; });
   // A place may have come free for a newcomer.

@@ -5,7 +5,9 @@
 
 namespace remote {
 
-bool TRpcbindRegistration::Register(std::uint32_t, std::uint32_t, const std::string&) { return false; }
+bool TRpcbindRegistration::Register(std::uint32_t, std::uint32_t, const std::string&) {
+  return false;
+}
 
 void TRpcbindRegistration::Unregister() { Program = Version = 0; }
 

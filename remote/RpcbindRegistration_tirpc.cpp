@@ -13,8 +13,7 @@ struct TFreeNetconfig {
 };
 
 struct TFreeNetbuf {
-  void operator()(netbuf* buffer) const
-  {
+  void operator()(netbuf* buffer) const {
     std::free(buffer->buf);
     std::free(buffer);
   }
@@ -22,14 +21,15 @@ struct TFreeNetbuf {
 
 }  // namespace
 
-bool TRpcbindRegistration::Register(std::uint32_t program, std::uint32_t version, const std::string& universalAddress)
-{
+bool TRpcbindRegistration::Register(std::uint32_t program, std::uint32_t version,
+                                    const std::string& universalAddress) {
   Unregister();
   // An IPv6 universal address holds colons.
   const char* netid = universalAddress.find(':') == std::string::npos ? "tcp" : "tcp6";
   const std::unique_ptr<netconfig, TFreeNetconfig> config(getnetconfigent(netid));
   if (!config) return false;
-  const std::unique_ptr<netbuf, TFreeNetbuf> address(uaddr2taddr(config.get(), universalAddress.c_str()));
+  const std::unique_ptr<netbuf, TFreeNetbuf> address(
+      uaddr2taddr(config.get(), universalAddress.c_str()));
   if (!address) return false;
   rpcb_unset(program, version, nullptr);  // a stale entry, of every transport
   if (!rpcb_set(program, version, config.get(), address.get())) return false;
@@ -38,8 +38,7 @@ bool TRpcbindRegistration::Register(std::uint32_t program, std::uint32_t version
   return true;
 }
 
-void TRpcbindRegistration::Unregister()
-{
+void TRpcbindRegistration::Unregister() {
   if (!Registered()) return;
   rpcb_unset(Program, Version, nullptr);
   Program = Version = 0;

@@ -13,11 +13,11 @@ namespace remote {
 using THandler = int (*)(TCommandContext& context, const TParam* param);
 
 struct TCommand {
-  const char* Pattern;     // "*IDN" or "[SOURce[1]:]FREQuency[:CW]"
-  THandler Set;            // null: no setting form
-  THandler Query;          // null: no query form
-  bool SetTakesValue;      // the setting form takes one parameter
-  bool QueryTakesLimit;    // the query form takes an optional MIN|MAX|DEF
+  const char* Pattern;   // "*IDN" or "[SOURce[1]:]FREQuency[:CW]"
+  THandler Set;          // null: no setting form
+  THandler Query;        // null: no query form
+  bool SetTakesValue;    // the setting form takes one parameter
+  bool QueryTakesLimit;  // the query form takes an optional MIN|MAX|DEF
 };
 
 // A command of Siglent's generator dialect: its setting form takes a list

@@ -15,12 +15,12 @@ struct TCompiled {
   const TListCommand* List = nullptr;
 };
 
-const std::vector<TCompiled>& CompoundCommands()
-{
+const std::vector<TCompiled>& CompoundCommands() {
   static const std::vector<TCompiled> compiled = [] {
     std::vector<TCompiled> all;
     for (const auto table : {SystemCommands(), GeneratorCommands()})
-      for (const TCommand& command : table) all.push_back({THeaderPattern(command.Pattern), &command, nullptr});
+      for (const TCommand& command : table)
+        all.push_back({THeaderPattern(command.Pattern), &command, nullptr});
     for (const TListCommand& command : SiglentCommands())
       all.push_back({THeaderPattern(command.Pattern), nullptr, &command});
     return all;
@@ -34,8 +34,7 @@ struct TFound {
   int Failure = error::UndefinedHeader;  // when neither was found
 };
 
-TFound Find(const THeader& header, const std::vector<std::string>& mnemonics)
-{
+TFound Find(const THeader& header, const std::vector<std::string>& mnemonics) {
   TFound found;
   if (header.Common) {
     for (const TCommand& command : CommonCommands())
@@ -50,8 +49,7 @@ TFound Find(const THeader& header, const std::vector<std::string>& mnemonics)
   return found;
 }
 
-int RunQuery(const TCommand& command, const std::vector<TParam>& params, TCommandContext& context)
-{
+int RunQuery(const TCommand& command, const std::vector<TParam>& params, TCommandContext& context) {
   // A query answers even with parameters it does not take, so that the
   // client does not wait in vain; the surplus is reported.
   const std::size_t taken = command.QueryTakesLimit ? 1 : 0;
@@ -59,8 +57,8 @@ int RunQuery(const TCommand& command, const std::vector<TParam>& params, TComman
   return command.Query(context, taken && !params.empty() ? &params.front() : nullptr);
 }
 
-int RunSetting(const TCommand& command, const std::vector<TParam>& params, TCommandContext& context)
-{
+int RunSetting(const TCommand& command, const std::vector<TParam>& params,
+               TCommandContext& context) {
   const std::size_t needed = command.SetTakesValue ? 1 : 0;
   if (params.size() < needed) return error::MissingParameter;
   if (params.size() > needed) return error::ParameterNotAllowed;
@@ -68,8 +66,8 @@ int RunSetting(const TCommand& command, const std::vector<TParam>& params, TComm
 }
 
 // A dialect command: its query takes no parameter, its setting a list.
-int RunList(const TListCommand& command, bool query, const std::vector<TParam>& params, TCommandContext& context)
-{
+int RunList(const TListCommand& command, bool query, const std::vector<TParam>& params,
+            TCommandContext& context) {
   if (!query) return command.Set ? command.Set(context, params) : error::UndefinedHeader;
   if (!command.Query) return error::UndefinedHeader;
   if (!params.empty()) context.Core.Status().PushError(error::ParameterNotAllowed);
@@ -78,9 +76,8 @@ int RunList(const TListCommand& command, bool query, const std::vector<TParam>& 
 
 }  // namespace
 
-void RunCommand(const THeader& header, const std::vector<std::string>& mnemonics, const std::vector<TParam>& params,
-                TCommandContext& context)
-{
+void RunCommand(const THeader& header, const std::vector<std::string>& mnemonics,
+                const std::vector<TParam>& params, TCommandContext& context) {
   const TFound found = Find(header, mnemonics);
   int e = found.Failure;
   if (found.List) {
@@ -90,7 +87,8 @@ void RunCommand(const THeader& header, const std::vector<std::string>& mnemonics
     if (!handler)
       e = error::UndefinedHeader;
     else
-      e = header.Query ? RunQuery(*found.Command, params, context) : RunSetting(*found.Command, params, context);
+      e = header.Query ? RunQuery(*found.Command, params, context)
+                       : RunSetting(*found.Command, params, context);
   }
   if (e) context.Core.Status().PushError(e);
 }

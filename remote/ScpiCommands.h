@@ -15,16 +15,16 @@ class TScpiCore;
 // What a command asks of its session once it ran.
 enum class TWait {
   None,
-  Written,          // *WAI: hold the rest of the input until written
-  WrittenThenOne    // *OPC?: the same, then answer 1
+  Written,        // *WAI: hold the rest of the input until written
+  WrittenThenOne  // *OPC?: the same, then answer 1
 };
 
 struct TCommandContext {
   TScpiCore& Core;
-  bool MessageAvailable = false;     // the session holds replies (*STB?)
+  bool MessageAvailable = false;       // the session holds replies (*STB?)
   std::optional<std::string> Reply{};  // a query's reply
   TWait Wait = TWait::None;
-  bool Changed = false;              // a setting was taken
+  bool Changed = false;  // a setting was taken
 };
 
 // Carries out one unit. For a compound header, mnemonics is the whole path

@@ -7,8 +7,7 @@ namespace remote {
 namespace {
 
 template <typename T>
-std::string Shortest(T value)
-{
+std::string Shortest(T value) {
   if (!std::isfinite(value)) return "9.91E+37";
   char text[64];
   const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general);
@@ -24,8 +23,7 @@ std::string FormatReal(double value) { return Shortest(value); }
 std::string FormatSingle(float value) { return Shortest(value); }
 std::string FormatBoolean(bool value) { return value ? "1" : "0"; }
 
-std::string FormatString(std::string_view text)
-{
+std::string FormatString(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
     out += c;

@@ -42,7 +42,8 @@ class THeaderPattern {
     bool Suffix = false;
   };
 
-  TMatch MatchFrom(std::size_t node, const std::vector<std::string>& mnemonics, std::size_t typed) const;
+  TMatch MatchFrom(std::size_t node, const std::vector<std::string>& mnemonics,
+                   std::size_t typed) const;
 
   std::vector<TNode> Nodes;
 };

@@ -10,12 +10,13 @@ namespace remote {
 namespace {
 
 constexpr bool IsWordChar(char c) { return IsAlpha(c) || IsDigit(c) || c == '_'; }
-constexpr char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // A number that from_chars finds out of range: its decimal magnitude tells
 // overflow (infinite) from underflow (zero).
-double OutOfRangeValue(std::string_view mantissa, long exponent)
-{
+double OutOfRangeValue(std::string_view mantissa, long exponent) {
   const bool negative = !mantissa.empty() && mantissa.front() == '-';
   long magnitude = exponent;
   const std::size_t point = mantissa.find('.');
@@ -37,15 +38,21 @@ class TReader {
 
   int Header(THeader& header);
   int Params(std::vector<TParam>& params);
-  void SkipWhite() { while (!AtEnd() && IsWhite(Line[Pos])) ++Pos; }
+  void SkipWhite() {
+    while (!AtEnd() && IsWhite(Line[Pos])) ++Pos;
+  }
   // Moves past the next ';' outside quotes, or to the end.
   void SkipUnit();
   bool AtUnitEnd() const { return AtEnd() || Line[Pos] == ';'; }
-  void TakeSeparator() { if (!AtEnd() && Line[Pos] == ';') ++Pos; }
+  void TakeSeparator() {
+    if (!AtEnd() && Line[Pos] == ';') ++Pos;
+  }
 
  private:
   bool AtEnd() const { return Pos >= Line.size(); }
-  char Peek(std::size_t ahead = 0) const { return Pos + ahead < Line.size() ? Line[Pos + ahead] : '\n'; }
+  char Peek(std::size_t ahead = 0) const {
+    return Pos + ahead < Line.size() ? Line[Pos + ahead] : '\n';
+  }
   std::string Word();
   std::string HeaderWord();
   int AfterHeader();
@@ -57,8 +64,7 @@ class TReader {
   std::size_t& Pos;
 };
 
-std::string TReader::Word()
-{
+std::string TReader::Word() {
   std::string word;
   while (!AtEnd() && IsWordChar(Line[Pos])) word += Upper(Line[Pos++]);
   return word;
@@ -66,8 +72,7 @@ std::string TReader::Word()
 
 // A mnemonic; inner hyphens between letters belong to it, as in the
 // identity query of Siglent's generators (IDN-SGLT-PRI?).
-std::string TReader::HeaderWord()
-{
+std::string TReader::HeaderWord() {
   std::string word = Word();
   while (Peek() == '-' && IsAlpha(Peek(1))) {
     ++Pos;
@@ -76,8 +81,7 @@ std::string TReader::HeaderWord()
   return word;
 }
 
-int TReader::Header(THeader& header)
-{
+int TReader::Header(THeader& header) {
   if (Peek() == '*') {
     ++Pos;
     header.Common = true;
@@ -90,7 +94,10 @@ int TReader::Header(THeader& header)
     }
     for (;;) {
       const char c = Peek();
-      if (!IsAlpha(c)) return (c == ':' || IsWhite(c) || c == ';' || c == '\n' || c == '?') ? error::Syntax : error::InvalidCharacter;
+      if (!IsAlpha(c))
+        return (c == ':' || IsWhite(c) || c == ';' || c == '\n' || c == '?')
+                   ? error::Syntax
+                   : error::InvalidCharacter;
       header.Mnemonics.push_back(HeaderWord());
       if (Peek() != ':') break;
       ++Pos;
@@ -103,8 +110,7 @@ int TReader::Header(THeader& header)
   return AfterHeader();
 }
 
-int TReader::AfterHeader()
-{
+int TReader::AfterHeader() {
   const char c = Peek();
   if (AtUnitEnd() || IsWhite(c)) return error::None;
   if (c == ',') return error::InvalidSeparator;
@@ -112,8 +118,7 @@ int TReader::AfterHeader()
   return error::InvalidCharacter;
 }
 
-int TReader::Params(std::vector<TParam>& params)
-{
+int TReader::Params(std::vector<TParam>& params) {
   SkipWhite();
   if (AtUnitEnd()) return error::None;
   for (;;) {
@@ -129,8 +134,7 @@ int TReader::Params(std::vector<TParam>& params)
   }
 }
 
-int TReader::Param(TParam& param)
-{
+int TReader::Param(TParam& param) {
   const char c = Peek();
   if (IsDigit(c) || c == '+' || c == '-' || c == '.') return Number(param);
   if (IsAlpha(c)) {
@@ -143,8 +147,7 @@ int TReader::Param(TParam& param)
   return error::InvalidCharacter;
 }
 
-int TReader::Number(TParam& param)
-{
+int TReader::Number(TParam& param) {
   const std::size_t start = Pos;
   if (Peek() == '+' || Peek() == '-') ++Pos;
   int digits = 0;
@@ -186,8 +189,7 @@ int TReader::Number(TParam& param)
   return error::None;
 }
 
-int TReader::QuotedString(TParam& param)
-{
+int TReader::QuotedString(TParam& param) {
   const char quote = Line[Pos++];
   param.Kind = TParamKind::String;
   for (;;) {
@@ -201,8 +203,7 @@ int TReader::QuotedString(TParam& param)
   }
 }
 
-void TReader::SkipUnit()
-{
+void TReader::SkipUnit() {
   char quote = 0;
   while (!AtEnd()) {
     const char c = Line[Pos++];
@@ -218,8 +219,7 @@ void TReader::SkipUnit()
 
 }  // namespace
 
-TUnit ReadUnit(std::string_view line, std::size_t& pos)
-{
+TUnit ReadUnit(std::string_view line, std::size_t& pos) {
   TUnit unit;
   TReader reader(line, pos);
   reader.SkipWhite();

@@ -42,9 +42,6 @@ constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // SCPI white space: every control character and the blank, except the line
 // feed, which ends a message.
-constexpr bool IsWhite(char c)
-{
-  return (static_cast<unsigned char>(c) <= 0x20 && c != '\n');
-}
+constexpr bool IsWhite(char c) { return (static_cast<unsigned char>(c) <= 0x20 && c != '\n'); }
 
 }  // namespace remote

@@ -22,8 +22,7 @@ struct TScpiServer::TClient {
 };
 
 TScpiServer::TScpiServer(TScpiCore& core, QObject* parent)
-    : QObject(parent), Core(core), Doorman("remote control", MaxClients)
-{
+    : QObject(parent), Core(core), Doorman("remote control", MaxClients) {
   Resume.setSingleShot(true);
   connect(&Resume, &QTimer::timeout, this, [this] {
     Reap();
@@ -42,8 +41,7 @@ TScpiServer::TScpiServer(TScpiCore& core, QObject* parent)
 
 TScpiServer::~TScpiServer() = default;
 
-bool TScpiServer::Listen(const TListenAddress& address)
-{
+bool TScpiServer::Listen(const TListenAddress& address) {
   QHostAddress host;
   if (!ListenHost(address.Host, host, Error)) return false;
   if (!Listener.listen(host, address.Port)) {
@@ -55,13 +53,12 @@ bool TScpiServer::Listen(const TListenAddress& address)
 
 std::uint16_t TScpiServer::Port() const { return Listener.serverPort(); }
 
-int TScpiServer::ClientCount() const
-{
-  return static_cast<int>(std::count_if(Clients.begin(), Clients.end(), [](const auto& c) { return !c->Closed; }));
+int TScpiServer::ClientCount() const {
+  return static_cast<int>(
+      std::count_if(Clients.begin(), Clients.end(), [](const auto& c) { return !c->Closed; }));
 }
 
-void TScpiServer::Accept()
-{
+void TScpiServer::Accept() {
   while (QTcpSocket* socket = Listener.nextPendingConnection()) {
     // Qt stops reading from the system when this fills: the client's own
     // connection then holds what the session has no room for.
@@ -70,8 +67,7 @@ void TScpiServer::Accept()
   }
 }
 
-void TScpiServer::Admit(QTcpSocket* socket)
-{
+void TScpiServer::Admit(QTcpSocket* socket) {
   auto client = std::make_unique<TClient>(Core, socket);
   TClient* raw = client.get();
   raw->Session.OnWake = [this] { ResumeSoon(0); };
@@ -81,8 +77,7 @@ void TScpiServer::Admit(QTcpSocket* socket)
   ResumeSoon(0);  // what it sent while it waited
 }
 
-std::vector<std::int64_t> TScpiServer::IdleTimes() const
-{
+std::vector<std::int64_t> TScpiServer::IdleTimes() const {
   std::vector<std::int64_t> idle;
   for (const auto& client : Clients) {
     if (client->Closed)
@@ -95,14 +90,12 @@ std::vector<std::int64_t> TScpiServer::IdleTimes() const
   return idle;
 }
 
-void TScpiServer::PumpAll()
-{
+void TScpiServer::PumpAll() {
   // By index: a connect inside a command may accept new clients meanwhile.
   for (std::size_t i = 0; i < Clients.size(); ++i) Pump(*Clients[i]);
 }
 
-void TScpiServer::Pump(TClient& client)
-{
+void TScpiServer::Pump(TClient& client) {
   if (client.Closed) return;
   if (Serving) return ResumeSoon(PollMilliseconds);
   Serving = &client;
@@ -114,7 +107,8 @@ void TScpiServer::Pump(TClient& client)
     Send(client);
     // More input, or lines left without a wait (a turn or the output limit
     // ended them): the other clients and the tick's answers go first.
-    if (!client.Closed && (fed || (!client.Session.Waiting() && !client.Session.Idle()))) ResumeSoon(0);
+    if (!client.Closed && (fed || (!client.Session.Waiting() && !client.Session.Idle())))
+      ResumeSoon(0);
   }
   if (!client.Session.Idle()) client.Active.restart();
   Serving = nullptr;
@@ -124,27 +118,27 @@ void TScpiServer::Pump(TClient& client)
   }
 }
 
-bool TScpiServer::Feed(TClient& client)
-{
+bool TScpiServer::Feed(TClient& client) {
   // A socket that failed a write is closed already: nothing more to read.
   if (!client.Socket->isOpen()) return false;
   const qint64 room = static_cast<qint64>(client.Session.Room());
   const QByteArray bytes = client.Socket->read(std::min(room, client.Socket->bytesAvailable()));
-  client.Session.Receive(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  client.Session.Receive(
+      std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   // Only complete lines count as activity: a trickle of bytes does not.
   if (bytes.contains('\n')) client.Active.restart();
   return !bytes.isEmpty();
 }
 
-void TScpiServer::Send(TClient& client)
-{
+void TScpiServer::Send(TClient& client) {
   // The replies of a turn leave together, each whole; the system is asked
   // once a turn what waits in the socket.
   qint64 pending = -1;
   while (!client.Closed && client.Session.HasReply()) {
     const std::string reply = client.Session.TakeReply();
     if (client.HungUp || !client.Socket->isOpen()) continue;
-    pending = (pending < 0 ? PendingOutput(*client.Socket) : pending) + static_cast<qint64>(reply.size());
+    pending =
+        (pending < 0 ? PendingOutput(*client.Socket) : pending) + static_cast<qint64>(reply.size());
     if (pending > MaxPendingOutput) {
       Close(client);  // it does not read its replies
       return;
@@ -154,14 +148,12 @@ void TScpiServer::Send(TClient& client)
   if (pending >= 0 && client.Socket->isOpen()) client.Socket->flush();
 }
 
-void TScpiServer::HangUp(TClient& client)
-{
+void TScpiServer::HangUp(TClient& client) {
   client.HungUp = true;
   ResumeSoon(0);
 }
 
-void TScpiServer::Close(TClient& client)
-{
+void TScpiServer::Close(TClient& client) {
   if (client.Closed) return;
   client.Closed = true;
   client.Session.Abandon();
@@ -169,16 +161,14 @@ void TScpiServer::Close(TClient& client)
   ResumeSoon(0);
 }
 
-void TScpiServer::Reap()
-{
+void TScpiServer::Reap() {
   if (Serving) return;
   std::erase_if(Clients, [](const auto& c) { return c->Closed; });
   // A place may have come free for a newcomer.
   Doorman.Review();
 }
 
-void TScpiServer::ResumeSoon(int milliseconds)
-{
+void TScpiServer::ResumeSoon(int milliseconds) {
   if (!Resume.isActive() || Resume.remainingTime() > milliseconds) Resume.start(milliseconds);
 }
 

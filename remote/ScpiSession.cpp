@@ -8,17 +8,16 @@
 
 namespace remote {
 
-TScpiSession::TScpiSession(TScpiCore& core) : Core(core), Self(std::make_shared<TScpiSession*>(this)) {}
+TScpiSession::TScpiSession(TScpiCore& core)
+    : Core(core), Self(std::make_shared<TScpiSession*>(this)) {}
 
 TScpiSession::~TScpiSession() = default;
 
-std::size_t TScpiSession::Room() const
-{
+std::size_t TScpiSession::Room() const {
   return Abandoned ? 0 : MaxInput - std::min(Buffered, MaxInput);
 }
 
-void TScpiSession::Abandon()
-{
+void TScpiSession::Abandon() {
   Abandoned = true;
   Self.reset();
   Lines.clear();
@@ -29,8 +28,7 @@ void TScpiSession::Abandon()
   Wait = TWait::None;
 }
 
-std::size_t TScpiSession::Receive(std::string_view bytes)
-{
+std::size_t TScpiSession::Receive(std::string_view bytes) {
   const std::size_t taken = std::min(bytes.size(), Room());
   for (std::size_t i = 0; i < taken; ++i) {
     const char c = bytes[i];
@@ -57,15 +55,13 @@ std::size_t TScpiSession::Receive(std::string_view bytes)
   return taken;
 }
 
-std::size_t TScpiSession::ReceiveMessage(std::string_view message)
-{
+std::size_t TScpiSession::ReceiveMessage(std::string_view message) {
   const std::size_t taken = Receive(message);
   if (taken == message.size() && (message.empty() || message.back() != '\n')) Receive("\n");
   return taken;
 }
 
-void TScpiSession::Process()
-{
+void TScpiSession::Process() {
   if (Abandoned || !Core.CanDispatch()) return;
   bool worked = false;
   {
@@ -78,7 +74,8 @@ void TScpiSession::Process()
         Lines.pop_front();
         Buffered -= line.Text.size() + 1;
         if (line.Overrun)
-          Core.Status().PushError(error::InputBufferOverrun, "line longer than " + std::to_string(MaxLine) + " bytes");
+          Core.Status().PushError(error::InputBufferOverrun,
+                                  "line longer than " + std::to_string(MaxLine) + " bytes");
         Current = TRunning{std::move(line.Text), 0, {}, false};
         Path.clear();
       }
@@ -99,8 +96,7 @@ void TScpiSession::Process()
   if (worked && Idle() && OnIdle) OnIdle();
 }
 
-bool TScpiSession::RunLine()
-{
+bool TScpiSession::RunLine() {
   // A line runs whole: its units count against the turn, which ends between lines.
   while (!Waiting() && !Abandoned && Current->Pos < Current->Text.size()) {
     RunUnit(ReadUnit(Current->Text, Current->Pos));
@@ -109,8 +105,7 @@ bool TScpiSession::RunLine()
   return !Waiting() && !Abandoned;
 }
 
-void TScpiSession::RunUnit(const TUnit& unit)
-{
+void TScpiSession::RunUnit(const TUnit& unit) {
   if (unit.Empty) return;
   if (unit.Error) {
     Core.Status().PushError(unit.Error);
@@ -134,8 +129,7 @@ void TScpiSession::RunUnit(const TUnit& unit)
   if (context.Wait != TWait::None) StartWait(context.Wait);
 }
 
-void TScpiSession::StartWait(TWait wait)
-{
+void TScpiSession::StartWait(TWait wait) {
   Wait = wait;
   OnlineAtWait = Core.Instrument().Online();
   Core.Instrument().WhenWritten([self = std::weak_ptr<TScpiSession*>(Self)] {
@@ -143,8 +137,7 @@ void TScpiSession::StartWait(TWait wait)
   });
 }
 
-void TScpiSession::WaitEnded()
-{
+void TScpiSession::WaitEnded() {
   // Offline now after online then: what the wait was for never got there.
   if (OnlineAtWait && !Core.Instrument().Online()) LostInWait = true;
   if (Wait == TWait::WrittenThenOne && Current) Current->Replies.push_back("1");
@@ -152,8 +145,7 @@ void TScpiSession::WaitEnded()
   if (OnWake) OnWake();
 }
 
-void TScpiSession::FinishLine()
-{
+void TScpiSession::FinishLine() {
   if (!Current->Replies.empty()) {
     std::string reply;
     for (const std::string& part : Current->Replies) reply += part + ";";
@@ -166,8 +158,7 @@ void TScpiSession::FinishLine()
 
 bool TScpiSession::TakeDeviceLost() { return std::exchange(LostInWait, false); }
 
-std::string TScpiSession::TakeReply()
-{
+std::string TScpiSession::TakeReply() {
   if (Output.empty()) return {};
   std::string reply = std::move(Output.front());
   Output.pop_front();

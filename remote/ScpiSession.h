@@ -29,7 +29,8 @@ class TScpiSession {
   static constexpr std::size_t MaxLine = 4096;     // longer lines are discarded (-363)
   static constexpr std::size_t MaxInput = 16384;   // buffered input, complete lines included
   static constexpr std::size_t MaxOutput = 65536;  // uncollected replies that stop processing
-  static constexpr std::size_t UnitsPerTurn = 64;  // a turn of Process: whole lines up to these units
+  static constexpr std::size_t UnitsPerTurn =
+      64;  // a turn of Process: whole lines up to these units
 
   explicit TScpiSession(TScpiCore& core);
   ~TScpiSession();

@@ -22,8 +22,10 @@ namespace {
 constexpr const char* SiglentIdentity = "IDN-SGLT-PRI SDG1062X";
 constexpr int Steps = 16;
 
-const std::array<TMnemonic, 4> WaveNames{TMnemonic("SINE"), TMnemonic("SQUARE"), TMnemonic("RAMP"), TMnemonic("PULSE")};
-const std::array<TFunction, 4> WaveFunctions{TFunction::Sine, TFunction::Square, TFunction::Triangle, TFunction::Pulse};
+const std::array<TMnemonic, 4> WaveNames{TMnemonic("SINE"), TMnemonic("SQUARE"), TMnemonic("RAMP"),
+                                         TMnemonic("PULSE")};
+const std::array<TFunction, 4> WaveFunctions{TFunction::Sine, TFunction::Square,
+                                             TFunction::Triangle, TFunction::Pulse};
 const std::array<TMnemonic, 2> PolarityNames{TMnemonic("NOR"), TMnemonic("INVT")};
 
 // For values whose limits the instrument checks itself: MIN and MAX stand
@@ -44,24 +46,22 @@ struct TBasicWave {
 };
 
 // NOISE, ARB, DC and PRBS, which the generator cannot make, give -224.
-int ReadWave(const TParam& value, TFunction& function)
-{
+int ReadWave(const TParam& value, TFunction& function) {
   int index = 0;
   const int e = ChoiceValue(value, WaveNames, index);
   if (!e) function = WaveFunctions[static_cast<std::size_t>(index)];
   return e;
 }
 
-int ReadValue(const TParam& value, TUnitKind unit, const TLimits& limits, std::optional<double>& slot)
-{
+int ReadValue(const TParam& value, TUnitKind unit, const TLimits& limits,
+              std::optional<double>& slot) {
   double number = 0.0;
   if (const int e = NumericValue(value, unit, limits, number)) return e;
   slot = number;
   return error::None;
 }
 
-int ReadBasicWave(TCommandContext& c, std::span<const TParam> params, TBasicWave& wave)
-{
+int ReadBasicWave(TCommandContext& c, std::span<const TParam> params, TBasicWave& wave) {
   if (params.empty()) return error::MissingParameter;
   if (params.size() % 2) return error::MissingParameter;  // a key without its value
   for (std::size_t i = 0; i < params.size(); i += 2) {
@@ -73,7 +73,8 @@ int ReadBasicWave(TCommandContext& c, std::span<const TParam> params, TBasicWave
       TFunction function{};
       if (!(e = ReadWave(value, function))) wave.Function = function;
     } else if (Is(key, "FRQ")) {
-      e = ReadValue(value, TUnitKind::Hertz, Device(c).Limits(TQuantity::Frequency), wave.Frequency);
+      e = ReadValue(value, TUnitKind::Hertz, Device(c).Limits(TQuantity::Frequency),
+                    wave.Frequency);
     } else if (Is(key, "AMP")) {
       e = ReadValue(value, TUnitKind::Volts, Unbounded, wave.Amplitude);
       if (!e && *wave.Amplitude < 0) e = error::DataOutOfRange;
@@ -86,18 +87,17 @@ int ReadBasicWave(TCommandContext& c, std::span<const TParam> params, TBasicWave
 }
 
 // The attenuator step whose calibrated amplitude lies nearest.
-int NearestStep(const TInstrument& device, double volts)
-{
+int NearestStep(const TInstrument& device, double volts) {
   int best = 0;
   for (int step = 1; step < Steps; ++step)
-    if (std::fabs(device.AmplitudeAt(step) - volts) < std::fabs(device.AmplitudeAt(best) - volts)) best = step;
+    if (std::fabs(device.AmplitudeAt(step) - volts) < std::fabs(device.AmplitudeAt(best) - volts))
+      best = step;
   return best;
 }
 
 // The waveform first: the amplitude table and the meaning of FRQ follow it.
 // In pulse mode FRQ is the pulse rate.
-int SetBasicWave(TCommandContext& c, std::span<const TParam> params)
-{
+int SetBasicWave(TCommandContext& c, std::span<const TParam> params) {
   TBasicWave wave;
   if (const int e = ReadBasicWave(c, params, wave)) return e;
   TInstrument& device = Device(c);
@@ -111,24 +111,27 @@ int SetBasicWave(TCommandContext& c, std::span<const TParam> params)
   }
   if (wave.Width)
     if (const int e = ApplyOutcome(c, device.SetPulseWidth(*wave.Width))) return e;
-  if (wave.Amplitude) return ApplyOutcome(c, device.SetAttenuation(NearestStep(device, *wave.Amplitude)));
+  if (wave.Amplitude)
+    return ApplyOutcome(c, device.SetAttenuation(NearestStep(device, *wave.Amplitude)));
   return error::None;
 }
 
-const char* WaveName(TFunction function)
-{
+const char* WaveName(TFunction function) {
   switch (function) {
-    case TFunction::Sine: return "SINE";
-    case TFunction::Square: return "SQUARE";
-    case TFunction::Triangle: return "RAMP";
-    case TFunction::Pulse: return "PULSE";
+    case TFunction::Sine:
+      return "SINE";
+    case TFunction::Square:
+      return "SQUARE";
+    case TFunction::Triangle:
+      return "RAMP";
+    case TFunction::Pulse:
+      return "PULSE";
   }
   return "SINE";
 }
 
 // In the dialect's own form: C1:BSWV WVTP,SINE,FRQ,1000HZ,PERI,0.001S,AMP,4V,...
-int QueryBasicWave(TCommandContext& c, const TParam*)
-{
+int QueryBasicWave(TCommandContext& c, const TParam*) {
   const TInstrument& device = Device(c);
   const bool pulse = device.Function() == TFunction::Pulse;
   const double frequency = pulse ? 1.0 / device.PulsePeriod() : device.Frequency();
@@ -142,8 +145,7 @@ int QueryBasicWave(TCommandContext& c, const TParam*)
 }
 
 // ON|OFF, LOAD,<50|75|HZ|ohms> and PLRT,NOR|INVT, in any order.
-int SetOutput(TCommandContext& c, std::span<const TParam> params)
-{
+int SetOutput(TCommandContext& c, std::span<const TParam> params) {
   if (params.empty()) return error::MissingParameter;
   std::optional<bool> run, inverted;
   for (std::size_t i = 0; i < params.size(); ++i) {
@@ -167,15 +169,13 @@ int SetOutput(TCommandContext& c, std::span<const TParam> params)
   return run ? ApplyOutcome(c, Device(c).SetRun(*run)) : error::None;
 }
 
-int QueryOutput(TCommandContext& c, const TParam*)
-{
+int QueryOutput(TCommandContext& c, const TParam*) {
   c.Reply = std::string("C1:OUTP ") + (Device(c).Run() ? "ON" : "OFF") + ",PLRT," +
             PolarityNames[Device(c).Inverted() ? 1 : 0].ShortForm();
   return error::None;
 }
 
-int QueryIdentity(TCommandContext& c, const TParam*)
-{
+int QueryIdentity(TCommandContext& c, const TParam*) {
   c.Reply = SiglentIdentity;
   return error::None;
 }

@@ -5,8 +5,7 @@
 namespace remote {
 namespace {
 
-std::uint8_t EventOfClass(int code)
-{
+std::uint8_t EventOfClass(int code) {
   if (code <= -100 && code > -200) return esr::CommandError;
   if (code <= -200 && code > -300) return esr::ExecutionError;
   if (code <= -300 && code > -400) return esr::DeviceError;
@@ -16,8 +15,7 @@ std::uint8_t EventOfClass(int code)
 
 }  // namespace
 
-void TStatusRegisters::PushError(int code, std::string detail)
-{
+void TStatusRegisters::PushError(int code, std::string detail) {
   Esr |= EventOfClass(code);
   if (Errors.size() < QueueLength)
     Errors.push_back({code, std::move(detail)});
@@ -25,21 +23,16 @@ void TStatusRegisters::PushError(int code, std::string detail)
     Errors.back() = {error::QueueOverflow, {}};
 }
 
-TError TStatusRegisters::PopError()
-{
+TError TStatusRegisters::PopError() {
   if (Errors.empty()) return {};
   TError oldest = std::move(Errors.front());
   Errors.pop_front();
   return oldest;
 }
 
-std::uint8_t TStatusRegisters::TakeEvents()
-{
-  return std::exchange(Esr, std::uint8_t{0});
-}
+std::uint8_t TStatusRegisters::TakeEvents() { return std::exchange(Esr, std::uint8_t{0}); }
 
-std::uint8_t TStatusRegisters::StatusByte(bool messageAvailable) const
-{
+std::uint8_t TStatusRegisters::StatusByte(bool messageAvailable) const {
   std::uint8_t status = 0;
   if (!Errors.empty()) status |= stb::ErrorQueue;
   if (messageAvailable) status |= stb::MessageAvailable;
@@ -48,8 +41,7 @@ std::uint8_t TStatusRegisters::StatusByte(bool messageAvailable) const
   return status;
 }
 
-void TStatusRegisters::Clear()
-{
+void TStatusRegisters::Clear() {
   Esr = 0;
   Errors.clear();
 }

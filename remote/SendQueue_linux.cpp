@@ -8,8 +8,7 @@
 
 namespace remote {
 
-qint64 SystemSendQueue(qintptr descriptor)
-{
+qint64 SystemSendQueue(qintptr descriptor) {
   int queued = 0;
   if (descriptor < 0 || ::ioctl(static_cast<int>(descriptor), SIOCOUTQ, &queued) != 0) return 0;
   return queued;

@@ -2,8 +2,7 @@
 
 namespace remote {
 
-bool ListenHost(const std::string& text, QHostAddress& host, QString& error)
-{
+bool ListenHost(const std::string& text, QHostAddress& host, QString& error) {
   if (text == "localhost") {
     host = QHostAddress::LocalHost;
     return true;
@@ -13,15 +12,13 @@ bool ListenHost(const std::string& text, QHostAddress& host, QString& error)
   return false;
 }
 
-void PrepareClientSocket(QTcpSocket& socket, qint64 readBuffer)
-{
+void PrepareClientSocket(QTcpSocket& socket, qint64 readBuffer) {
   socket.setParent(nullptr);
   socket.setReadBufferSize(readBuffer);
   socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
-qint64 PendingOutput(QTcpSocket& socket)
-{
+qint64 PendingOutput(QTcpSocket& socket) {
   return socket.bytesToWrite() + (socket.isOpen() ? SystemSendQueue(socket.socketDescriptor()) : 0);
 }
 

@@ -16,8 +16,7 @@ bool ListenHost(const std::string& text, QHostAddress& host, QString& error);
 
 // A client socket may be deleted while its signal is being delivered.
 struct TDeleteLater {
-  void operator()(QTcpSocket* socket) const
-  {
+  void operator()(QTcpSocket* socket) const {
     socket->disconnect();
     socket->deleteLater();
   }

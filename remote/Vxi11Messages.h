@@ -110,7 +110,8 @@ bool Decode(std::string_view args, TLockParms& parms);
 // Device_Link alone (destroy_link, device_unlock).
 bool DecodeLink(std::string_view args, std::int32_t& link);
 
-std::string CreateLinkResp(std::int32_t error, std::int32_t link, std::uint16_t abortPort, std::uint32_t maxRecvSize);
+std::string CreateLinkResp(std::int32_t error, std::int32_t link, std::uint16_t abortPort,
+                           std::uint32_t maxRecvSize);
 std::string WriteResp(std::int32_t error, std::uint32_t size);
 std::string ReadResp(std::int32_t error, std::int32_t reason, std::string_view data);
 std::string ReadStbResp(std::int32_t error, std::uint8_t stb);

@@ -61,8 +61,7 @@ class TVxi11Server : public QObject {
   // Starts listening at the address ("127.0.0.1", "0.0.0.0", "::1",
   // "localhost") with the usual ports; false, with ErrorString(), when it
   // is no address of this machine or none of the core ports is free.
-  bool Listen(const std::string& host)
-  {
+  bool Listen(const std::string& host) {
     TVxi11Options options;
     options.Host = host;
     return Listen(options);

@@ -114,7 +114,8 @@ class TVxi11Service {
 
   std::optional<std::string> Dispatch(TConnection connection, const TRpcCall& call);
   std::string CreateLink(TConnection connection, std::string_view args);
-  std::optional<std::string> Write(TConnection connection, std::uint32_t xid, std::string_view args);
+  std::optional<std::string> Write(TConnection connection, std::uint32_t xid,
+                                   std::string_view args);
   std::optional<std::string> Read(TConnection connection, std::uint32_t xid, std::string_view args);
   std::string DestroyLink(TConnection connection, std::string_view args);
   std::string Generic(TConnection connection, std::uint32_t procedure, std::string_view args);

@@ -7,14 +7,12 @@ constexpr std::size_t Padded(std::size_t length) { return (length + 3) & ~std::s
 
 }  // namespace
 
-bool TXdrReader::Fail()
-{
+bool TXdrReader::Fail() {
   Broken = true;
   return false;
 }
 
-bool TXdrReader::Word(std::uint32_t& value)
-{
+bool TXdrReader::Word(std::uint32_t& value) {
   if (Broken || Bytes.size() - Pos < 4) return Fail();
   const auto byte = [&](std::size_t i) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(Bytes[Pos + i]));
@@ -24,16 +22,14 @@ bool TXdrReader::Word(std::uint32_t& value)
   return true;
 }
 
-bool TXdrReader::Integer(std::int32_t& value)
-{
+bool TXdrReader::Integer(std::int32_t& value) {
   std::uint32_t word = 0;
   if (!Word(word)) return false;
   value = static_cast<std::int32_t>(word);
   return true;
 }
 
-bool TXdrReader::Boolean(bool& value)
-{
+bool TXdrReader::Boolean(bool& value) {
   std::uint32_t word = 0;
   if (!Word(word)) return false;
   if (word > 1) return Fail();
@@ -41,8 +37,7 @@ bool TXdrReader::Boolean(bool& value)
   return true;
 }
 
-bool TXdrReader::Opaque(std::string_view& value, std::uint32_t maxLength)
-{
+bool TXdrReader::Opaque(std::string_view& value, std::uint32_t maxLength) {
   std::uint32_t length = 0;
   if (!Word(length)) return false;
   if (length > maxLength || Padded(length) > Bytes.size() - Pos) return Fail();
@@ -51,15 +46,13 @@ bool TXdrReader::Opaque(std::string_view& value, std::uint32_t maxLength)
   return true;
 }
 
-void TXdrWriter::Word(std::uint32_t value)
-{
-  const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-                         static_cast<char>(value)};
+void TXdrWriter::Word(std::uint32_t value) {
+  const char bytes[4] = {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                         static_cast<char>(value >> 8), static_cast<char>(value)};
   Bytes.append(bytes, 4);
 }
 
-void TXdrWriter::Opaque(std::string_view bytes)
-{
+void TXdrWriter::Opaque(std::string_view bytes) {
   Word(static_cast<std::uint32_t>(bytes.size()));
   Bytes += bytes;
   Bytes.append(Padded(bytes.size()) - bytes.size(), '\0');

@@ -41,7 +41,8 @@ void RoundDigits(TDecimal& decimal, int keep) {
     decimal.Digits.clear();
     return;
   }
-  const bool roundUp = keep < static_cast<int>(decimal.Digits.size()) && decimal.Digits[keep] >= '5';
+  const bool roundUp =
+      keep < static_cast<int>(decimal.Digits.size()) && decimal.Digits[keep] >= '5';
   decimal.Digits.resize(std::min<std::size_t>(keep, decimal.Digits.size()));
   if (!roundUp) return;
   int i = keep - 1;

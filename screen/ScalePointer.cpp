@@ -11,8 +11,7 @@ THitResult TZOLScreenModel::HitTest(int x, int y) const {
   THitResult result;
   // The sensitive band spans the pointers, rows H - 36 .. H - 20.
   if (y < BitmapHeight - 36 || y > BitmapHeight - 20) return result;
-  result.OnScale =
-      Slots[FrequencySlot].Visible && ScaleLeft - 4 < x && x < ScaleRight + 4;
+  result.OnScale = Slots[FrequencySlot].Visible && ScaleLeft - 4 < x && x < ScaleRight + 4;
   for (int i = 0; i < 4; ++i) {
     const int px = PositionToX(Slots[i].Position);
     if (Slots[i].Visible && px - 8 < x && x < px + 8) {
@@ -23,8 +22,7 @@ THitResult TZOLScreenModel::HitTest(int x, int y) const {
   }
   // Start and Stop piled up at the left end: hand out Stop, the only one
   // that can be pulled apart to the right.
-  if (result.Slot == StartSlot &&
-      std::nearbyint(ScaleWidth * Slots[StopSlot].Position) < 8.0)
+  if (result.Slot == StartSlot && std::nearbyint(ScaleWidth * Slots[StopSlot].Position) < 8.0)
     result.Slot = StopSlot;
   return result;
 }
@@ -55,10 +53,8 @@ bool TZOLScreenModel::DragSlotTo(int slot, int x) {
       pushed = marker.Visible && p <= marker.Position;
       break;
     default:
-      if (Slots[StartSlot].Visible && p < Slots[StartSlot].Position)
-        p = Slots[StartSlot].Position;
-      if (Slots[StopSlot].Visible && p > Slots[StopSlot].Position)
-        p = Slots[StopSlot].Position;
+      if (Slots[StartSlot].Visible && p < Slots[StartSlot].Position) p = Slots[StartSlot].Position;
+      if (Slots[StopSlot].Visible && p > Slots[StopSlot].Position) p = Slots[StopSlot].Position;
       if (Slots[FrequencySlot].Visible && marker.Visible && p > Slots[FrequencySlot].Position)
         p = Slots[FrequencySlot].Position;
       break;

@@ -18,9 +18,7 @@ int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // A voltage of the amplitude block: " 0.31 V".
-QString VoltText(long double volts) {
-  return QStringLiteral(" ") + Text(FormatVolts(volts));
-}
+QString VoltText(long double volts) { return QStringLiteral(" ") + Text(FormatVolts(volts)); }
 
 }  // namespace
 
@@ -63,9 +61,9 @@ void TZOLScreen::DrawValue(TCanvas& canvas, const TZOLScreenModel& m) const {
   int h = std::min({Round((m.ScaleWidth - 46) * m.ValueAspect), room, 100});
   if (!NarrowFont()) h = Round(h * 0.9);
   canvas.SetFontHeight(h);
-  const QString text = m.Waveform < 0 ? Text(FormatPeriod(m.PulseTime(m.PulsePeriodCode())))
-                                    : Text(FormatFrequency(2, m.Slots[FrequencySlot].Freq,
-                                                           m.Waveform, m.Divider));
+  const QString text =
+      m.Waveform < 0 ? Text(FormatPeriod(m.PulseTime(m.PulsePeriodCode())))
+                     : Text(FormatFrequency(2, m.Slots[FrequencySlot].Freq, m.Waveform, m.Divider));
   const QSize extent = canvas.TextExtent(text);
   canvas.TextOut(m.ScaleLeft + Round((m.ScaleWidth - extent.width()) / 2.0),
                  m.ScaleTop + (room - extent.height()) / 2, text);
@@ -89,8 +87,7 @@ void TZOLScreen::DrawAmplitude(TCanvas& canvas, const TZOLScreenModel& m) const 
     case 1:
       t = height(h0 - 9);
       canvas.SetFontColor(RangeColor);
-      canvas.TextOut(R - t - 5 + 7 * k, B - 113,
-                     Text(FormatVolts(analog / SinePeakToRms)));
+      canvas.TextOut(R - t - 5 + 7 * k, B - 113, Text(FormatVolts(analog / SinePeakToRms)));
       height(h0 - 12);
       canvas.TextOut(canvas.PenPos.x(), canvas.PenPos.y() + 2, QStringLiteral("rms"));
       canvas.SetFontColor(Silver);

@@ -22,7 +22,7 @@ constexpr std::array<TColor, 10> BandColors = {0,        0x800000, 0x8C0700, 0x9
                                                0xB32400, 0xBF3000, 0xCC3D00, 0xD94C00, 0xFF0000};
 
 // One label per decade d = 0..8, the decade starting at 0.1 x 10^d Hz.
-constexpr std::array<const char*, 9> ScaleLabels = {"0.1", "1",   "10",   "100", "1K",
+constexpr std::array<const char*, 9> ScaleLabels = {"0.1", "1",    "10", "100", "1K",
                                                     "10K", "100K", "1M", "10M"};
 // The square output divided by two: every frequency halves.
 constexpr std::array<const char*, 9> HalfScaleLabels = {"0.05", "0.5", "5",    "50", "500",

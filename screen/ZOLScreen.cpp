@@ -15,9 +15,7 @@ int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
 
 }  // namespace
 
-TZOLScreen::TZOLScreen() : Bitmap(1, 1, QImage::Format_RGB32) {
-  Bitmap.fill(0);
-}
+TZOLScreen::TZOLScreen() : Bitmap(1, 1, QImage::Format_RGB32) { Bitmap.fill(0); }
 
 QFont TZOLScreen::CurrentValueFont() const {
   if (ValueFont) return *ValueFont;

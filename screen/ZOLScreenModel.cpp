@@ -51,8 +51,7 @@ int PulseCode(int min, double f) {
   if (f > 0.1) {
     const double d = std::floor(std::log10(f));
     const double v = f / (9.0 * std::pow(10.0, d)) - 1.0 / 9.0;
-    code = std::nearbyint(std::pow(4.0L, static_cast<long double>(d) + 1.0L) *
-                          (3.0L * v + 1.0L));
+    code = std::nearbyint(std::pow(4.0L, static_cast<long double>(d) + 1.0L) * (3.0L * v + 1.0L));
   }
   if (code > 0xFFFF) return 0xFFFF;
   const int value = static_cast<int>(code);
@@ -226,7 +225,8 @@ double TZOLScreenModel::PulseTime(int code) const {
 // The inverse of PulseCode: in decade d the codes run from 4^(d+1) to
 // 4^(d+2), linearly in the frequency's place inside the decade.
 static double PulseCodeFreq(int code) {
-  const int d = static_cast<int>(std::floor(std::log(static_cast<double>(code)) / std::log(4.0))) - 1;
+  const int d =
+      static_cast<int>(std::floor(std::log(static_cast<double>(code)) / std::log(4.0))) - 1;
   const double v = (code / std::pow(4.0, d + 1) - 1.0) / 3.0;
   return std::pow(10.0, d) * (9.0 * v + 1.0);
 }
@@ -240,7 +240,8 @@ void TZOLScreenModel::SetSlotPulseCode(int slot, int code, int minCode) {
   std::int32_t best = word;
   for (std::int32_t w = std::max(word - 4, 1); w <= std::min(word + 4, TopWord); ++w) {
     const double f = WordToFreq(w);
-    if (std::abs(PulseCode(minCode, f) - code) < std::abs(PulseCode(minCode, WordToFreq(best)) - code))
+    if (std::abs(PulseCode(minCode, f) - code) <
+        std::abs(PulseCode(minCode, WordToFreq(best)) - code))
       best = w;
   }
   if (best != word) SetSlotFreq(slot, WordToFreq(best));

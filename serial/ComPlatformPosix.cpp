@@ -102,37 +102,58 @@ const TPosixOp& AsPosix(const TComOp& op) { return static_cast<const TPosixOp&>(
 
 speed_t SpeedFor(std::uint32_t rate) {
   switch (rate) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
+    case 110:
+      return B110;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return B0;
   }
 }
 
 tcflag_t ByteSizeFlag(std::uint8_t size) {
   switch (size) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
   }
 }
 
 tcflag_t ParityFlags(std::uint8_t parity) {
   switch (parity) {
-    case 1: return PARENB | PARODD;
-    case 2: return PARENB;
-    case 3: return PARENB | PARODD | CMSPAR;
-    case 4: return PARENB | CMSPAR;
-    default: return 0;
+    case 1:
+      return PARENB | PARODD;
+    case 2:
+      return PARENB;
+    case 3:
+      return PARENB | PARODD | CMSPAR;
+    case 4:
+      return PARENB | CMSPAR;
+    default:
+      return 0;
   }
 }
 
@@ -219,11 +240,11 @@ class TPosixComPlatform final : public TComPlatform {
   std::uint32_t InQueueSize = 4096;
   bool DiscardNull = false;
   std::uint8_t EventChar = 0;
-  std::string InBuf;                 // taken off the line, not yet read; oldest first
-  std::uint64_t Arrivals = 0;        // reads off the line that brought bytes
-  std::uint64_t SeenArrivals = 0;    // the last of them the event wait reported
+  std::string InBuf;               // taken off the line, not yet read; oldest first
+  std::uint64_t Arrivals = 0;      // reads off the line that brought bytes
+  std::uint64_t SeenArrivals = 0;  // the last of them the event wait reported
   bool EventCharArrived = false;
-  bool Above80 = false;              // the input was at 80 % at the last look
+  bool Above80 = false;  // the input was at 80 % at the last look
   bool StopWorker = false;
   std::thread Worker;
 
@@ -307,8 +328,7 @@ constexpr std::uint16_t KernelFlowLimit = 128;
 // Settings that termios cannot give, as the words of the refusal; null when
 // the line can take them all. What each becomes is listed in TinyComms.h.
 const char* RefusedLineSetting(const TLineSettings& line) {
-  if (line.StopBits == 1 && line.ByteSize != 5)
-    return "1.5 stop bits need 5 data bits";
+  if (line.StopBits == 1 && line.ByteSize != 5) return "1.5 stop bits need 5 data bits";
   if (line.StopBits == 2 && line.ByteSize == 5)
     return "2 stop bits cannot go with 5 data bits (the line would send 1.5)";
   if (line.OutxDsrFlow) return "DSR output flow control is not available on this system";
@@ -440,8 +460,8 @@ TIoStart TPosixComPlatform::StartWrite(TComOp& op, const void* buffer, std::uint
   p.Transferred = written;
   p.Draining = written == count;
   p.Start = Clock::now();
-  const std::uint64_t total = std::uint64_t{Timeouts.WriteTotalMultiplier} * count +
-                              Timeouts.WriteTotalConstant;
+  const std::uint64_t total =
+      std::uint64_t{Timeouts.WriteTotalMultiplier} * count + Timeouts.WriteTotalConstant;
   p.HasDeadline = total != 0;
   if (p.HasDeadline) p.Deadline = p.Start + Millis(total);
   Writes.push_back(p.shared_from_this());
@@ -461,8 +481,8 @@ bool TPosixComPlatform::ReadEndsAtOnce(const TPosixOp& op) const {
 
 void TPosixComPlatform::ArmReadDeadline(TPosixOp& op, Clock::time_point now) const {
   op.Start = now;
-  const std::uint64_t total = std::uint64_t{Timeouts.ReadTotalMultiplier} * op.Count +
-                              Timeouts.ReadTotalConstant;
+  const std::uint64_t total =
+      std::uint64_t{Timeouts.ReadTotalMultiplier} * op.Count + Timeouts.ReadTotalConstant;
   op.HasDeadline = total != 0;
   if (op.HasDeadline) op.Deadline = now + Millis(total);
 }

@@ -10,17 +10,17 @@ namespace serial {
 namespace {
 
 // The order in which the events of one wait are always fired.
-constexpr std::uint32_t FiringOrder[] = {
-    EvMaskRxChar, EvMaskTxEmpty, EvMaskBreak, EvMaskRing, EvMaskCts,
-    EvMaskDsr,    EvMaskRxFlag,  EvMaskRlsd,  EvMaskErr,  EvMaskRx80Full};
+constexpr std::uint32_t FiringOrder[] = {EvMaskRxChar, EvMaskTxEmpty, EvMaskBreak,  EvMaskRing,
+                                         EvMaskCts,    EvMaskDsr,     EvMaskRxFlag, EvMaskRlsd,
+                                         EvMaskErr,    EvMaskRx80Full};
 
 // Indexed by TEvent ordinal.
-constexpr std::uint32_t MaskByOrdinal[] = {
-    EvMaskRxChar, EvMaskTxEmpty, EvMaskRxFlag, EvMaskRing, EvMaskBreak,
-    EvMaskCts,    EvMaskDsr,     EvMaskErr,    EvMaskRlsd, EvMaskRx80Full};
+constexpr std::uint32_t MaskByOrdinal[] = {EvMaskRxChar, EvMaskTxEmpty, EvMaskRxFlag, EvMaskRing,
+                                           EvMaskBreak,  EvMaskCts,     EvMaskDsr,    EvMaskErr,
+                                           EvMaskRlsd,   EvMaskRx80Full};
 
 std::mutex DeliveryLock;
-std::shared_ptr<TGuiDelivery> InstalledDelivery;   // guarded by DeliveryLock
+std::shared_ptr<TGuiDelivery> InstalledDelivery;  // guarded by DeliveryLock
 TGuiDeliveryFactory DeliveryFactory = nullptr;    // guarded by DeliveryLock
 
 }  // namespace
@@ -89,8 +89,8 @@ void TComThread::Execute() {
       break;  // a handler failed: the thread ends as the platform's would
     }
   }
-  if (Port.PortPresent()) Port.Platform().Purge(PurgeTxAbort | PurgeRxAbort | PurgeTxClear |
-                                                PurgeRxClear);
+  if (Port.PortPresent())
+    Port.Platform().Purge(PurgeTxAbort | PurgeRxAbort | PurgeTxClear | PurgeRxClear);
   FFinished = true;
 }
 

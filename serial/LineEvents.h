@@ -13,7 +13,7 @@ namespace serial {
 struct TModemLines {
   bool Cts = false;
   bool Dsr = false;
-  bool Cd = false;    // receive-line signal detect
+  bool Cd = false;  // receive-line signal detect
   bool Ring = false;
 
   static TModemLines FromTiocm(int bits);

@@ -22,11 +22,11 @@ struct TPortEntry {
   // What the device-setup library says of the device behind a hardware port
   // (the port dialog shows none of it; the connection doctor does). Virtual
   // ports have only DevNode, their link.
-  std::string DevNode{};    // e.g. /dev/ttyUSB0
-  std::string Driver{};     // of the nearest parent that has one, e.g. ch341-uart
-  std::string VendorId{};   // ID_VENDOR_ID, e.g. 1a86
-  std::string ProductId{};  // ID_MODEL_ID, e.g. 7523
-  std::string Model{};      // ID_MODEL_FROM_DATABASE, else ID_MODEL
+  std::string DevNode{};        // e.g. /dev/ttyUSB0
+  std::string Driver{};         // of the nearest parent that has one, e.g. ch341-uart
+  std::string VendorId{};       // ID_VENDOR_ID, e.g. 1a86
+  std::string ProductId{};      // ID_MODEL_ID, e.g. 7523
+  std::string Model{};          // ID_MODEL_FROM_DATABASE, else ID_MODEL
   bool MmDeviceIgnore = false;  // ID_MM_DEVICE_IGNORE=1: ModemManager leaves it alone
 };
 

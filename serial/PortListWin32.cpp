@@ -22,12 +22,11 @@ std::string TextOf(const std::vector<char>& buffer) {
 bool ReadFriendlyName(const TSetupDiApi& api, HDEVINFO devices, SP_DEVINFO_DATA& device,
                       std::string& name) {
   DWORD size = 0;
-  api.SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_FRIENDLYNAME, nullptr, nullptr,
-                                        0, &size);
+  api.SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_FRIENDLYNAME, nullptr, nullptr, 0,
+                                        &size);
   std::vector<char> buffer(size);
   if (!api.SetupDiGetDeviceRegistryPropertyA(devices, &device, SPDRP_FRIENDLYNAME, nullptr,
-                                             reinterpret_cast<PBYTE>(buffer.data()), size,
-                                             nullptr))
+                                             reinterpret_cast<PBYTE>(buffer.data()), size, nullptr))
     return false;
   name = TextOf(buffer);
   return true;
@@ -42,8 +41,8 @@ bool ReadPortName(HKEY key, std::string& portName) {
     return false;
   std::vector<char> buffer(longest + 1, '\0');
   DWORD size = longest + 1;
-  if (::RegQueryValueExA(key, "PortName", nullptr, nullptr,
-                         reinterpret_cast<LPBYTE>(buffer.data()), &size) != ERROR_SUCCESS)
+  if (::RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer.data()),
+                         &size) != ERROR_SUCCESS)
     return false;
   portName = TextOf(buffer);
   return true;
@@ -57,8 +56,8 @@ std::vector<TPortEntry> ScanPorts(const TSetupDiApi& api, HDEVINFO devices) {
     if (!api.SetupDiEnumDeviceInfo(devices, index, &device)) break;
     std::string friendly;
     if (!ReadFriendlyName(api, devices, device, friendly)) continue;
-    const HKEY key = api.SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV,
-                                              KEY_READ);
+    const HKEY key =
+        api.SetupDiOpenDevRegKey(devices, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
     if (key == INVALID_HANDLE_VALUE || key == nullptr) continue;
     std::string portName;
     if (ReadPortName(key, portName) && portName.rfind("COM", 0) == 0)

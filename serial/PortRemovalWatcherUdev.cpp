@@ -62,11 +62,10 @@ TPortRemovalWatcher::TDeviceWatch::TDeviceWatch(TPortRemovalWatcher& owner)
   const int fd = State->StartMonitor();
   if (fd < 0) return;
   State->Notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-  QObject::connect(State->Notifier.get(), &QSocketNotifier::activated, &owner,
-                   [this, &owner] {
-                     const QString name = State->ReadRemoval();
-                     if (!name.isEmpty()) emit owner.PortRemoved(name);
-                   });
+  QObject::connect(State->Notifier.get(), &QSocketNotifier::activated, &owner, [this, &owner] {
+    const QString name = State->ReadRemoval();
+    if (!name.isEmpty()) emit owner.PortRemoved(name);
+  });
 }
 
 TPortRemovalWatcher::TDeviceWatch::~TDeviceWatch() = default;

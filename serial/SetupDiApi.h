@@ -16,10 +16,10 @@ struct TSetupDiApi {
   BOOL(WINAPI* SetupDiClassGuidsFromNameA)(PCSTR, LPGUID, DWORD, PDWORD) = nullptr;
   HDEVINFO(WINAPI* SetupDiGetClassDevsA)(const GUID*, PCSTR, HWND, DWORD) = nullptr;
   BOOL(WINAPI* SetupDiEnumDeviceInfo)(HDEVINFO, DWORD, PSP_DEVINFO_DATA) = nullptr;
-  BOOL(WINAPI* SetupDiGetDeviceRegistryPropertyA)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD,
-                                                  PBYTE, DWORD, PDWORD) = nullptr;
-  HKEY(WINAPI* SetupDiOpenDevRegKey)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, DWORD, DWORD,
-                                     REGSAM) = nullptr;
+  BOOL(WINAPI* SetupDiGetDeviceRegistryPropertyA)
+  (HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE, DWORD, PDWORD) = nullptr;
+  HKEY(WINAPI* SetupDiOpenDevRegKey)
+  (HDEVINFO, PSP_DEVINFO_DATA, DWORD, DWORD, DWORD, REGSAM) = nullptr;
   BOOL(WINAPI* SetupDiDestroyDeviceInfoList)(HDEVINFO) = nullptr;
 };
 

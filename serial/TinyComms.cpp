@@ -34,9 +34,7 @@ bool Changed(T& field, T value) {
 
 }  // namespace
 
-int BaudRateValue(TBaudRate rate) {
-  return rate <= br115200 ? RateValues[rate] : 0;
-}
+int BaudRateValue(TBaudRate rate) { return rate <= br115200 ? RateValues[rate] : 0; }
 
 // ---- settings objects -------------------------------------------------------
 
@@ -199,8 +197,7 @@ void TTinyComPort::ConfigureTimeouts() {
   const TTimeoutSettings timeouts{Pattern(t.ReadInterval()), Pattern(t.ReadTotalMultiplier()),
                                   Pattern(t.ReadTotalConstant()), Pattern(t.WriteTotalMultiplier()),
                                   Pattern(t.WriteTotalConstant())};
-  if (!FPlatform->SetTimeouts(timeouts))
-    RaiseLastError("Unable to set com state: ");
+  if (!FPlatform->SetTimeouts(timeouts)) RaiseLastError("Unable to set com state: ");
 }
 
 void TTinyComPort::ConfigureAll() {
@@ -318,8 +315,7 @@ void TTinyComPort::AbortAll() {
 std::int32_t TTinyComPort::InputCount() {
   if (!FPortPresent) return 0;
   std::uint32_t count = 0;
-  if (!FPlatform->InputCount(count))
-    RaiseLastError("Unable to read com status: ");
+  if (!FPlatform->InputCount(count)) RaiseLastError("Unable to read com status: ");
   return static_cast<std::int32_t>(count);
 }
 
@@ -395,17 +391,28 @@ void TTinyComPort::FireRx80Full() {
 
 void TTinyComPort::FireEventBit(std::uint32_t bit) {
   switch (bit) {
-    case EvMaskRxChar: return FireRxChar();
-    case EvMaskTxEmpty: return FireTxEmpty();
-    case EvMaskBreak: return FireBreak();
-    case EvMaskRing: return FireRing();
-    case EvMaskCts: return FireCTS();
-    case EvMaskDsr: return FireDSR();
-    case EvMaskRxFlag: return FireRxFlag();
-    case EvMaskRlsd: return FireRLSD();
-    case EvMaskErr: return FireError();
-    case EvMaskRx80Full: return FireRx80Full();
-    default: return;
+    case EvMaskRxChar:
+      return FireRxChar();
+    case EvMaskTxEmpty:
+      return FireTxEmpty();
+    case EvMaskBreak:
+      return FireBreak();
+    case EvMaskRing:
+      return FireRing();
+    case EvMaskCts:
+      return FireCTS();
+    case EvMaskDsr:
+      return FireDSR();
+    case EvMaskRxFlag:
+      return FireRxFlag();
+    case EvMaskRlsd:
+      return FireRLSD();
+    case EvMaskErr:
+      return FireError();
+    case EvMaskRx80Full:
+      return FireRx80Full();
+    default:
+      return;
   }
 }
 

@@ -79,8 +79,19 @@ class EComPort : public std::runtime_error {
 };
 
 enum TBaudRate : std::uint8_t {
-  br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200,
-  br38400, br56000, br57600, br115200
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200
 };
 enum TStopBits : std::uint8_t { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
 enum TDataBits : std::uint8_t { dbFive, dbSix, dbSeven, dbEight };
@@ -89,7 +100,16 @@ enum TDtrFlowControl : std::uint8_t { dtrDisable, dtrEnable, dtrHandshake };
 enum TRtsFlowControl : std::uint8_t { rtsDisable, rtsEnable, rtsHandshake, rtsToggle };
 enum TSyncMethod : std::uint8_t { smSynchronize, smWindow, smNone };
 enum TEvent : std::uint8_t {
-  evRxChar, evTxEmpty, evRxFlag, evRing, evBreak, evCTS, evDSR, evError, evRLSD, evRx80Full
+  evRxChar,
+  evTxEmpty,
+  evRxFlag,
+  evRing,
+  evBreak,
+  evCTS,
+  evDSR,
+  evError,
+  evRLSD,
+  evRx80Full
 };
 // Bit n stands for the TEvent of ordinal n; the full set is 0x03FF.
 using TEvents = std::uint16_t;
@@ -231,8 +251,8 @@ class TTinyComPort {
   TFlowControl& FlowControl() { return *FFlowControl; }
 
   TRxCharEvent OnRxChar;
-  TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnError, OnRxFlag,
-      OnOpen, OnClose, OnRx80Full;
+  TNotifyEvent OnTxEmpty, OnBreak, OnRing, OnCTS, OnDSR, OnRLSD, OnError, OnRxFlag, OnOpen, OnClose,
+      OnRx80Full;
 
   // Re-apply a group of settings to the open port (no-ops while closed).
   void ConfigureQueues();

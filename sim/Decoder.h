@@ -18,19 +18,19 @@
 namespace sim {
 
 class TDecoder {
-public:
-    // Appends every command completed by these bytes to `out`.
-    void Feed(const std::uint8_t* data, std::size_t size, std::vector<TCommand>& out);
+ public:
+  // Appends every command completed by these bytes to `out`.
+  void Feed(const std::uint8_t* data, std::size_t size, std::vector<TCommand>& out);
 
-    // Bytes of an incomplete command held back, 0..3.
-    std::size_t PendingSize() const { return PendingSize_; }
+  // Bytes of an incomplete command held back, 0..3.
+  std::size_t PendingSize() const { return PendingSize_; }
 
-private:
-    void Complete(std::vector<TCommand>& out);
+ private:
+  void Complete(std::vector<TCommand>& out);
 
-    std::uint8_t Pending_[4] = {};
-    std::size_t PendingSize_ = 0;
-    std::size_t Expected_ = 0;
+  std::uint8_t Pending_[4] = {};
+  std::size_t PendingSize_ = 0;
+  std::size_t Expected_ = 0;
 };
 
 // Classifies the 24-bit value of an "L" packet.

@@ -21,48 +21,48 @@
 namespace sim {
 
 struct TLogEntry {
-    TCommandRecord Record;
-    std::string Meaning;
-    double FrequencyHz = 0;  // output frequency after the command
+  TCommandRecord Record;
+  std::string Meaning;
+  double FrequencyHz = 0;  // output frequency after the command
 };
 
 class TDevice {
-public:
-    explicit TDevice(TFaults faults = {}, TTables tables = {});
+ public:
+  explicit TDevice(TFaults faults = {}, TTables tables = {});
 
-    // Handles bytes read at nowUs: appends one entry per decoded command to
-    // `out`, changes the state and queues the answers. Once the hang-up fault
-    // is due, further bytes are ignored.
-    void Receive(const std::uint8_t* data, std::size_t size, std::int64_t nowUs,
-                 std::vector<TLogEntry>& out);
-    // Queues the periodic garbage when it is due.
-    void Tick(std::int64_t nowUs);
-    // Earliest time something is due (a byte to send, garbage), or -1.
-    std::int64_t NextWakeUs() const;
-    bool HangUpDue() const { return HangUpDue_; }
+  // Handles bytes read at nowUs: appends one entry per decoded command to
+  // `out`, changes the state and queues the answers. Once the hang-up fault
+  // is due, further bytes are ignored.
+  void Receive(const std::uint8_t* data, std::size_t size, std::int64_t nowUs,
+               std::vector<TLogEntry>& out);
+  // Queues the periodic garbage when it is due.
+  void Tick(std::int64_t nowUs);
+  // Earliest time something is due (a byte to send, garbage), or -1.
+  std::int64_t NextWakeUs() const;
+  bool HangUpDue() const { return HangUpDue_; }
 
-    const TDeviceState& State() const { return State_; }
-    const TTables& Tables() const { return Tables_; }
-    TOutputQueue& Output() { return Output_; }
-    std::size_t DecoderPending() const { return Decoder_.PendingSize(); }
+  const TDeviceState& State() const { return State_; }
+  const TTables& Tables() const { return Tables_; }
+  TOutputQueue& Output() { return Output_; }
+  std::size_t DecoderPending() const { return Decoder_.PendingSize(); }
 
-private:
-    void Answer(const TCommand& command, std::int64_t nowUs);
-    std::string IdentityReply();
-    std::string TableReply(char table) const;
-    std::string Garbage();
+ private:
+  void Answer(const TCommand& command, std::int64_t nowUs);
+  std::string IdentityReply();
+  std::string TableReply(char table) const;
+  std::string Garbage();
 
-    TFaults Faults_;
-    TTables Tables_;
-    TDecoder Decoder_;
-    TDeviceState State_;
-    TOutputQueue Output_;
-    std::vector<TCommand> Decoded_;
-    std::minstd_rand Random_{20261208};
-    int SilentLeft_ = 0;
-    int CommandCount_ = 0;
-    bool HangUpDue_ = false;
-    std::int64_t NextGarbageUs_ = -1;
+  TFaults Faults_;
+  TTables Tables_;
+  TDecoder Decoder_;
+  TDeviceState State_;
+  TOutputQueue Output_;
+  std::vector<TCommand> Decoded_;
+  std::minstd_rand Random_{20261208};
+  int SilentLeft_ = 0;
+  int CommandCount_ = 0;
+  bool HangUpDue_ = false;
+  std::int64_t NextGarbageUs_ = -1;
 };
 
 // One JSON line (without the line feed) describing a logged command:

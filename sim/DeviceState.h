@@ -26,24 +26,24 @@ inline constexpr double kClockHz = 25'000'000.0;
 inline constexpr double kWordSteps = 268'435'456.0;  // 2^28
 
 struct TDeviceState {
-    std::uint32_t TuningWord = 0;
-    int ControlCode = 0;  // 0 sine, 2 triangle, 40 square, 32 square divided by two
-    bool PulseMode = false;
-    int AmpSquare = 0;
-    int AmpAnalog = 0;
-    int PulseDivider = 1;  // "d" argument, 1..5 in pulse mode
-    bool Inverted = false;
-    std::uint16_t PulseWidthCode = 0;
-    std::uint16_t PulsePeriodCode = 0;
-    bool Marker = false;
-    bool Running = false;
+  std::uint32_t TuningWord = 0;
+  int ControlCode = 0;  // 0 sine, 2 triangle, 40 square, 32 square divided by two
+  bool PulseMode = false;
+  int AmpSquare = 0;
+  int AmpAnalog = 0;
+  int PulseDivider = 1;  // "d" argument, 1..5 in pulse mode
+  bool Inverted = false;
+  std::uint16_t PulseWidthCode = 0;
+  std::uint16_t PulsePeriodCode = 0;
+  bool Marker = false;
+  bool Running = false;
 
-    // Applies one command; returns a short English description of its effect.
-    std::string Apply(const TCommand& command);
+  // Applies one command; returns a short English description of its effect.
+  std::string Apply(const TCommand& command);
 
-    TWaveform Waveform() const;
-    // word * 25 MHz / 2^28, the synthesiser's frequency before any divider.
-    double FrequencyHz() const { return TuningWord * kClockHz / kWordSteps; }
+  TWaveform Waveform() const;
+  // word * 25 MHz / 2^28, the synthesiser's frequency before any divider.
+  double FrequencyHz() const { return TuningWord * kClockHz / kWordSteps; }
 };
 
 }  // namespace sim

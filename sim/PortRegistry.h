@@ -18,22 +18,22 @@ std::string DefaultRegistryDir();
 bool IsValidPortName(const std::string& name);
 
 class TPortLink {
-public:
-    // Creates dir (if needed) and the link dir/name -> target. A stale link
-    // (its target is gone) is replaced; a live one makes this throw
-    // std::runtime_error, as does an invalid name or a failing file system call.
-    TPortLink(const std::string& dir, const std::string& name, const std::string& target);
-    ~TPortLink();
-    TPortLink(const TPortLink&) = delete;
-    TPortLink& operator=(const TPortLink&) = delete;
+ public:
+  // Creates dir (if needed) and the link dir/name -> target. A stale link
+  // (its target is gone) is replaced; a live one makes this throw
+  // std::runtime_error, as does an invalid name or a failing file system call.
+  TPortLink(const std::string& dir, const std::string& name, const std::string& target);
+  ~TPortLink();
+  TPortLink(const TPortLink&) = delete;
+  TPortLink& operator=(const TPortLink&) = delete;
 
-    const std::string& Path() const { return Path_; }
-    void Remove();
+  const std::string& Path() const { return Path_; }
+  void Remove();
 
-private:
-    std::string Path_;
-    std::string Target_;
-    bool Removed_ = false;
+ private:
+  std::string Path_;
+  std::string Target_;
+  bool Removed_ = false;
 };
 
 }  // namespace sim

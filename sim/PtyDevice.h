@@ -40,82 +40,82 @@ class TDevice;
 class TPortLink;
 
 struct TPtyOptions {
-    std::string PortName;     // register as this virtual port; empty: no registration
-    std::string RegistryDir;  // empty: ${XDG_RUNTIME_DIR:-/tmp}/zolvek-ports
-    TFaults Faults;
-    TTables Tables;
-    bool KeepRecords = true;  // keep every decoded command for Commands()
-    std::function<void(const std::string& jsonLine)> LogLine;  // called on the device thread
+  std::string PortName;     // register as this virtual port; empty: no registration
+  std::string RegistryDir;  // empty: ${XDG_RUNTIME_DIR:-/tmp}/zolvek-ports
+  TFaults Faults;
+  TTables Tables;
+  bool KeepRecords = true;  // keep every decoded command for Commands()
+  std::function<void(const std::string& jsonLine)> LogLine;  // called on the device thread
 };
 
 class TPtyDevice {
-public:
-    // Throws std::system_error or std::runtime_error when the terminal cannot
-    // be opened or the port name cannot be registered.
-    explicit TPtyDevice(TPtyOptions options = {});
-    ~TPtyDevice();
-    TPtyDevice(const TPtyDevice&) = delete;
-    TPtyDevice& operator=(const TPtyDevice&) = delete;
+ public:
+  // Throws std::system_error or std::runtime_error when the terminal cannot
+  // be opened or the port name cannot be registered.
+  explicit TPtyDevice(TPtyOptions options = {});
+  ~TPtyDevice();
+  TPtyDevice(const TPtyDevice&) = delete;
+  TPtyDevice& operator=(const TPtyDevice&) = delete;
 
-    // The slave side, e.g. "/dev/pts/3", and the registered link ("" if none).
-    const std::string& SlavePath() const { return SlavePath_; }
-    const std::string& LinkPath() const { return LinkPath_; }
-    const TTables& Tables() const { return Tables_; }
+  // The slave side, e.g. "/dev/pts/3", and the registered link ("" if none).
+  const std::string& SlavePath() const { return SlavePath_; }
+  const std::string& LinkPath() const { return LinkPath_; }
+  const TTables& Tables() const { return Tables_; }
 
-    // Commands decoded so far (unknown bytes included), oldest first.
-    std::vector<TCommandRecord> Commands() const;
-    void ClearCommands();
-    // Waits until at least `count` commands are recorded; false on time-out.
-    bool WaitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
-    // Waits until `done` holds for the commands recorded so far; false on
-    // time-out. `done` runs under the device's lock on the calling thread and
-    // must not call back into this object.
-    bool WaitUntil(const std::function<bool(const std::vector<TCommandRecord>&)>& done,
-                   std::chrono::milliseconds timeout) const;
-    // Waits until a command of this kind has been recorded.
-    bool WaitForKind(TCommandKind kind, std::chrono::milliseconds timeout) const;
-    TDeviceState State() const;
+  // Commands decoded so far (unknown bytes included), oldest first.
+  std::vector<TCommandRecord> Commands() const;
+  void ClearCommands();
+  // Waits until at least `count` commands are recorded; false on time-out.
+  bool WaitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
+  // Waits until `done` holds for the commands recorded so far; false on
+  // time-out. `done` runs under the device's lock on the calling thread and
+  // must not call back into this object.
+  bool WaitUntil(const std::function<bool(const std::vector<TCommandRecord>&)>& done,
+                 std::chrono::milliseconds timeout) const;
+  // Waits until a command of this kind has been recorded.
+  bool WaitForKind(TCommandKind kind, std::chrono::milliseconds timeout) const;
+  TDeviceState State() const;
 
-    // Queues bytes for the program to read, as if the device sent them.
-    void Send(const std::string& bytes);
-    // Hangs up like a pulled cable: closes the master and removes the link;
-    // returns once done. The program sees POLLHUP / EIO.
-    void HangUp();
-    bool HungUp() const;
-    bool WaitForHangUp(std::chrono::milliseconds timeout) const;
+  // Queues bytes for the program to read, as if the device sent them.
+  void Send(const std::string& bytes);
+  // Hangs up like a pulled cable: closes the master and removes the link;
+  // returns once done. The program sees POLLHUP / EIO.
+  void HangUp();
+  bool HungUp() const;
+  bool WaitForHangUp(std::chrono::milliseconds timeout) const;
 
-    // Ends the device thread; idempotent.
-    void Stop();
+  // Ends the device thread; idempotent.
+  void Stop();
 
-private:
-    void Run();
-    void RunLoop();
-    void ReadInput(TDevice& device);
-    void WriteOutput(TDevice& device);
-    void HandleWake(TDevice& device);
-    void ReleaseExclusiveAfterClose();
-    void CloseLine();
+ private:
+  void Run();
+  void RunLoop();
+  void ReadInput(TDevice& device);
+  void WriteOutput(TDevice& device);
+  void HandleWake(TDevice& device);
+  void ReleaseExclusiveAfterClose();
+  void CloseLine();
 
-    TPtyOptions Options_;
-    TTables Tables_;
-    std::string SlavePath_;
-    std::string LinkPath_;
-    int Master_ = -1;      // device thread only, after construction
-    int HeldSlave_ = -1;   // device thread only, after construction
-    int WakeFd_ = -1;      // eventfd: stop, hang-up and send requests
-    int WatchFd_ = -1;     // inotify on the slave node: the program closed it
-    std::unique_ptr<TPortLink> Link_;
+  TPtyOptions Options_;
+  TTables Tables_;
+  std::string SlavePath_;
+  std::string LinkPath_;
+  int Master_ = -1;     // device thread only, after construction
+  int HeldSlave_ = -1;  // device thread only, after construction
+  int WakeFd_ = -1;     // eventfd: stop, hang-up and send requests
+  int WatchFd_ = -1;    // inotify on the slave node: the program closed it
+  std::unique_ptr<TPortLink> Link_;
 
-    mutable std::mutex Mutex_;
-    mutable std::condition_variable Changed_;
-    std::vector<TCommandRecord> Records_;  // guarded by Mutex_
-    TDeviceState State_;                   // guarded by Mutex_
-    std::string ToSend_;                   // guarded by Mutex_
-    bool StopRequested_ = false;           // guarded by Mutex_
-    bool HangUpRequested_ = false;         // guarded by Mutex_
-    bool HungUp_ = false;                  // guarded by Mutex_
-    bool Finished_ = false;                // guarded by Mutex_: the device thread has ended
-    std::thread Thread_;
+  mutable std::mutex Mutex_;
+  mutable std::condition_variable Changed_;
+  std::vector<TCommandRecord> Records_;  // guarded by Mutex_
+  TDeviceState State_;                   // guarded by Mutex_
+  std::string ToSend_;                   // guarded by Mutex_
+  bool StopRequested_ = false;           // guarded by Mutex_
+  bool HangUpRequested_ = false;         // guarded by Mutex_
+  bool HungUp_ = false;                  // guarded by Mutex_
+  bool Finished_ = false;                // guarded by Mutex_: the device thread has ended
+  std::thread Thread_;
 };
 
 }  // namespace sim

@@ -9,12 +9,12 @@
 namespace sim {
 
 struct TSimOptions {
-    std::string Name = "sim0";
-    std::string LogFile;  // empty: standard output
-    bool Status = false;
-    bool Register = true;
-    bool Help = false;
-    TFaults Faults;
+  std::string Name = "sim0";
+  std::string LogFile;  // empty: standard output
+  bool Status = false;
+  bool Register = true;
+  bool Help = false;
+  TFaults Faults;
 };
 
 // Parses the arguments after the program name; throws std::invalid_argument

@@ -39,7 +39,9 @@ QString TImageViewAccessible::text(QAccessible::Text t) const {
 TSpeedButtonAccessible::TSpeedButtonAccessible(TSpeedButton* button)
     : QAccessibleWidget(button, QAccessible::Button) {}
 
-TSpeedButton* TSpeedButtonAccessible::Button() const { return static_cast<TSpeedButton*>(widget()); }
+TSpeedButton* TSpeedButtonAccessible::Button() const {
+  return static_cast<TSpeedButton*>(widget());
+}
 
 QAccessible::Role TSpeedButtonAccessible::role() const {
   return Button()->isCheckable() ? QAccessible::CheckBox : QAccessible::Button;
@@ -97,7 +99,9 @@ QString TGaugeBarAccessible::text(QAccessible::Text t) const {
 QVariant TGaugeBarAccessible::currentValue() const { return Gauge()->value(); }
 
 // As a move by the user; whether the gauge takes it is not decided here.
-void TGaugeBarAccessible::setCurrentValue(const QVariant& value) { Gauge()->setValue(value.toInt()); }
+void TGaugeBarAccessible::setCurrentValue(const QVariant& value) {
+  Gauge()->setValue(value.toInt());
+}
 
 QVariant TGaugeBarAccessible::maximumValue() const { return Gauge()->maximum(); }
 

@@ -9,9 +9,12 @@ namespace ui {
 namespace {
 QMessageBox::Icon BoxIcon(TMsgIcon icon) {
   switch (icon) {
-    case TMsgIcon::Error: return QMessageBox::Critical;
-    case TMsgIcon::Warning: return QMessageBox::Warning;
-    case TMsgIcon::Information: return QMessageBox::Information;
+    case TMsgIcon::Error:
+      return QMessageBox::Critical;
+    case TMsgIcon::Warning:
+      return QMessageBox::Warning;
+    case TMsgIcon::Information:
+      return QMessageBox::Information;
   }
   return QMessageBox::NoIcon;
 }

@@ -57,7 +57,9 @@ void TFloatMinimizer::Install(QObject* owner) {
   form->installEventFilter(this);
 }
 
-QString TFloatMinimizer::Title() const { return FHookedForm ? FHookedForm->windowTitle() : QString(); }
+QString TFloatMinimizer::Title() const {
+  return FHookedForm ? FHookedForm->windowTitle() : QString();
+}
 
 void TFloatMinimizer::SetTitle(const QString& title) {
   if (FHookedForm) FHookedForm->setWindowTitle(title);

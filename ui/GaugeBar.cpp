@@ -16,14 +16,16 @@ TGaugeBar::TGaugeBar(Qt::Orientation orientation, QWidget* parent)
 // the arrowless gauge gets a complete one: patterned track, raised handle.
 void TGaugeBar::SetShowArrows(bool show) {
   FShowArrows = show;
-  setStyleSheet(show ? QString()
-                     : QStringLiteral(
-                           "QScrollBar { border: 1px solid palette(mid); background: palette(midlight); }"
-                           "QScrollBar::handle { background: palette(button); min-width: 8px;"
-                           " min-height: 8px; border: 1px outset palette(light); }"
-                           "QScrollBar::handle:disabled { background: palette(window); }"
-                           "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: none; }"
-                           "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"));
+  setStyleSheet(
+      show ? QString()
+           : QStringLiteral(
+                 "QScrollBar { border: 1px solid palette(mid); background: palette(midlight); }"
+                 "QScrollBar::handle { background: palette(button); min-width: 8px;"
+                 " min-height: 8px; border: 1px outset palette(light); }"
+                 "QScrollBar::handle:disabled { background: palette(window); }"
+                 "QScrollBar::add-line, QScrollBar::sub-line { width: 0px; height: 0px; border: "
+                 "none; }"
+                 "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"));
 }
 
 }  // namespace ui

@@ -43,8 +43,7 @@ QImage ProgramIconImage(int size) {
 
 QIcon ProgramIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48})
-    icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
+  for (int size : {16, 32, 48}) icon.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
   return icon;
 }
 

@@ -30,7 +30,9 @@ void TSpeedButton::SetFontColor(const QColor& color) {
   setPalette(p);
 }
 
-QColor TSpeedButton::FontColor() const { return palette().color(QPalette::Active, QPalette::ButtonText); }
+QColor TSpeedButton::FontColor() const {
+  return palette().color(QPalette::Active, QPalette::ButtonText);
+}
 
 void TSpeedButton::AssistivePress() {
   emit AssistivePressed();

@@ -50,8 +50,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   ProgramIcon->setScaledContents(true);
   ProgramIcon->setPixmap(QPixmap::fromImage(ui::ProgramIconImage(48)));
 
-  ProductName = BlackLabel(QStringLiteral("Varnel Generator"), QStringLiteral("ProductName"),
-                           Panel1, 88, 18);
+  ProductName =
+      BlackLabel(QStringLiteral("Varnel Generator"), QStringLiteral("ProductName"), Panel1, 88, 18);
   Version = BlackLabel(QStringLiteral("Version 1.2"), QStringLiteral("Version"), Panel1, 88, 38);
   Copyright = BlackLabel(QStringLiteral("Made by the Zolvek team"), QStringLiteral("Copyright"),
                          Panel1, 86, 58);

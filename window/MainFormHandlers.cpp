@@ -48,14 +48,15 @@ TEntryTexts TextsOf(TEntry entry) {
   }
   const bool start = entry == TEntry::Start;
   const QString middle = start ? "art " : "op ";
-  return {"Enter st" + middle + "frequency value", "St" + middle + "frequency value in Hz:",
-          "Invalid frequency value",
+  return {"Enter st" + middle + "frequency value",
+          "St" + middle + "frequency value in Hz:", "Invalid frequency value",
           start ? "Start value is higher than stop value" : "Stop value is lower than start value"};
 }
 
 // A dialog answered after its control was disabled (the mode changed
 // meanwhile, by the remote control for instance).
-const QString NotAvailableNow = QStringLiteral("The value was not set: the control is not available now");
+const QString NotAvailableNow =
+    QStringLiteral("The value was not set: the control is not available now");
 
 }  // namespace
 
@@ -91,9 +92,12 @@ void TMainForm::AskForEntry(TEntry entry) {
   if (!Dialogs->InputQuery(texts.Title, texts.Prompt, text)) return;
   const std::string typed = text.toStdString();
   TOutcome outcome = Control.Frequency().CheckAnswer(*question, typed);
-  if (outcome == TOutcome::Crossed) Dialogs->MessageBox(texts.Crossed, "Warning", ui::TMsgIcon::Warning);
-  if (outcome == TOutcome::Done || outcome == TOutcome::Crossed) outcome = Control.Frequency().Answer(*question, typed);
-  if (outcome == TOutcome::Disabled) Dialogs->MessageBox(NotAvailableNow, "Error", ui::TMsgIcon::Error);
+  if (outcome == TOutcome::Crossed)
+    Dialogs->MessageBox(texts.Crossed, "Warning", ui::TMsgIcon::Warning);
+  if (outcome == TOutcome::Done || outcome == TOutcome::Crossed)
+    outcome = Control.Frequency().Answer(*question, typed);
+  if (outcome == TOutcome::Disabled)
+    Dialogs->MessageBox(NotAvailableNow, "Error", ui::TMsgIcon::Error);
   if (outcome != TOutcome::Invalid) return;
   Dialogs->MessageBox(texts.Invalid, "Error", ui::TMsgIcon::Error);
   if (entry == TEntry::Frequency && Control.State().CornerArmed) HiddenAboutText();
@@ -112,7 +116,9 @@ void TMainForm::ControlMouseDown(int tag, Qt::MouseButton button) {
   Control.Frequency().ControlMouseDown(tag, Button(button));
 }
 
-void TMainForm::ControlMouseUp(Qt::MouseButton button) { Control.Frequency().ControlMouseUp(Button(button)); }
+void TMainForm::ControlMouseUp(Qt::MouseButton button) {
+  Control.Frequency().ControlMouseUp(Button(button));
+}
 
 void TMainForm::Image321MouseDown(Qt::MouseButton button, int x, int y) {
   if (Control.Pointer().Image321MouseDown(Button(button), x, y)) QApplication::beep();

@@ -24,7 +24,6 @@ namespace {
 constexpr int BottomPanelHeight = 57;
 constexpr int RightPanelWidth = 80;
 
-
 // A font by its design face with the installed faces that stand in for it.
 QFont MakeFont(QStringList families, int pixelSize, bool bold = false) {
   QFont font;
@@ -35,7 +34,8 @@ QFont MakeFont(QStringList families, int pixelSize, bool bold = false) {
 }
 
 QFont SerifBold12() {
-  return MakeFont({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")}, 12, true);
+  return MakeFont({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")}, 12,
+                  true);
 }
 
 // The glyphs of the Symbol and Webdings faces come from a Unicode face.
@@ -89,21 +89,20 @@ ui::TGaugeBar* MakeGauge(QWidget* parent, const char* name, Qt::Orientation orie
 // controls whose face is a glyph, the gauges and the screen; the other
 // controls are known by their captions.
 void NameForListeners(TMainForm& f) {
-  const std::pair<QWidget*, const char*> names[] = {
-      {f.FLeftBtn, "Step down"},
-      {f.FDeltaFBtn, "Frequency step"},
-      {f.FRightBtn, "Step up"},
-      {f.SwRstBtn, "Restart sweep"},
-      {f.PauseBtn, "Pause sweep"},
-      {f.SineBtn, "Sine"},
-      {f.TriBtn, "Triangle"},
-      {f.SquareBtn, "Square"},
-      {f.AmpGaugeBar, "Amplitude attenuation"},
-      {f.DivGaugeBar, "Square divider"},
-      {f.LinLogGauge, "Linear or logarithmic sweep"},
-      {f.SweepDirBar, "Sweep direction"},
-      {f.SwGaugeBar, "Sweep time"},
-      {f.Image321, "Generator screen"}};
+  const std::pair<QWidget*, const char*> names[] = {{f.FLeftBtn, "Step down"},
+                                                    {f.FDeltaFBtn, "Frequency step"},
+                                                    {f.FRightBtn, "Step up"},
+                                                    {f.SwRstBtn, "Restart sweep"},
+                                                    {f.PauseBtn, "Pause sweep"},
+                                                    {f.SineBtn, "Sine"},
+                                                    {f.TriBtn, "Triangle"},
+                                                    {f.SquareBtn, "Square"},
+                                                    {f.AmpGaugeBar, "Amplitude attenuation"},
+                                                    {f.DivGaugeBar, "Square divider"},
+                                                    {f.LinLogGauge, "Linear or logarithmic sweep"},
+                                                    {f.SweepDirBar, "Sweep direction"},
+                                                    {f.SwGaugeBar, "Sweep time"},
+                                                    {f.Image321, "Generator screen"}};
   for (const auto& [control, name] : names) control->setAccessibleName(QString::fromLatin1(name));
 }
 
@@ -120,11 +119,12 @@ void TMainForm::CreateControls() {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QStringLiteral("Varnel Generator"));
   setMinimumSize(MinimumOuter);
-  MainFont = MakeFont({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}, 100);
+  MainFont =
+      MakeFont({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}, 100);
   RightPanelFont = MakeFont({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")}, 100);
-  BottomPanelFont =
-      MakeFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                QStringLiteral("DejaVu Sans")}, 12);
+  BottomPanelFont = MakeFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                              QStringLiteral("DejaVu Sans")},
+                             12);
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
@@ -188,7 +188,8 @@ void TMainForm::CreateBottomPanelControls() {
 
   RunBtn = MakeSpeedButton(p, "RunBtn", {656, 3, 56, 23}, {QStringLiteral("Run"), serif});
   RunBtn->SetGroup(4, true);
-  ConnectBtn = MakeSpeedButton(p, "ConnectBtn", {656, 26, 56, 23}, {QStringLiteral("Connect"), serif});
+  ConnectBtn =
+      MakeSpeedButton(p, "ConnectBtn", {656, 26, 56, 23}, {QStringLiteral("Connect"), serif});
   ConnectBtn->SetGroup(5, true);
 }
 

@@ -64,17 +64,19 @@ void ShowGauge(ui::TGaugeBar& widget, const TGaugeState& state) {
 void TMainForm::ShowPanel() {
   const TPanelState& p = Control.Panel();
   const std::pair<ui::TSpeedButton*, const TButtonState*> buttons[] = {
-      {FLeftBtn, &p.FLeftBtn},   {FDeltaFBtn, &p.FDeltaFBtn}, {FRightBtn, &p.FRightBtn},
-      {FSetBtn, &p.FSetBtn},     {FStartBtn, &p.FStartBtn},   {FstopBtn, &p.FstopBtn},
-      {SweepBtn, &p.SweepBtn},   {PulseBtn, &p.PulseBtn},     {InvertBtn, &p.InvertBtn},
-      {SwRstBtn, &p.SwRstBtn},   {PauseBtn, &p.PauseBtn},     {RunBtn, &p.RunBtn},
-      {ConnectBtn, &p.ConnectBtn}, {SineBtn, &p.SineBtn},     {TriBtn, &p.TriBtn},
+      {FLeftBtn, &p.FLeftBtn},     {FDeltaFBtn, &p.FDeltaFBtn}, {FRightBtn, &p.FRightBtn},
+      {FSetBtn, &p.FSetBtn},       {FStartBtn, &p.FStartBtn},   {FstopBtn, &p.FstopBtn},
+      {SweepBtn, &p.SweepBtn},     {PulseBtn, &p.PulseBtn},     {InvertBtn, &p.InvertBtn},
+      {SwRstBtn, &p.SwRstBtn},     {PauseBtn, &p.PauseBtn},     {RunBtn, &p.RunBtn},
+      {ConnectBtn, &p.ConnectBtn}, {SineBtn, &p.SineBtn},       {TriBtn, &p.TriBtn},
       {SquareBtn, &p.SquareBtn}};
   for (const auto& [widget, state] : buttons) ShowButton(*widget, *state);
   RunBtn->SetCaption(QString::fromStdString(p.RunCaption));
-  const std::pair<ui::TGaugeBar*, const TGaugeState*> gauges[] = {
-      {LinLogGauge, &p.LinLogGauge}, {SweepDirBar, &p.SweepDirBar}, {SwGaugeBar, &p.SwGaugeBar},
-      {AmpGaugeBar, &p.AmpGaugeBar}, {DivGaugeBar, &p.DivGaugeBar}};
+  const std::pair<ui::TGaugeBar*, const TGaugeState*> gauges[] = {{LinLogGauge, &p.LinLogGauge},
+                                                                  {SweepDirBar, &p.SweepDirBar},
+                                                                  {SwGaugeBar, &p.SwGaugeBar},
+                                                                  {AmpGaugeBar, &p.AmpGaugeBar},
+                                                                  {DivGaugeBar, &p.DivGaugeBar}};
   for (const auto& [widget, state] : gauges) ShowGauge(*widget, *state);
   for (QLabel* label : {Label1, Label2, Label3, Label4, SwTimeLabel})
     label->setEnabled(p.SweepLabelsEnabled);
@@ -126,8 +128,8 @@ void TMainForm::ConnectHandlers() {
     // A screen reader's press is one step, like a short click.
     connect(arrow, &ui::TSpeedButton::AssistivePressed, this,
             [this, arrow] { Guarded([=, this] { Control.Frequency().Step(arrow->Tag); }); });
-    arrow->installEventFilter(new TMouseButtonWatcher(
-        arrow, [this, arrow](QEvent::Type type, Qt::MouseButton button) {
+    arrow->installEventFilter(
+        new TMouseButtonWatcher(arrow, [this, arrow](QEvent::Type type, Qt::MouseButton button) {
           Guarded([=, this] {
             if (type == QEvent::MouseButtonPress)
               ControlMouseDown(arrow->Tag, button);
@@ -148,11 +150,12 @@ void TMainForm::ConnectHandlers() {
           [this](int notches) { Guarded([=, this] { Image321Wheel(notches); }); });
 
   for (ui::TPanel* panel : {BottomPanel, RightPanel})
-    connect(panel, &ui::TPanel::DoubleClicked, this, [this] { Guarded([this] { PanelDblClick(); }); });
+    connect(panel, &ui::TPanel::DoubleClicked, this,
+            [this] { Guarded([this] { PanelDblClick(); }); });
 
-  connect(PortWatcher, &serial::TPortRemovalWatcher::PortRemoved, this, [this](const QString& name) {
-    Guarded([=, this] { WMDeviceChange(name.toStdString()); });
-  });
+  connect(
+      PortWatcher, &serial::TPortRemovalWatcher::PortRemoved, this,
+      [this](const QString& name) { Guarded([=, this] { WMDeviceChange(name.toStdString()); }); });
 }
 
 }  // namespace control

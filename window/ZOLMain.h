@@ -25,9 +25,18 @@
 class QLabel;
 class QPushButton;
 
-namespace screen { class TZOLScreen; class TZOLScreenModel; }
-namespace serial { class TTinyComPort; class TComSelBox; class TPortRemovalWatcher; }
-namespace platform { class TMultimediaTimer; }
+namespace screen {
+class TZOLScreen;
+class TZOLScreenModel;
+}  // namespace screen
+namespace serial {
+class TTinyComPort;
+class TComSelBox;
+class TPortRemovalWatcher;
+}  // namespace serial
+namespace platform {
+class TMultimediaTimer;
+}
 namespace ui {
 class TSpeedButton;
 class TGaugeBar;
@@ -35,7 +44,7 @@ class TImageView;
 class TPanel;
 class TFloatMinimizer;
 class TDialogs;
-}
+}  // namespace ui
 
 namespace control {
 

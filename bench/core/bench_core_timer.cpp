@@ -47,7 +47,8 @@ int main() {
   int skipped = 0;
   for (const Clock::time_point call : calls) {
     const long long k = (call - start) / Period;
-    if (lastDeadline != 0 && k > lastDeadline + 1) skipped += static_cast<int>(k - lastDeadline - 1);
+    if (lastDeadline != 0 && k > lastDeadline + 1)
+      skipped += static_cast<int>(k - lastDeadline - 1);
     lastDeadline = k;
     lateness.push_back(Ms(call - (start + Period * k)));
   }

@@ -51,13 +51,11 @@ struct TDragStart {
 // Grabs the Frequency pointer in the band below the scale.
 TDragStart GrabFrequencyPointer(TE2eRig& rig) {
   const TDragStart at = rig.Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
-    return TDragStart{s.PositionToX(s.Slots[screen::FrequencySlot].Position),
-                      s.BitmapHeight - 28};
+    return TDragStart{s.PositionToX(s.Slots[screen::FrequencySlot].Position), s.BitmapHeight - 28};
   });
   rig.Form->Image321MouseDown(Qt::LeftButton, at.X, at.Y);
-  const int dragged = rig.Locked([](const TControlState& c, const screen::TZOLScreenModel&) {
-    return c.DragSlot;
-  });
+  const int dragged =
+      rig.Locked([](const TControlState& c, const screen::TZOLScreenModel&) { return c.DragSlot; });
   if (dragged != screen::FrequencySlot) throw std::runtime_error("the pointer was not grabbed");
   return at;
 }

@@ -19,8 +19,8 @@ namespace {
 bool IsFrequency(Kind k) { return k == Kind::Coarse || k == Kind::Fine; }
 
 struct TRestart {
-  std::size_t Index = 0;     // of its "s" among the records
-  std::int64_t TimeUs = 0;   // the device's stamp of that "s"
+  std::size_t Index = 0;    // of its "s" among the records
+  std::int64_t TimeUs = 0;  // the device's stamp of that "s"
 };
 
 // The upward restarts among the records: an "s" whose next marker command,
@@ -64,8 +64,7 @@ void PrepareSweep(TE2eRig& rig, int seconds) {
   const auto range = rig.Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return std::pair{s.Slots[screen::StartSlot].Freq, s.Slots[screen::StopSlot].Freq};
   });
-  std::printf("sweep %.3f Hz to %.3f Hz, log, up, T = %d s\n", range.first, range.second,
-              seconds);
+  std::printf("sweep %.3f Hz to %.3f Hz, log, up, T = %d s\n", range.first, range.second, seconds);
 }
 
 // Presses Run and measures the first `passes` passes.

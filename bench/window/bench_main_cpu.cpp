@@ -88,7 +88,8 @@ TRun RunProgram(bool pressRun) {
   const auto wallStart = std::chrono::steady_clock::now();
   std::this_thread::sleep_for(std::chrono::seconds(MeasureSeconds));
   const double cpuEnd = CpuSeconds(pid);
-  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   int status = 0;
   waitpid(pid, &status, 0);
 
@@ -97,8 +98,9 @@ TRun RunProgram(bool pressRun) {
   long long ms = 0;
   const std::string report = ReadFile(log);
   const std::size_t at = report.find("zolvek: redraws ");
-  if (at != std::string::npos && std::sscanf(report.c_str() + at, "zolvek: redraws %llu in %lld ms",
-                                              &redraws, &ms) == 2 && ms > 0)
+  if (at != std::string::npos &&
+      std::sscanf(report.c_str() + at, "zolvek: redraws %llu in %lld ms", &redraws, &ms) == 2 &&
+      ms > 0)
     run.RedrawsPerSecond = 1000.0 * static_cast<double>(redraws) / static_cast<double>(ms);
   std::remove(log.c_str());
   rmdir(dir.c_str());
@@ -115,8 +117,14 @@ void BM_RunningProgram(benchmark::State& state, bool pressRun) {
   state.counters["redraws_per_s"] = run.RedrawsPerSecond;
 }
 
-BENCHMARK_CAPTURE(BM_RunningProgram, run_up, false)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-BENCHMARK_CAPTURE(BM_RunningProgram, run_down_demo, true)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(BM_RunningProgram, run_up, false)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK_CAPTURE(BM_RunningProgram, run_down_demo, true)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 

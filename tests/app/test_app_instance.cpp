@@ -21,7 +21,8 @@ TEST(ProgramInstance, SecondCopyShowsTheMessageAndLeavesTheFirstAlone) {
   first.setProcessEnvironment(env);
   first.start(ZOLVEK_BINARY, {});
   QByteArray firstOut;
-  ASSERT_TRUE(WaitForOutput(first, firstOut, "zolvek: shown 800x320", 30000)) << firstOut.constData();
+  ASSERT_TRUE(WaitForOutput(first, firstOut, "zolvek: shown 800x320", 30000))
+      << firstOut.constData();
 
   QProcess second;
   second.setProcessEnvironment(ZolvekEnvironment(runtime.path()));

@@ -16,10 +16,12 @@ namespace {
 class TXvfb {
  public:
   bool Start() {
-    Server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-br", "-nolisten", "tcp"});
+    Server.start("Xvfb",
+                 {"-displayfd", "1", "-screen", "0", "1024x768x24", "-br", "-nolisten", "tcp"});
     if (!Server.waitForStarted(10000)) return false;
     QByteArray out;
-    while (!out.contains('\n') && Server.waitForReadyRead(10000)) out += Server.readAllStandardOutput();
+    while (!out.contains('\n') && Server.waitForReadyRead(10000))
+      out += Server.readAllStandardOutput();
     Display = ":" + QString::fromLatin1(out.trimmed());
     return out.contains('\n');
   }
@@ -80,7 +82,8 @@ TEST(ProgramOnScreen, WindowSizeAndFrequencyPointer) {
   ASSERT_FALSE(shot.isNull());
   const QRect window = WindowOnScreen(shot);
   EXPECT_EQ(window.size(), QSize(800, 320));
-  EXPECT_EQ(window.topLeft(), QPoint((shot.width() - 800) / 2, (shot.height() - 320) / 2)) << "centred";
+  EXPECT_EQ(window.topLeft(), QPoint((shot.width() - 800) / 2, (shot.height() - 320) / 2))
+      << "centred";
 
   // The screen fills the window but the 80-pixel right panel and the
   // 57-pixel bottom panel.
@@ -92,8 +95,10 @@ TEST(ProgramOnScreen, WindowSizeAndFrequencyPointer) {
   const int anchor = window.top() + model.BitmapHeight - 22;
   // The pointer's one-pixel stem runs from one to ten pixels above its anchor.
   for (int dy = 2; dy <= 9; ++dy)
-    EXPECT_EQ(QColor(shot.pixel(column, anchor - dy)), QColor(0xFF, 0x00, 0x27)) << "row " << anchor - dy;
-  EXPECT_NE(QColor(shot.pixel(column + 6, anchor - 5)), QColor(0xFF, 0x00, 0x27)) << "beside the pointer";
+    EXPECT_EQ(QColor(shot.pixel(column, anchor - dy)), QColor(0xFF, 0x00, 0x27))
+        << "row " << anchor - dy;
+  EXPECT_NE(QColor(shot.pixel(column + 6, anchor - 5)), QColor(0xFF, 0x00, 0x27))
+      << "beside the pointer";
 }
 
 }  // namespace

@@ -12,7 +12,9 @@ TEST(PortNameOfEntry, TrimsBlanksAndControlCharactersBeforeTheColon) {
   const std::pair<const char*, const char*> cases[] = {
       {"  sim0: Virtual generator (/dev/pts/3)", "sim0"},
       {"\tttyUSB0 : FT232R USB UART (ttyUSB0)\r\n", "ttyUSB0"},
-      {"\x01" "COM3", "COM3"},
+      {"\x01"
+       "COM3",
+       "COM3"},
       {" \t ", ""},
   };
   for (const auto& [line, name] : cases) EXPECT_EQ(PortNameOfEntry(line), name) << line;

@@ -75,8 +75,8 @@ TEST(DialogNumberParse, TrimsBlanksAndControlCharacters) {
 }
 
 TEST(DialogNumberParse, AnythingElseReadsAsMinusOne) {
-  for (const char* text : {"", "   ", "abc", "1,5", "1.2.3", "12abc", "1 000", "--1", "+-1",
-                           "1e", "e5", ".", "-", "0x10", "1e+", "١٢"}) {
+  for (const char* text : {"", "   ", "abc", "1,5", "1.2.3", "12abc", "1 000", "--1", "+-1", "1e",
+                           "e5", ".", "-", "0x10", "1e+", "١٢"}) {
     EXPECT_EQ(ParseDialogNumber(text), -1.0) << '"' << text << '"';
   }
 }

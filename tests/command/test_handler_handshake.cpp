@@ -37,8 +37,11 @@ class CalibrationTablesTest : public ::testing::Test {
 
   bool Read(TCalibrationTables& tables) {
     return ReadCalibrationTables(
-        Port, [this](unsigned ms) { Waited.push_back(ms); std::this_thread::sleep_for(
-                                        std::chrono::milliseconds(ms / 10)); },
+        Port,
+        [this](unsigned ms) {
+          Waited.push_back(ms);
+          std::this_thread::sleep_for(std::chrono::milliseconds(ms / 10));
+        },
         tables);
   }
 
@@ -60,8 +63,7 @@ TEST_F(CalibrationTablesTest, ReadsBothTablesAndScalesTheAnalogOne) {
   ASSERT_TRUE(Read(tables));
   for (int i = 0; i < 16; ++i) {
     EXPECT_EQ(tables.Square[i], static_cast<float>(Device->Tables().Square[i])) << i;
-    EXPECT_EQ(tables.Analog[i], static_cast<float>(Device->Tables().AnalogTenths[i]) / 10.0f)
-        << i;
+    EXPECT_EQ(tables.Analog[i], static_cast<float>(Device->Tables().AnalogTenths[i]) / 10.0f) << i;
   }
   using K = sim::TCommandKind;
   EXPECT_EQ(Received(), (std::vector<K>{K::SquareTable, K::AnalogTable}));
@@ -120,13 +122,12 @@ TEST_P(CalibrationTableFaultTest, BadLineFailsAndLeavesTheTablesAlone) {
   EXPECT_EQ(Received(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, CalibrationTableFaultTest,
-    ::testing::Values(TFaultCase{'V', 0, sim::TLineFault::MinusOne},
-                      TFaultCase{'V', 7, sim::TLineFault::Empty},
-                      TFaultCase{'V', 15, sim::TLineFault::NotANumber},
-                      TFaultCase{'v', 3, sim::TLineFault::MinusOne},
-                      TFaultCase{'v', 15, sim::TLineFault::Missing}));
+INSTANTIATE_TEST_SUITE_P(Lines, CalibrationTableFaultTest,
+                         ::testing::Values(TFaultCase{'V', 0, sim::TLineFault::MinusOne},
+                                           TFaultCase{'V', 7, sim::TLineFault::Empty},
+                                           TFaultCase{'V', 15, sim::TLineFault::NotANumber},
+                                           TFaultCase{'v', 3, sim::TLineFault::MinusOne},
+                                           TFaultCase{'v', 15, sim::TLineFault::Missing}));
 
 TEST_F(CalibrationTablesTest, ClosedPortFailsWithoutWriting) {
   Connect();

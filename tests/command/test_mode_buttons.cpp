@@ -27,7 +27,8 @@ TEST_F(CommandPathTest, ModeChangesPressTheEnabledButtonsAsAUserWould) {
     EXPECT_TRUE(s.State.Flags.ResyncAll);
     return 0;
   });
-  EXPECT_EQ(Control.Modes().SetPulse(true), TOutcome::Done) << "Pulse from sweep mode releases Sweep";
+  EXPECT_EQ(Control.Modes().SetPulse(true), TOutcome::Done)
+      << "Pulse from sweep mode releases Sweep";
   EXPECT_TRUE(Control.Panel().PulseBtn.Down);
   EXPECT_FALSE(Control.Panel().SweepBtn.Down);
 }

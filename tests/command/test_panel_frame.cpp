@@ -29,7 +29,8 @@ TEST_F(CommandPathTest, DisabledControlsRefuseAndChangeNothing) {
   EXPECT_FALSE(Control.Panel().InvertBtn.Down);
 
   ASSERT_EQ(Control.Modes().SetPulse(true), TOutcome::Done);
-  EXPECT_EQ(Control.Frequency().SetValue(TEntry::Frequency, 2000), TOutcome::Disabled) << "Set in pulse mode";
+  EXPECT_EQ(Control.Frequency().SetValue(TEntry::Frequency, 2000), TOutcome::Disabled)
+      << "Set in pulse mode";
   EXPECT_EQ(Control.Frequency().Step(2), TOutcome::Disabled) << "arrows in pulse mode";
   EXPECT_EQ(Control.Pulse().SetInvert(true), TOutcome::Done);
   EXPECT_EQ(Control.Pulse().SetPrescaler(9), TOutcome::Invalid) << "off the prescaler gauge";

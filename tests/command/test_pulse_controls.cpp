@@ -10,7 +10,8 @@ namespace {
 
 TEST_F(CommandPathTest, PulseTimesLandOnTheNearestCodeAndTheWidthFitsThePeriod) {
   ASSERT_EQ(Control.Modes().SetPulse(true), TOutcome::Done);
-  EXPECT_EQ(Control.Pulse().SetPulseTime(true, 1e-6), TOutcome::Disabled) << "shorter than the width";
+  EXPECT_EQ(Control.Pulse().SetPulseTime(true, 1e-6), TOutcome::Disabled)
+      << "shorter than the width";
   ASSERT_EQ(Control.Pulse().SetPulseTime(false, 1e-6), TOutcome::Done);
   for (double period : {4e-6, 1e-3, 3.3e-3}) {
     ASSERT_EQ(Control.Pulse().SetPulseTime(true, period), TOutcome::Done) << period;
@@ -20,7 +21,8 @@ TEST_F(CommandPathTest, PulseTimesLandOnTheNearestCodeAndTheWidthFitsThePeriod) 
   }
   EXPECT_EQ(Control.Pulse().SetPulseTime(false, 1e-3), TOutcome::Done);
   const screen::TZOLScreenModel before = Control.Model();
-  EXPECT_EQ(Control.Pulse().SetPulseTime(false, 4e-3), TOutcome::Disabled) << "longer than the period";
+  EXPECT_EQ(Control.Pulse().SetPulseTime(false, 4e-3), TOutcome::Disabled)
+      << "longer than the period";
   EXPECT_EQ(Control.Model().PulseWidthCode(), before.PulseWidthCode());
   EXPECT_EQ(Control.Pulse().SetPulseTime(true, 1.0), TOutcome::Invalid) << "past 65536 codes";
   EXPECT_TRUE(Control.State().Flags.PulseWidthDirty);

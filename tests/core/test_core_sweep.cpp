@@ -200,7 +200,8 @@ TEST_F(SweepTest, LinearModeStepsTheExactFrequencyAndShowsItQuantised) {
   Shared.Controls.SwGaugePos = 100;
   Restart();
   const double start = Shared.State.SweepFreq;
-  const double step = (Slot(screen::StopSlot).Freq - Slot(screen::StartSlot).Freq) * 50.0 / 100000.0;
+  const double step =
+      (Slot(screen::StopSlot).Freq - Slot(screen::StartSlot).Freq) * 50.0 / 100000.0;
   double expected = start;
   for (int i = 0; i < 50; ++i) {
     Cycle.TimerCallback();

@@ -18,8 +18,8 @@ class TickTest : public CoreTest {
   bool AnyFlag() const {
     const TUpdateFlags& f = Shared.State.Flags;
     return f.ResyncAll || f.PulseModeDirty || f.AmpSquareDirty || f.AmpAnalogDirty ||
-           f.PulseWidthDirty || f.InvertDirty || f.SweepRestart || f.FreqDirty ||
-           f.FreqStepDirty || f.WaveDirty || f.PulseDivDirty;
+           f.PulseWidthDirty || f.InvertDirty || f.SweepRestart || f.FreqDirty || f.FreqStepDirty ||
+           f.WaveDirty || f.PulseDivDirty;
   }
 };
 
@@ -33,8 +33,8 @@ TEST_F(TickTest, ResyncInPulseModeStopsBeforePulseModeAndSendsNoWaveform) {
   char p[8], w[8];
   std::snprintf(p, sizeof p, "p:%04X", period);
   std::snprintf(w, sizeof w, "w:%04X", width);
-  EXPECT_EQ(TickTokens(), (TTokens{"code:040003", "code:020009", "Z", "code:010001", p, w,
-                                   "m:1", "d:3"}));
+  EXPECT_EQ(TickTokens(),
+            (TTokens{"code:040003", "code:020009", "Z", "code:010001", p, w, "m:1", "d:3"}));
   EXPECT_FALSE(AnyFlag());
   EXPECT_EQ(Redraws, 1);
 }
@@ -42,8 +42,8 @@ TEST_F(TickTest, ResyncInPulseModeStopsBeforePulseModeAndSendsNoWaveform) {
 TEST_F(TickTest, ResyncOutsidePulseModeSendsLevelsFrequencyAndWaveform) {
   Shared.Controls.TriDown = true;
   Shared.State.Flags.ResyncAll = true;
-  EXPECT_EQ(TickTokens(), (TTokens{"code:040003", "code:020009", "coarse:401234",
-                                   "fine:C00056", "code:102002"}));
+  EXPECT_EQ(TickTokens(),
+            (TTokens{"code:040003", "code:020009", "coarse:401234", "fine:C00056", "code:102002"}));
   EXPECT_FALSE(AnyFlag());
 }
 
@@ -83,8 +83,8 @@ TEST_F(TickTest, SendsInTheFixedOrder) {
   flags.PulseDivDirty = flags.InvertDirty = flags.WaveDirty = flags.FreqStepDirty = true;
   flags.AmpSquareDirty = flags.AmpAnalogDirty = true;
   Shared.State.LastSentWord = 0x00123456;
-  EXPECT_EQ(TickTokens(), (TTokens{"code:040003", "code:020009", "fine:C00000", "code:102028",
-                                   "m:0", "d:1"}));
+  EXPECT_EQ(TickTokens(),
+            (TTokens{"code:040003", "code:020009", "fine:C00000", "code:102028", "m:0", "d:1"}));
 }
 
 TEST_F(TickTest, DemonstrationConsumesFlagsWritesNothingAndRedraws) {

@@ -43,14 +43,20 @@ TEST(AccessFindingTest, EachWayToMayOrMayNot) {
   const TCase cases[] = {
       {"root", dialoutNode, {0, "root", {0}}, "", TLevel::Ok, "root may open", ""},
       {"owner", {1000, 20, S_IFCHR | 0600}, ann, "", TLevel::Ok, "you own", ""},
-      {"group in session", dialoutNode, annInSession, "ann", TLevel::Ok, "as a member of dialout", ""},
+      {"group in session", dialoutNode, annInSession, "ann", TLevel::Ok, "as a member of dialout",
+       ""},
       {"anyone", {0, 20, S_IFCHR | 0666}, ann, "", TLevel::Ok, "anyone may open", ""},
       {"listed, not in session", dialoutNode, ann, "bob,ann", TLevel::Problem,
        "you are in dialout in /etc/group but not in this login session", "log out and in again"},
       {"not in group", dialoutNode, ann, "bob", TLevel::Problem,
        "you (ann) are not in the group dialout", "sudo usermod -aG dialout \"$USER\""},
-      {"mode forbids", {0, 20, S_IFCHR | 0600}, annInSession, "ann", TLevel::Problem,
-       "lets you neither read nor write", ""},
+      {"mode forbids",
+       {0, 20, S_IFCHR | 0600},
+       annInSession,
+       "ann",
+       TLevel::Problem,
+       "lets you neither read nor write",
+       ""},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);

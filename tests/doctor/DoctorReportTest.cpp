@@ -11,9 +11,9 @@ namespace doctor {
 namespace {
 
 TEST(ReportTest, OneLinePerFindingWithItsFix) {
-  const TFindings findings{
-      {"access", "ttyUSB0", TLevel::Problem, "not in dialout", "sudo usermod -aG dialout \"$USER\""},
-      {"brltty", "", TLevel::Ok, "brltty is not installed", ""}};
+  const TFindings findings{{"access", "ttyUSB0", TLevel::Problem, "not in dialout",
+                            "sudo usermod -aG dialout \"$USER\""},
+                           {"brltty", "", TLevel::Ok, "brltty is not installed", ""}};
   EXPECT_EQ(TextReport(findings),
             "problem   ttyUSB0  access: not in dialout -> fix: sudo usermod -aG dialout \"$USER\"\n"
             "ok        -        brltty: brltty is not installed\n");
@@ -28,7 +28,10 @@ TEST(ReportTest, JsonIsEscapedAndValidUtf8) {
       {"a \"b\" \\ c", R"("a \"b\" \\ c")"},
       {"line\nnext\ttab\r", R"("line\nnext\ttab\r")"},
       {std::string("nul\0bell\x07", 9), R"("nul\u0000bell\u0007")"},
-      {"Gr\xc3\xbc\xc3\x9f" "e", "\"Gr\xc3\xbc\xc3\x9f" "e\""},
+      {"Gr\xc3\xbc\xc3\x9f"
+       "e",
+       "\"Gr\xc3\xbc\xc3\x9f"
+       "e\""},
       {"bad\xff\xc3", R"("bad\ufffd\ufffd")"},
   };
   for (const TCase& c : cases) EXPECT_EQ(JsonString(c.Text), c.Json);

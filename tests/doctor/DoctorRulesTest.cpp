@@ -65,12 +65,13 @@ TEST(RulesFilesTest, EtcWinsAndMaskedFilesAreLeftOut) {
 
 TEST(ScanRulesTest, JoinsContinuationsSkipsCommentsAndReportsBadLines) {
   test::TDoctorRoot root;
-  root.Write("/usr/lib/udev/rules.d/77-mm-test.rules",
-             "# ATTRS{idVendor}==\"dead\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
-             "ATTRS{idVendor}==\"2341\", \\\n"
-             "  ATTRS{idProduct}==\"0043\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
-             "ATTRS{idVendor}==\"03eb\", ATTRS{idProduct}==\"20*\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
-             "ATTRS{idVendor}==\"0403\", ENV{ID_MM_CANDIDATE}=\"1\"\n");
+  root.Write(
+      "/usr/lib/udev/rules.d/77-mm-test.rules",
+      "# ATTRS{idVendor}==\"dead\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
+      "ATTRS{idVendor}==\"2341\", \\\n"
+      "  ATTRS{idProduct}==\"0043\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
+      "ATTRS{idVendor}==\"03eb\", ATTRS{idProduct}==\"20*\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n"
+      "ATTRS{idVendor}==\"0403\", ENV{ID_MM_CANDIDATE}=\"1\"\n");
   const TRuleScan scan =
       ScanRules(RulesFiles(root.Dir().string()), nullptr, "ENV{ID_MM_DEVICE_IGNORE}=\"1\"");
   ASSERT_EQ(scan.Rules.size(), 1u);

@@ -74,20 +74,21 @@ TEST_F(DoctorUdev, BrlttyClaimsTheCh340AndHasTakenTheOtherOne) {
   const TReport report = Examine(View());
   const TFinding* installed = test::FindingOf(report.Findings, "brltty");
   ASSERT_NE(installed, nullptr);
-  EXPECT_EQ(installed->Text, "brltty is installed (/usr/bin/brltty, "
-                             "/usr/lib/udev/rules.d/85-brltty.rules), running: brltty (pid 500)");
+  EXPECT_EQ(installed->Text,
+            "brltty is installed (/usr/bin/brltty, "
+            "/usr/lib/udev/rules.d/85-brltty.rules), running: brltty (pid 500)");
   const TFinding* claim = test::FindingOf(report.Findings, "brltty", "ttyUSB0");
   ASSERT_NE(claim, nullptr);
   EXPECT_EQ(claim->Level, TLevel::Problem);
-  EXPECT_NE(claim->Text.find("85-brltty.rules:2 claims 1a86:7523"), std::string::npos) << claim->Text;
+  EXPECT_NE(claim->Text.find("85-brltty.rules:2 claims 1a86:7523"), std::string::npos)
+      << claim->Text;
   EXPECT_EQ(claim->Fix.find("sudo apt remove brltty (or mask its rules: sudo ln -s /dev/null "
                             "/etc/udev/rules.d/85-brltty.rules"),
             0u);
   EXPECT_EQ(test::FindingOf(report.Findings, "brltty", "ttyACM0"), nullptr);
   int taken = 0, unparsable = 0;
   for (const TFinding& f : report.Findings) {
-    if (f.Check == "brltty" && f.Text.starts_with("the USB device 1a86:7523"))
-      ++taken;
+    if (f.Check == "brltty" && f.Text.starts_with("the USB device 1a86:7523")) ++taken;
     if (f.Check == "brltty" && f.Level == TLevel::Unchecked) {
       ++unparsable;
       EXPECT_NE(f.Text.find("85-brltty.rules:4"), std::string::npos) << f.Text;
@@ -101,13 +102,14 @@ TEST_F(DoctorUdev, AnAdapterWithoutItsPortIsBlamedOnBrltty) {
   TSystemView view = View();
   view.HardwarePorts = [] { return std::optional(std::vector<serial::TPortEntry>{}); };
   const TReport report = Examine(view);
-  const auto taken = std::find_if(report.Findings.begin(), report.Findings.end(), [](const TFinding& f) {
-    return f.Check == "brltty" && f.Level == TLevel::Problem;
-  });
+  const auto taken = std::find_if(
+      report.Findings.begin(), report.Findings.end(),
+      [](const TFinding& f) { return f.Check == "brltty" && f.Level == TLevel::Problem; });
   ASSERT_NE(taken, report.Findings.end());
-  EXPECT_EQ(taken->Text, "the USB device 1a86:7523 (USB Serial) has no serial port, and "
-                         "brltty's rule at /usr/lib/udev/rules.d/85-brltty.rules:2 claims it: "
-                         "brltty has taken it");
+  EXPECT_EQ(taken->Text,
+            "the USB device 1a86:7523 (USB Serial) has no serial port, and "
+            "brltty's rule at /usr/lib/udev/rules.d/85-brltty.rules:2 claims it: "
+            "brltty has taken it");
   EXPECT_EQ(test::FindingOf(report.Findings, "summary")->Text, "no serial port is listed");
 }
 
@@ -124,16 +126,19 @@ TEST_F(DoctorUdev, ModemManagerAndTheIgnoreMark) {
   EXPECT_EQ(test::FindingOf(before, "modemmanager", "ttyUSB0")->Level, TLevel::Note)
       << "ModemManager leaves most ttyUSB adapters alone";
 
-  Root.Write("/etc/udev/rules.d/70-lab.rules",
-             "ATTRS{idVendor}==\"2341\", ATTRS{idProduct}==\"0043\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n");
+  Root.Write(
+      "/etc/udev/rules.d/70-lab.rules",
+      "ATTRS{idVendor}==\"2341\", ATTRS{idProduct}==\"0043\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"\n");
   Bed.SetProperty(serial::test::CdcAcmTty, "ID_MM_DEVICE_IGNORE", "1");
   const TFindings findings = Examine(View()).Findings;
   const TFinding* marked = test::FindingOf(findings, "modemmanager", "ttyACM0");
   ASSERT_NE(marked, nullptr);
   EXPECT_EQ(marked->Level, TLevel::Ok);
-  EXPECT_EQ(marked->Text, "marked for ModemManager to leave alone (ID_MM_DEVICE_IGNORE=1, set by the "
-                          "rule at /etc/udev/rules.d/70-lab.rules:1)");
-  EXPECT_EQ(test::FindingOf(findings, "modemmanager")->Text, "ModemManager runs: ModemManager (pid 600)");
+  EXPECT_EQ(marked->Text,
+            "marked for ModemManager to leave alone (ID_MM_DEVICE_IGNORE=1, set by the "
+            "rule at /etc/udev/rules.d/70-lab.rules:1)");
+  EXPECT_EQ(test::FindingOf(findings, "modemmanager")->Text,
+            "ModemManager runs: ModemManager (pid 600)");
 }
 
 TEST_F(DoctorUdev, VirtualGeneratorsLiveAndStale) {
@@ -219,7 +224,8 @@ TRun RunCommand(const std::string& command) {
 TEST_F(DoctorUdev, ProgramExitsZeroWhenAPortOpensAndPrintsJson) {
   const TRun run = RunCommand(std::string(ZOLVEK_DOCTOR) + " --json --root " + Root.Dir().string());
   EXPECT_EQ(run.Status, 0) << run.Out;
-  EXPECT_TRUE(run.Out.starts_with("[\n  {\"check\":\"port\",\"port\":\"ttyACM0\",\"level\":\"note\","))
+  EXPECT_TRUE(
+      run.Out.starts_with("[\n  {\"check\":\"port\",\"port\":\"ttyACM0\",\"level\":\"note\","))
       << run.Out;
   EXPECT_NE(run.Out.find("{\"check\":\"brltty\",\"port\":\"ttyUSB0\",\"level\":\"problem\""),
             std::string::npos);
@@ -243,21 +249,24 @@ TEST_F(DoctorUdev, ProgramRunByAUserOutsideDialout) {
   for (const std::filesystem::path& dir : {std::filesystem::path(Bed.RootDir()), Root.Dir()}) {
     std::filesystem::permissions(dir, std::filesystem::perms::all);
     for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
-      if (!entry.is_symlink()) std::filesystem::permissions(entry.path(), std::filesystem::perms::all);
+      if (!entry.is_symlink())
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::all);
   }
   ::chmod(Root.Path("/dev/dialout-node").c_str(), 0660);
   Bed.PointNodeAt("ttyACM0", Root.Path("/dev/dialout-node"));
   const TRun run = RunCommand("setpriv --reuid=65534 --regid=65534 --clear-groups " +
-                       std::string(ZOLVEK_DOCTOR) + " --root " + Root.Dir().string());
+                              std::string(ZOLVEK_DOCTOR) + " --root " + Root.Dir().string());
   std::printf("%s", run.Out.c_str());  // the whole report, for the log
   EXPECT_EQ(run.Status, 1);
-  EXPECT_NE(run.Out.find("problem   ttyUSB0  access: you (nobody) are not in the group dialout, which "
-                         "may open /dev/ttyUSB0 (crw-rw---- root:dialout) -> fix: sudo usermod -aG "
-                         "dialout \"$USER\", then log out and in again"),
-            std::string::npos)
+  EXPECT_NE(
+      run.Out.find("problem   ttyUSB0  access: you (nobody) are not in the group dialout, which "
+                   "may open /dev/ttyUSB0 (crw-rw---- root:dialout) -> fix: sudo usermod -aG "
+                   "dialout \"$USER\", then log out and in again"),
+      std::string::npos)
       << run.Out;
-  EXPECT_NE(run.Out.find("problem   ttyUSB0  open: /dev/ttyUSB0 cannot be opened: Permission denied"),
-            std::string::npos);
+  EXPECT_NE(
+      run.Out.find("problem   ttyUSB0  open: /dev/ttyUSB0 cannot be opened: Permission denied"),
+      std::string::npos);
 }
 
 }  // namespace

@@ -19,8 +19,7 @@
 namespace remote::test {
 
 // Runs the event loop until the condition holds or the time is up.
-inline bool PumpUntil(const std::function<bool()>& condition, int milliseconds = 3000)
-{
+inline bool PumpUntil(const std::function<bool()>& condition, int milliseconds = 3000) {
   QElapsedTimer clock;
   clock.start();
   while (!condition()) {
@@ -33,10 +32,10 @@ inline bool PumpUntil(const std::function<bool()>& condition, int milliseconds =
 // A TCP client on loopback; Send and the reads keep the event loop going.
 class TRawClient {
  public:
-  explicit TRawClient(std::uint16_t port, int receiveBuffer = 0)
-  {
+  explicit TRawClient(std::uint16_t port, int receiveBuffer = 0) {
     Fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer) ::setsockopt(Fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    if (receiveBuffer)
+      ::setsockopt(Fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -48,15 +47,13 @@ class TRawClient {
   TRawClient(const TRawClient&) = delete;
   TRawClient& operator=(const TRawClient&) = delete;
 
-  void Close()
-  {
+  void Close() {
     if (Fd >= 0) ::close(Fd);
     Fd = -1;
   }
 
   // Sends everything unless the connection fails; answers whether it was sent.
-  bool Send(std::string_view text)
-  {
+  bool Send(std::string_view text) {
     return PumpUntil([&] {
              const ssize_t n = ::send(Fd, text.data(), text.size(), MSG_NOSIGNAL);
              if (n > 0) text.remove_prefix(static_cast<std::size_t>(n));
@@ -67,8 +64,7 @@ class TRawClient {
   }
 
   // One read of what has arrived once something has, as liblxi does.
-  std::string ReadWhatIsThere(int milliseconds = 3000)
-  {
+  std::string ReadWhatIsThere(int milliseconds = 3000) {
     std::string bytes;
     PumpUntil(
         [&] {
@@ -83,8 +79,7 @@ class TRawClient {
   }
 
   // The next reply message, LF included; empty if none came in time.
-  std::string ReadLine(int milliseconds = 3000)
-  {
+  std::string ReadLine(int milliseconds = 3000) {
     PumpUntil(
         [&] {
           if (Buffer.find('\n') != std::string::npos) return true;
@@ -100,8 +95,7 @@ class TRawClient {
   }
 
   // The server closed the connection (end of stream or reset).
-  bool ClosedByServer(int milliseconds = 3000)
-  {
+  bool ClosedByServer(int milliseconds = 3000) {
     return PumpUntil(
         [&] {
           ReadWhatIsThere(1);

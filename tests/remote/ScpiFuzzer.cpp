@@ -10,8 +10,7 @@
 #include "remote/ScpiSession.h"
 #include "tests/remote/FakeInstrument.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace remote;
   test::TFakeInstrument device;
   TScpiCore core(device);

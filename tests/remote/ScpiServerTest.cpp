@@ -19,20 +19,19 @@ namespace {
 
 class ScpiServerTest : public ::testing::Test {
  protected:
-  void SetUp() override
-  {
+  void SetUp() override {
     ASSERT_TRUE(Server.Listen({"127.0.0.1", 0})) << Server.ErrorString().toStdString();
     QObject::connect(&Ticker, &QTimer::timeout, [this] { Device.Tick(); });
     Ticker.start(10);
   }
 
   // A connected client, once the server has taken it (if it has room).
-  std::unique_ptr<TRawClient> Client(int receiveBuffer = 0)
-  {
+  std::unique_ptr<TRawClient> Client(int receiveBuffer = 0) {
     const int before = Server.ClientCount();
     auto client = std::make_unique<TRawClient>(Server.Port(), receiveBuffer);
     EXPECT_TRUE(client->Connected);
-    EXPECT_TRUE(PumpUntil([&] { return before >= TScpiServer::MaxClients || Server.ClientCount() > before; }));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return before >= TScpiServer::MaxClients || Server.ClientCount() > before; }));
     return client;
   }
 
@@ -44,8 +43,7 @@ class ScpiServerTest : public ::testing::Test {
   QTimer Ticker;
 };
 
-TEST_F(ScpiServerTest, ListenRefusesWhatIsNoAddressOrIsTaken)
-{
+TEST_F(ScpiServerTest, ListenRefusesWhatIsNoAddressOrIsTaken) {
   TScpiServer other(Core);
   EXPECT_FALSE(other.Listen({"sim0", 5025}));
   EXPECT_FALSE(other.ErrorString().isEmpty());
@@ -53,8 +51,7 @@ TEST_F(ScpiServerTest, ListenRefusesWhatIsNoAddressOrIsTaken)
   EXPECT_TRUE(other.Listen({"::1", 0}) || other.Listen({"127.0.0.2", 0}));
 }
 
-TEST_F(ScpiServerTest, EachReplyMessageArrivesWhole)
-{
+TEST_F(ScpiServerTest, EachReplyMessageArrivesWhole) {
   auto client = Client();
   std::string queries = "*IDN?";
   for (int i = 0; i < 99; ++i) queries += ";*IDN?";
@@ -66,8 +63,7 @@ TEST_F(ScpiServerTest, EachReplyMessageArrivesWhole)
   EXPECT_EQ(client->ReadLine(), "1;" + FormatReal(FakeSnap(2000)) + "\n");
 }
 
-TEST_F(ScpiServerTest, NinthClientTakesThePlaceOfTheClientIdleLongestOnceItPassedTheGrace)
-{
+TEST_F(ScpiServerTest, NinthClientTakesThePlaceOfTheClientIdleLongestOnceItPassedTheGrace) {
   Server.Admission().Rules.Grace = 300;
   std::vector<std::unique_ptr<TRawClient>> clients;
   for (int i = 0; i < TScpiServer::MaxClients; ++i) {
@@ -82,39 +78,37 @@ TEST_F(ScpiServerTest, NinthClientTakesThePlaceOfTheClientIdleLongestOnceItPasse
   EXPECT_FALSE(clients.back()->ClosedByServer(50));
 }
 
-TEST_F(ScpiServerTest, NinthClientIsClosedAfterTheGraceWhileEveryClientWaits)
-{
+TEST_F(ScpiServerTest, NinthClientIsClosedAfterTheGraceWhileEveryClientWaits) {
   Server.Admission().Rules.Grace = 300;
   Ticker.stop();  // every *OPC? waits
   std::vector<std::unique_ptr<TRawClient>> clients;
-  for (int i = 0; i < TScpiServer::MaxClients; ++i) ASSERT_TRUE((clients.emplace_back(Client()))->Send("*OPC?\n"));
+  for (int i = 0; i < TScpiServer::MaxClients; ++i)
+    ASSERT_TRUE((clients.emplace_back(Client()))->Send("*OPC?\n"));
   EXPECT_TRUE(Client()->ClosedByServer());
 }
 
-TEST_F(ScpiServerTest, OverlongLineIsAnErrorAndTheConnectionGoesOn)
-{
+TEST_F(ScpiServerTest, OverlongLineIsAnErrorAndTheConnectionGoesOn) {
   auto client = Client();
   ASSERT_TRUE(client->Send("FREQ 2000;" + std::string(4990, ' ') + "\nSYST:ERR?;:FREQ?\n"));
   EXPECT_EQ(client->ReadLine(), "-363,\"Input buffer overrun;line longer than 4096 bytes\";" +
                                     FormatReal(FakeSnap(1000)) + "\n");
 }
 
-TEST_F(ScpiServerTest, ClientThatDoesNotReadIsDisconnected)
-{
+TEST_F(ScpiServerTest, ClientThatDoesNotReadIsDisconnected) {
   auto deaf = Client(4096);
   auto other = Client();
   std::string line = "*IDN?";
   while (line.size() < 4000) line += ";*IDN?";
   line += "\n";
   bool sending = true;
-  for (int i = 0; i < 20000 && sending && Server.ClientCount() == 2; ++i) sending = deaf->Send(line);
+  for (int i = 0; i < 20000 && sending && Server.ClientCount() == 2; ++i)
+    sending = deaf->Send(line);
   ASSERT_TRUE(PumpUntil([&] { return Server.ClientCount() == 1; }));
   ASSERT_TRUE(other->Send("*IDN?\n"));
   EXPECT_EQ(other->ReadLine(), Identity());
 }
 
-TEST_F(ScpiServerTest, ClientThatHangsUpHasItsWholeLinesCarriedOutUnanswered)
-{
+TEST_F(ScpiServerTest, ClientThatHangsUpHasItsWholeLinesCarriedOutUnanswered) {
   auto gone = Client();
   auto other = Client();
   ASSERT_TRUE(gone->Send("*OPC?;FREQ 3000;FREQ?\nFREQ 4000\nFREQ 5000"));
@@ -126,12 +120,12 @@ TEST_F(ScpiServerTest, ClientThatHangsUpHasItsWholeLinesCarriedOutUnanswered)
   Ticker.start(10);
   ASSERT_TRUE(PumpUntil([&] { return Server.ClientCount() == 1; }));
   ASSERT_TRUE(other->Send("FREQ?\n"));
-  EXPECT_EQ(other->ReadLine(), FormatReal(FakeSnap(4000)) + "\n") << "the unfinished line is dropped";
+  EXPECT_EQ(other->ReadLine(), FormatReal(FakeSnap(4000)) + "\n")
+      << "the unfinished line is dropped";
   EXPECT_EQ(other->ReadLine(200), "") << "nothing of the other client's replies arrives here";
 }
 
-TEST_F(ScpiServerTest, InputWaitsForAConnectThatProcessesEvents)
-{
+TEST_F(ScpiServerTest, InputWaitsForAConnectThatProcessesEvents) {
   auto connecting = Client();
   auto other = Client();
   auto vanishing = Client();
@@ -153,8 +147,7 @@ TEST_F(ScpiServerTest, InputWaitsForAConnectThatProcessesEvents)
   EXPECT_EQ(Device.S.Step, FakeSnap(5));
 }
 
-TEST_F(ScpiServerTest, ClientHangingUpInsideItsOwnConnect)
-{
+TEST_F(ScpiServerTest, ClientHangingUpInsideItsOwnConnect) {
   auto connecting = Client();
   Device.DuringConnect = [&] {
     connecting->Close();
@@ -165,8 +158,7 @@ TEST_F(ScpiServerTest, ClientHangingUpInsideItsOwnConnect)
   EXPECT_EQ(Device.S.Frequency, FakeSnap(2000));
 }
 
-TEST_F(ScpiServerTest, InputWaitsWhileTheWindowConnects)
-{
+TEST_F(ScpiServerTest, InputWaitsWhileTheWindowConnects) {
   auto client = Client();
   Device.BusyNow = true;
   ASSERT_TRUE(client->Send("FREQ 2000;FREQ?\n"));

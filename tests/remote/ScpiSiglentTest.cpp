@@ -11,27 +11,26 @@ namespace {
 
 using ScpiSiglentTest = TSessionFixture;
 
-TEST_F(ScpiSiglentTest, IdentityQueryAnswersAsAnSdgGenerator)
-{
+TEST_F(ScpiSiglentTest, IdentityQueryAnswersAsAnSdgGenerator) {
   const std::string reply = Send("IDN-SGLT-PRI?");
   EXPECT_EQ(reply.rfind("IDN-SGLT-PRI SDG", 0), 0u) << reply;
   EXPECT_EQ(reply.back(), '\n');
-  EXPECT_EQ(Send("IDN-SGLT-PRI?;*IDN?"), reply.substr(0, reply.size() - 1) + ";" + Core.Identity() + "\n");
+  EXPECT_EQ(Send("IDN-SGLT-PRI?;*IDN?"),
+            reply.substr(0, reply.size() - 1) + ";" + Core.Identity() + "\n");
 }
 
-TEST_F(ScpiSiglentTest, SetUpLineOfTheBodePlotSetsSineFrequencyAmplitudeAndOutput)
-{
+TEST_F(ScpiSiglentTest, SetUpLineOfTheBodePlotSetsSineFrequencyAmplitudeAndOutput) {
   Device.S.Waveform = TFunction::Square;
   EXPECT_EQ(Send("C1:OUTP LOAD,50;BSWV WVTP,SINE,PHSE,0,FRQ,50000,AMP,2.1,OFST,0;OUTP ON"), "");
   EXPECT_EQ(Errors(), std::vector<int>{});
   EXPECT_EQ(Device.S.Waveform, TFunction::Sine);
   EXPECT_EQ(Device.S.Frequency, FakeSnap(50000));
-  EXPECT_EQ(Device.S.AttenuationAnalog, 15) << "the sine's highest calibrated amplitude lies nearest 2.1 V";
+  EXPECT_EQ(Device.S.AttenuationAnalog, 15)
+      << "the sine's highest calibrated amplitude lies nearest 2.1 V";
   EXPECT_TRUE(Device.S.Run);
 }
 
-TEST_F(ScpiSiglentTest, PointsOfTheSweepAndOutputOff)
-{
+TEST_F(ScpiSiglentTest, PointsOfTheSweepAndOutputOff) {
   Send("C1:OUTP ON");
   Send("C1:BSWV FRQ,10.8890427");
   EXPECT_EQ(Device.S.Frequency, FakeSnap(10.8890427));
@@ -49,10 +48,10 @@ struct TAmplitudeCase {
   int SquareStep;
 };
 
-class ScpiSiglentAmplitudeTest : public TSessionFixture, public ::testing::WithParamInterface<TAmplitudeCase> {};
+class ScpiSiglentAmplitudeTest : public TSessionFixture,
+                                 public ::testing::WithParamInterface<TAmplitudeCase> {};
 
-TEST_P(ScpiSiglentAmplitudeTest, AmplitudeTakesTheNearestCalibratedStepOfTheNewWaveform)
-{
+TEST_P(ScpiSiglentAmplitudeTest, AmplitudeTakesTheNearestCalibratedStepOfTheNewWaveform) {
   Send(GetParam().Line);
   EXPECT_EQ(Errors(), std::vector<int>{});
   EXPECT_EQ(Device.S.Waveform, GetParam().Waveform);
@@ -62,11 +61,12 @@ TEST_P(ScpiSiglentAmplitudeTest, AmplitudeTakesTheNearestCalibratedStepOfTheNewW
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ScpiSiglentAmplitudeTest,
-    ::testing::Values(TAmplitudeCase{"SineTable", "C1:BSWV AMP,0.2", TFunction::Sine, 7, 0},
-                      TAmplitudeCase{"MillivoltsBetweenSteps", "C1:BSWV AMP,140MV", TFunction::Sine, 2, 0},
-                      TAmplitudeCase{"SquareTable", "C1:BSWV AMP,2.4V,WVTP,SQUARE", TFunction::Square, 0, 7},
-                      TAmplitudeCase{"RampIsTheTriangle", "C1:BSWV WVTP,RAMP,AMP,0", TFunction::Triangle, 0, 0},
-                      TAmplitudeCase{"Maximum", "C1:BSWV AMP,MAX", TFunction::Sine, 15, 0}),
+    ::testing::Values(
+        TAmplitudeCase{"SineTable", "C1:BSWV AMP,0.2", TFunction::Sine, 7, 0},
+        TAmplitudeCase{"MillivoltsBetweenSteps", "C1:BSWV AMP,140MV", TFunction::Sine, 2, 0},
+        TAmplitudeCase{"SquareTable", "C1:BSWV AMP,2.4V,WVTP,SQUARE", TFunction::Square, 0, 7},
+        TAmplitudeCase{"RampIsTheTriangle", "C1:BSWV WVTP,RAMP,AMP,0", TFunction::Triangle, 0, 0},
+        TAmplitudeCase{"Maximum", "C1:BSWV AMP,MAX", TFunction::Sine, 15, 0}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // Lines that the generator refuses or ignores, and the query replies.
@@ -83,16 +83,29 @@ INSTANTIATE_TEST_SUITE_P(
                   "C1:BSWV WVTP,NOISE,FRQ,2000;:FREQ?",
                   Grid(1000) + "\n",
                   {error::IllegalParameterValue}},
-        TLineCase{"KeyWithoutValue", {}, "C1:BSWV FRQ,2000,AMP;:FREQ?", Grid(1000) + "\n", {error::MissingParameter}},
-        TLineCase{"FrequencyOutOfRange", {}, "C1:BSWV FRQ,20000000;:FREQ?", Grid(1000) + "\n", {error::DataOutOfRange}},
-        TLineCase{"UnknownKeysIgnored", {}, "C1:BSWV DUTY,20,FRQ,2000HZ,HLEV,1;:FREQ?", Grid(2000) + "\n", {}},
+        TLineCase{"KeyWithoutValue",
+                  {},
+                  "C1:BSWV FRQ,2000,AMP;:FREQ?",
+                  Grid(1000) + "\n",
+                  {error::MissingParameter}},
+        TLineCase{"FrequencyOutOfRange",
+                  {},
+                  "C1:BSWV FRQ,20000000;:FREQ?",
+                  Grid(1000) + "\n",
+                  {error::DataOutOfRange}},
+        TLineCase{"UnknownKeysIgnored",
+                  {},
+                  "C1:BSWV DUTY,20,FRQ,2000HZ,HLEV,1;:FREQ?",
+                  Grid(2000) + "\n",
+                  {}},
         TLineCase{"FrequencyInSweepModeConflicts",
                   {"SWE:STAT ON"},
                   "C1:BSWV FRQ,2000;:FREQ?",
                   Grid(1000) + "\n",
                   {error::SettingsConflict}},
         TLineCase{"LoadAcceptedAndIgnored", {}, "C1:OUTP LOAD,HZ;:OUTP?", "0\n", {}},
-        TLineCase{"UnknownOutputItem", {}, "C1:OUTP BOGUS;:OUTP?", "0\n", {error::IllegalParameterValue}},
+        TLineCase{
+            "UnknownOutputItem", {}, "C1:OUTP BOGUS;:OUTP?", "0\n", {error::IllegalParameterValue}},
         TLineCase{"OutputQuery", {"OUTP ON"}, "C1:OUTP?", "C1:OUTP ON,PLRT,NOR\n", {}},
         TLineCase{"BasicWaveQuery",
                   {"FREQ 1000", "VOLT:ATT 7"},
@@ -105,7 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "C1:BSWV?",
                   "C1:BSWV WVTP,PULSE,FRQ,1000HZ,PERI,0.001S,AMP,0.3125V,OFST,0V,WIDTH,0.0001S\n",
                   {}},
-        TLineCase{"LongFormOfTheBasicWave", {}, "c1:basic_wave frq,3000;:FREQ?", Grid(3000) + "\n", {}}),
+        TLineCase{
+            "LongFormOfTheBasicWave", {}, "c1:basic_wave frq,3000;:FREQ?", Grid(3000) + "\n", {}}),
     LineCaseName);
 
 }  // namespace

@@ -12,8 +12,7 @@ namespace {
 
 using ScpiWaitTest = TSessionFixture;
 
-TEST_F(ScpiWaitTest, OperationCompleteQueryAnswersOnlyAfterTheTick)
-{
+TEST_F(ScpiWaitTest, OperationCompleteQueryAnswersOnlyAfterTheTick) {
   int wakes = 0;
   Session.OnWake = [&] { ++wakes; };
   Session.Receive("FREQ 2000;*OPC?;FREQ?\n");
@@ -27,8 +26,7 @@ TEST_F(ScpiWaitTest, OperationCompleteQueryAnswersOnlyAfterTheTick)
   EXPECT_EQ(Replies(Session), "1;" + Grid(2000) + "\n");
 }
 
-TEST_F(ScpiWaitTest, WaitHoldsTheRestOfTheLineAndTheLinesAfterIt)
-{
+TEST_F(ScpiWaitTest, WaitHoldsTheRestOfTheLineAndTheLinesAfterIt) {
   Session.Receive("*WAI;FREQ 3000\nFREQ 4000;FREQ?\n");
   Session.Process();
   EXPECT_EQ(Device.S.Frequency, FakeSnap(1000));
@@ -38,8 +36,7 @@ TEST_F(ScpiWaitTest, WaitHoldsTheRestOfTheLineAndTheLinesAfterIt)
   EXPECT_TRUE(Session.Idle());
 }
 
-TEST_F(ScpiWaitTest, OtherSessionsRunWhileOneWaits)
-{
+TEST_F(ScpiWaitTest, OtherSessionsRunWhileOneWaits) {
   TScpiSession other(Core);
   Session.Receive("*OPC?\n");
   Session.Process();
@@ -50,8 +47,7 @@ TEST_F(ScpiWaitTest, OtherSessionsRunWhileOneWaits)
   EXPECT_TRUE(Session.Waiting());
 }
 
-TEST_F(ScpiWaitTest, OperationCompleteEventAfterTheTickUnlessCleared)
-{
+TEST_F(ScpiWaitTest, OperationCompleteEventAfterTheTickUnlessCleared) {
   EXPECT_EQ(Send("*OPC;*ESR?"), "0\n");
   Device.Tick();
   EXPECT_EQ(Send("*ESR?"), "1\n");
@@ -60,8 +56,7 @@ TEST_F(ScpiWaitTest, OperationCompleteEventAfterTheTickUnlessCleared)
   EXPECT_EQ(Send("*ESR?"), "0\n");
 }
 
-TEST_F(ScpiWaitTest, WaitAfterSettingsHoldsTheRepliesOfALineThatChangedSomething)
-{
+TEST_F(ScpiWaitTest, WaitAfterSettingsHoldsTheRepliesOfALineThatChangedSomething) {
   Session.WaitAfterSettings = true;
   int idles = 0;
   Session.OnIdle = [&] { ++idles; };
@@ -82,16 +77,14 @@ TEST_F(ScpiWaitTest, WaitAfterSettingsHoldsTheRepliesOfALineThatChangedSomething
   EXPECT_EQ(idles, 3);
 }
 
-TEST_F(ScpiWaitTest, MessageWithoutLineFeedEndsAtItsEnd)
-{
+TEST_F(ScpiWaitTest, MessageWithoutLineFeedEndsAtItsEnd) {
   Session.ReceiveMessage("*IDN?");
   Session.ReceiveMessage("FREQ?\n");
   Session.Process();
   EXPECT_EQ(Replies(Session), Core.Identity() + "\n" + Grid(1000) + "\n");
 }
 
-TEST_F(ScpiWaitTest, NothingRunsWhileTheInstrumentIsBusy)
-{
+TEST_F(ScpiWaitTest, NothingRunsWhileTheInstrumentIsBusy) {
   Device.BusyNow = true;
   Session.Receive("FREQ 2000\n");
   Session.Process();
@@ -101,8 +94,7 @@ TEST_F(ScpiWaitTest, NothingRunsWhileTheInstrumentIsBusy)
   EXPECT_EQ(Device.S.Frequency, FakeSnap(2000));
 }
 
-TEST_F(ScpiWaitTest, NoSessionRunsInsideAnotherOnesConnect)
-{
+TEST_F(ScpiWaitTest, NoSessionRunsInsideAnotherOnesConnect) {
   TScpiSession other(Core);
   other.Receive("FREQ 2000\n");
   Device.DuringConnect = [&] {  // the handshake processes events
@@ -117,8 +109,7 @@ TEST_F(ScpiWaitTest, NoSessionRunsInsideAnotherOnesConnect)
   EXPECT_EQ(Device.S.Frequency, FakeSnap(2000));
 }
 
-TEST_F(ScpiWaitTest, WaitOfADestroyedSessionEndsInNothing)
-{
+TEST_F(ScpiWaitTest, WaitOfADestroyedSessionEndsInNothing) {
   auto gone = std::make_unique<TScpiSession>(Core);
   gone->Receive("*OPC?;FREQ 2000\n");
   gone->Process();
@@ -128,8 +119,7 @@ TEST_F(ScpiWaitTest, WaitOfADestroyedSessionEndsInNothing)
   EXPECT_EQ(Send("*OPC?"), "1\n");
 }
 
-TEST_F(ScpiWaitTest, OverlongLineIsDiscardedUpToItsLineFeed)
-{
+TEST_F(ScpiWaitTest, OverlongLineIsDiscardedUpToItsLineFeed) {
   const std::string overlong = "FREQ 2000;" + std::string(TScpiSession::MaxLine, ' ');
   Session.Receive(overlong.substr(0, 3000));
   Session.Receive(overlong.substr(3000) + ";FREQ?\nFREQ 3000;FREQ?\n");
@@ -139,25 +129,25 @@ TEST_F(ScpiWaitTest, OverlongLineIsDiscardedUpToItsLineFeed)
   EXPECT_EQ(overrun.Code, error::InputBufferOverrun);
   EXPECT_EQ(FormatError(overrun), "-363,\"Input buffer overrun;line longer than 4096 bytes\"");
   EXPECT_EQ(Core.Status().ErrorCount(), 0u);
-  const std::string longest = "FREQ 2000;" + std::string(TScpiSession::MaxLine - 16, ' ') + ";FREQ?";
+  const std::string longest =
+      "FREQ 2000;" + std::string(TScpiSession::MaxLine - 16, ' ') + ";FREQ?";
   EXPECT_EQ(Send(longest), Grid(2000) + "\n") << "a line of MaxLine bytes is kept";
   EXPECT_EQ(Send(longest + "\r"), Grid(2000) + "\n") << "and with CR LF";
 }
 
-TEST_F(ScpiWaitTest, LongInputRunsInTurnsOfWholeLines)
-{
+TEST_F(ScpiWaitTest, LongInputRunsInTurnsOfWholeLines) {
   std::string line = "*IDN?";
   while (line.size() < 4000) line += ";*IDN?";
   Session.Receive(line + "\n" + line + "\n");
   Session.Process();
   EXPECT_TRUE(Session.TurnEnded());
-  EXPECT_EQ(Replies(Session).size(), (Core.Identity().size() + 1) * (line.size() + 1) / 6) << "one whole line";
+  EXPECT_EQ(Replies(Session).size(), (Core.Identity().size() + 1) * (line.size() + 1) / 6)
+      << "one whole line";
   Session.Process();
   EXPECT_TRUE(Session.Idle());
 }
 
-TEST_F(ScpiWaitTest, WaitingSessionTakesInputOnlyUpToItsRoom)
-{
+TEST_F(ScpiWaitTest, WaitingSessionTakesInputOnlyUpToItsRoom) {
   Session.Receive("*WAI\n");
   Session.Process();
   const std::string empties(2 * TScpiSession::MaxInput, '\n');
@@ -168,8 +158,7 @@ TEST_F(ScpiWaitTest, WaitingSessionTakesInputOnlyUpToItsRoom)
   EXPECT_EQ(Session.Room(), TScpiSession::MaxInput);
 }
 
-TEST_F(ScpiWaitTest, UncollectedRepliesStopProcessingUntilCollected)
-{
+TEST_F(ScpiWaitTest, UncollectedRepliesStopProcessingUntilCollected) {
   std::string lines;
   for (int i = 0; i < 4000; ++i) lines += "*IDN?\n";
   std::size_t fed = 0;

@@ -25,8 +25,7 @@ class TSessionFixture : public ::testing::Test {
   // a hundred ticks) and answers every reply message that came back.
   std::string Send(std::string_view line) { return SendTo(Session, line); }
 
-  std::string SendTo(TScpiSession& session, std::string_view line)
-  {
+  std::string SendTo(TScpiSession& session, std::string_view line) {
     session.Receive(std::string(line) + "\n");
     session.Process();
     for (int tick = 0; tick < 100 && !session.Idle(); ++tick) {
@@ -36,16 +35,14 @@ class TSessionFixture : public ::testing::Test {
     return Replies(session);
   }
 
-  static std::string Replies(TScpiSession& session)
-  {
+  static std::string Replies(TScpiSession& session) {
     std::string all;
     while (session.HasReply()) all += session.TakeReply();
     return all;
   }
 
   // Empties the error queue and answers its codes, oldest first.
-  std::vector<int> Errors()
-  {
+  std::vector<int> Errors() {
     std::vector<int> codes;
     while (Core.Status().ErrorCount() > 0) codes.push_back(Core.Status().PopError().Code);
     return codes;
@@ -63,7 +60,9 @@ struct TLineCase {
 
 class ScpiLineTest : public TSessionFixture, public ::testing::WithParamInterface<TLineCase> {};
 
-inline std::string LineCaseName(const ::testing::TestParamInfo<TLineCase>& info) { return info.param.Name; }
+inline std::string LineCaseName(const ::testing::TestParamInfo<TLineCase>& info) {
+  return info.param.Name;
+}
 
 // The reply to a frequency query: the grid frequency in full precision.
 inline std::string Grid(double hertz) { return FormatReal(FakeSnap(hertz)); }

@@ -17,13 +17,12 @@
 namespace remote::test {
 namespace {
 
-std::string Marked(std::string_view fragment, bool last)
-{
-  return Words({(last ? 0x80000000u : 0u) | static_cast<std::uint32_t>(fragment.size())}) + std::string(fragment);
+std::string Marked(std::string_view fragment, bool last) {
+  return Words({(last ? 0x80000000u : 0u) | static_cast<std::uint32_t>(fragment.size())}) +
+         std::string(fragment);
 }
 
-TEST(XdrReaderTest, OpaqueIsBoundedPaddedAndNeverReadPastTheEnd)
-{
+TEST(XdrReaderTest, OpaqueIsBoundedPaddedAndNeverReadPastTheEnd) {
   std::string_view value;
   const std::string padded = Words({3}) + "abc" + '\0' + Words({9});
   TXdrReader reader(padded);
@@ -45,15 +44,16 @@ TEST(XdrReaderTest, OpaqueIsBoundedPaddedAndNeverReadPastTheEnd)
   EXPECT_FALSE(notBoolean.Word(after)) << "a failed reader stays failed";
 }
 
-TEST(RecordReaderTest, FragmentsAreJoinedAndTheNextRecordWaits)
-{
+TEST(RecordReaderTest, FragmentsAreJoinedAndTheNextRecordWaits) {
   TRecordReader reader(64);
-  const std::string stream = Marked("ab", false) + Marked("", false) + Marked("cd", true) + Marked("ef", true);
+  const std::string stream =
+      Marked("ab", false) + Marked("", false) + Marked("cd", true) + Marked("ef", true);
   std::size_t taken = 0;
   for (std::size_t i = 0; i < stream.size() && !reader.HasRecord(); ++i)  // a byte at a time
     taken += reader.Feed(std::string_view(stream).substr(i, 1));
   ASSERT_TRUE(reader.HasRecord());
-  EXPECT_EQ(reader.Feed(std::string_view(stream).substr(taken)), 0u) << "nothing taken while a record waits";
+  EXPECT_EQ(reader.Feed(std::string_view(stream).substr(taken)), 0u)
+      << "nothing taken while a record waits";
   EXPECT_EQ(reader.TakeRecord(), "abcd");
   EXPECT_FALSE(reader.Partial());
   reader.Feed(std::string_view(stream).substr(taken, 3));
@@ -62,8 +62,7 @@ TEST(RecordReaderTest, FragmentsAreJoinedAndTheNextRecordWaits)
   EXPECT_EQ(reader.TakeRecord(), "ef");
 }
 
-TEST(RecordReaderTest, ARecordPastTheLimitBreaksTheStreamBeforeItsBytesArrive)
-{
+TEST(RecordReaderTest, ARecordPastTheLimitBreaksTheStreamBeforeItsBytesArrive) {
   TRecordReader reader(64);
   reader.Feed(Marked(std::string(40, 'a'), false));
   EXPECT_FALSE(reader.Broken());
@@ -74,8 +73,7 @@ TEST(RecordReaderTest, ARecordPastTheLimitBreaksTheStreamBeforeItsBytesArrive)
   EXPECT_TRUE(huge.Broken());
 }
 
-TEST(RpcCallTest, TheCredentialAndVerifierLengthsAreRead)
-{
+TEST(RpcCallTest, TheCredentialAndVerifierLengthsAreRead) {
   // An AUTH_UNIX credential of 20 bytes, then a null verifier.
   TXdrWriter w;
   for (const std::uint32_t word : {42u, 0u, 2u, vxi11::CoreProgram, 1u, 10u, 1u, 20u}) w.Word(word);
@@ -88,27 +86,28 @@ TEST(RpcCallTest, TheCredentialAndVerifierLengthsAreRead)
   EXPECT_EQ(call.Arguments, Words({0xABCD}));
   EXPECT_EQ(ParseCall(Words({1, 0, 3}), call), TCallHeader::WrongRpcVersion);
   EXPECT_EQ(ParseCall(Words({1, 1, 2}), call), TCallHeader::NotACall);
-  EXPECT_EQ(ParseCall(Words({1, 0, 2, 1, 1, 1, 0, 401}) + std::string(404, 'c'), call), TCallHeader::NotACall);
+  EXPECT_EQ(ParseCall(Words({1, 0, 2, 1, 1, 1, 0, 401}) + std::string(404, 'c'), call),
+            TCallHeader::NotACall);
 }
 
 // Fixed-seed fuzz: valid calls, mutated calls and noise, in records split
 // at random, through the record reader, the call header and the service
 // of several connections that come and go.
-TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
-{
+TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits) {
   TFakeInstrument device;
   TScpiCore core(device);
   std::int64_t clock = 0;
   TVxi11Service service(core, [&] { return clock; });
   std::size_t replyBytes = 0, taken = 0;
   std::map<TVxi11Service::TConnection, std::vector<std::uint32_t>> links;  // from create_link
-  std::uint32_t calling = 0;                                               // the procedure whose reply may come at once
+  std::uint32_t calling = 0;  // the procedure whose reply may come at once
   service.Reply = [&](TVxi11Service::TConnection connection, std::string reply) {
     replyBytes = std::max(replyBytes, reply.size());
     const TReply answer = ParseReply(reply, 1);
     if (!answer.Accepted || answer.Word[0] != 0) return;
     ++taken;
-    if (calling == vxi11::proc::CreateLink) links[connection].push_back(ParseReply(reply, 2).Word.at(1));
+    if (calling == vxi11::proc::CreateLink)
+      links[connection].push_back(ParseReply(reply, 2).Word.at(1));
   };
   std::mt19937 random(20261209);
   const std::vector<std::string> seeds = {
@@ -129,12 +128,14 @@ TEST(Vxi11FuzzTest, RandomRecordsLeaveEverythingWithinItsLimits)
     // The calls that name a link: mostly one of the connection's own.
     const auto& own = links[connection];
     const auto link = own.empty() || random() % 4 == 0 ? random() % 24 : own[random() % own.size()];
-    if (seed > 0 && seed < seeds.size() - 1) message.replace(40, 4, Words({static_cast<std::uint32_t>(link)}));
+    if (seed > 0 && seed < seeds.size() - 1)
+      message.replace(40, 4, Words({static_cast<std::uint32_t>(link)}));
     for (int edits = static_cast<int>(random() % 4); edits > 0 && !message.empty(); --edits)
       message[random() % message.size()] = static_cast<char>(random());
     if (round % 7 == 0) message.resize(random() % (message.size() + 1));
     TRecordReader& reader = readers[connection];
-    std::string stream = round % 11 ? Marked(message, true) : message;  // now and then no marker at all
+    std::string stream =
+        round % 11 ? Marked(message, true) : message;  // now and then no marker at all
     while (!stream.empty() && !reader.Broken()) {
       stream.erase(0, reader.Feed(std::string_view(stream).substr(0, 1 + random() % 64)));
       if (!reader.HasRecord()) continue;

@@ -28,20 +28,23 @@ volatile std::sig_atomic_t Stop = 0;
 
 void OnSignal(int) { Stop = 1; }
 
-const char* FunctionName(remote::TFunction f)
-{
+const char* FunctionName(remote::TFunction f) {
   switch (f) {
-    case remote::TFunction::Sine: return "sine";
-    case remote::TFunction::Triangle: return "triangle";
-    case remote::TFunction::Square: return "square";
-    case remote::TFunction::Pulse: return "pulse";
+    case remote::TFunction::Sine:
+      return "sine";
+    case remote::TFunction::Triangle:
+      return "triangle";
+    case remote::TFunction::Square:
+      return "square";
+    case remote::TFunction::Pulse:
+      return "pulse";
   }
   return "?";
 }
 
-std::string Decoded(const remote::test::TFakeInstrument& device)
-{
-  return std::string("written run=") + (device.Run() ? "1" : "0") + " function=" + FunctionName(device.Function()) +
+std::string Decoded(const remote::test::TFakeInstrument& device) {
+  return std::string("written run=") + (device.Run() ? "1" : "0") +
+         " function=" + FunctionName(device.Function()) +
          " frequency=" + remote::FormatReal(device.Frequency()) +
          " attenuation=" + std::to_string(device.Attenuation()) +
          " amplitude=" + remote::FormatSingle(static_cast<float>(device.Amplitude())) +
@@ -53,8 +56,7 @@ struct TArguments {
   int RawPort = -1;
 };
 
-bool Parse(int argc, char** argv, TArguments& arguments)
-{
+bool Parse(int argc, char** argv, TArguments& arguments) {
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     const bool valued = i + 1 < argc;
@@ -78,13 +80,13 @@ bool Parse(int argc, char** argv, TArguments& arguments)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   TArguments arguments;
   if (!Parse(argc, argv, arguments)) {
     std::fprintf(stderr,
-                 "usage: %s [--host A] [--core-port N] [--ports K] [--portmapper-port N] [--no-rpcbind] [--raw PORT]\n",
+                 "usage: %s [--host A] [--core-port N] [--ports K] [--portmapper-port N] "
+                 "[--no-rpcbind] [--raw PORT]\n",
                  argv[0]);
     return 2;
   }
@@ -96,20 +98,24 @@ int main(int argc, char** argv)
     return 1;
   }
   remote::TScpiServer raw(core);
-  if (arguments.RawPort >= 0 && !raw.Listen({arguments.Vxi11.Host, static_cast<std::uint16_t>(arguments.RawPort)})) {
+  if (arguments.RawPort >= 0 &&
+      !raw.Listen({arguments.Vxi11.Host, static_cast<std::uint16_t>(arguments.RawPort)})) {
     std::fprintf(stderr, "%s\n", raw.ErrorString().toUtf8().constData());
     return 1;
   }
-  if (!vxi11.PortmapperNote().isEmpty()) std::fprintf(stderr, "%s\n", vxi11.PortmapperNote().toUtf8().constData());
-  const char* finding = vxi11.Finding() == remote::TVxi11Server::TFinding::Rpcbind         ? "rpcbind"
-                        : vxi11.Finding() == remote::TVxi11Server::TFinding::OwnPortmapper ? "portmapper"
-                                                                                           : "none";
+  if (!vxi11.PortmapperNote().isEmpty())
+    std::fprintf(stderr, "%s\n", vxi11.PortmapperNote().toUtf8().constData());
+  const char* finding = vxi11.Finding() == remote::TVxi11Server::TFinding::Rpcbind ? "rpcbind"
+                        : vxi11.Finding() == remote::TVxi11Server::TFinding::OwnPortmapper
+                            ? "portmapper"
+                            : "none";
   std::string ports;
   for (const auto port : vxi11.CorePorts()) {
     if (!ports.empty()) ports += ',';
     ports += std::to_string(port);
   }
-  std::printf("ready finding=%s core=%s raw=%d\n", finding, ports.c_str(), arguments.RawPort >= 0 ? raw.Port() : -1);
+  std::printf("ready finding=%s core=%s raw=%d\n", finding, ports.c_str(),
+              arguments.RawPort >= 0 ? raw.Port() : -1);
   std::fflush(stdout);
 
   std::signal(SIGTERM, OnSignal);

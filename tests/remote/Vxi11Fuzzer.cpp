@@ -15,8 +15,7 @@
 #include "remote/Vxi11Service.h"
 #include "tests/remote/FakeInstrument.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace remote;
   test::TFakeInstrument device;
   TScpiCore core(device);
@@ -31,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t chunk = std::min<std::size_t>(input.size(), 1 + data[turn % size] % 128);
     const std::size_t connection = turn % 3;
     if (connection == 2) {  // a datagram to the portmapper
-      if (portmap::Reply(input.substr(0, chunk), {9010, 111, "127.0.0.1"}).value_or("").size() > 512) std::abort();
+      if (portmap::Reply(input.substr(0, chunk), {9010, 111, "127.0.0.1"}).value_or("").size() >
+          512)
+        std::abort();
       input.remove_prefix(chunk);
     } else {
       TRecordReader& reader = readers[connection];

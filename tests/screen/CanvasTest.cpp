@@ -108,7 +108,8 @@ TEST_F(CanvasTest, TextIsOpaqueAndMovesThePen) {
   }
   EXPECT_GT(extent.width(), 20);
   const QRect cell(10, 5, extent.width(), extent.height());
-  EXPECT_EQ(CountColor(image, cell, Blue) + CountColor(image, cell, White), cell.width() * cell.height());
+  EXPECT_EQ(CountColor(image, cell, Blue) + CountColor(image, cell, White),
+            cell.width() * cell.height());
   EXPECT_GT(CountColor(image, cell, White), 20);
   EXPECT_EQ(CountColor(image, image.rect(), Blue) + CountColor(image, image.rect(), White),
             cell.width() * cell.height());

@@ -113,7 +113,8 @@ struct TCommaPoint : std::numpunct<char> {
 };
 
 TEST(FormatLocaleTest, PointWhateverTheLocale) {
-  const std::locale saved = std::locale::global(std::locale(std::locale::classic(), new TCommaPoint));
+  const std::locale saved =
+      std::locale::global(std::locale(std::locale::classic(), new TCommaPoint));
   EXPECT_EQ(FormatFixed(1234.5678, 8, 2), "1234.57");
   const bool german = test_support::UseCommaLocale();
   if (german) {

@@ -75,8 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Frequency 1.0000 KHz. Sine, amplitude 0.06 V, 0.04 V rms. Sweep start "
                    "100.0 Hz, stop 100.0 KHz. Marker 5.000 KHz. Step 9.97 Hz."},
         // The step readout outside a sweep, after an arrow step.
-        TDescribed{"Step",
-                   [](TZOLScreenModel& m) { m.ShowStep(); },
+        TDescribed{"Step", [](TZOLScreenModel& m) { m.ShowStep(); },
                    "Frequency 1.0000 KHz. Sine, amplitude 0.06 V, 0.04 V rms. Step 1.02 Hz."}),
     [](const ::testing::TestParamInfo<TDescribed>& info) { return info.param.Name; });
 

@@ -176,8 +176,8 @@ TEST(ScreenModelShiftSlot, LimitsAndQuantises) {
   m.Slots[0].Position = 0.25;
   m.ShiftSlot(0, 0.125);
   EXPECT_EQ(m.Slots[0].Position, 0.375);
-  EXPECT_EQ(m.Slots[0].Word, static_cast<int>(std::nearbyint(
-                                 DecadeFreq(0.375 * LinearSpan) * GridSteps / GridClock)));
+  EXPECT_EQ(m.Slots[0].Word, static_cast<int>(std::nearbyint(DecadeFreq(0.375 * LinearSpan) *
+                                                             GridSteps / GridClock)));
   ExpectOnGrid(m.Slots[0]);
 
   m.LogScale = true;
@@ -248,9 +248,17 @@ TEST(ScreenModelLayout, GeometryAndColumns) {
 }
 
 TEST(ScreenModelPulse, CodesAndTimes) {
-  for (auto [f, code] : std::initializer_list<std::pair<double, int>>{
-           {1, 4}, {10, 16}, {100, 64}, {500, 149}, {1000, 256}, {1e4, 1024},
-           {1e5, 4096}, {1e6, 16384}, {3e6, 27307}, {1e7, 65535}, {1.25e7, 65535}})
+  for (auto [f, code] : std::initializer_list<std::pair<double, int>>{{1, 4},
+                                                                      {10, 16},
+                                                                      {100, 64},
+                                                                      {500, 149},
+                                                                      {1000, 256},
+                                                                      {1e4, 1024},
+                                                                      {1e5, 4096},
+                                                                      {1e6, 16384},
+                                                                      {3e6, 27307},
+                                                                      {1e7, 65535},
+                                                                      {1.25e7, 65535}})
     EXPECT_EQ(PulseCode(1, f), code) << f;
   EXPECT_EQ(PulseCode(3, 0.1), 3);
   EXPECT_EQ(PulseCode(1, 0.0), 1);

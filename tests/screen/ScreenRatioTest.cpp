@@ -62,8 +62,8 @@ TEST_P(ScreenRatioTest, FrequencyPointerStemOnItsLogicalColumnTimesRatio) {
   EXPECT_NEAR(stem.width(), Ratio(), 1.0);
   // The whole pointer spans the logical pointer's box, scaled.
   const int H = Screen.BitmapHeight;
-  const QRect pointer =
-      BoundsOfColor(image, QRect(Device(x - 20), Device(H - 40), Device(40), Device(30)), FrequencyColor);
+  const QRect pointer = BoundsOfColor(
+      image, QRect(Device(x - 20), Device(H - 40), Device(40), Device(30)), FrequencyColor);
   EXPECT_NEAR(pointer.left(), (x - 4) * Ratio(), 1.0);
   EXPECT_NEAR(pointer.right() + 1, (x + 5) * Ratio(), 1.0);
   EXPECT_NEAR(pointer.top(), (H - 36) * Ratio(), 1.0);

@@ -14,9 +14,9 @@ namespace screen {
 namespace {
 
 using test::BoundsOfColor;
-using test::TDrawnScreen;
 using test::CountColor;
 using test::Pixel;
+using test::TDrawnScreen;
 
 constexpr TColor Navy = 0x000080;
 
@@ -25,7 +25,8 @@ class ScreenRenderTest : public ::testing::Test, protected test::TScreenWithFont
   const QImage& Render800() { return Screen.ResizeBitmap(800, 200); }
   // Column inside band i (1..9) between two ticks.
   int BandColumn(int i) const {
-    return Screen.ScaleLeft + static_cast<int>(std::nearbyint((i - 1 + 1.5 / 9) * Screen.DecadeWidth));
+    return Screen.ScaleLeft +
+           static_cast<int>(std::nearbyint((i - 1 + 1.5 / 9) * Screen.DecadeWidth));
   }
   // Silver pixels of the scale labels (rows B - 25 .. B - 13) near column x.
   QRect LabelBounds(const QImage& image, int x) const {
@@ -33,7 +34,8 @@ class ScreenRenderTest : public ::testing::Test, protected test::TScreenWithFont
     return BoundsOfColor(image, QRect(x - 20, B - 25, 41, 13), Silver);
   }
   QRect ReadoutRow(int left, int right) const {
-    return QRect(left, Screen.ScaleBottom + 7, right - left, Screen.BitmapHeight - 2 - (Screen.ScaleBottom + 7));
+    return QRect(left, Screen.ScaleBottom + 7, right - left,
+                 Screen.BitmapHeight - 2 - (Screen.ScaleBottom + 7));
   }
 };
 
@@ -164,8 +166,9 @@ TEST_F(ScreenRenderTest, SquareDividerHalvesLabels) {
   const QImage& divided = Render800();
   // "0.05" is wider than "0.1", "5M" narrower than "10M".
   EXPECT_GT(LabelBounds(divided, 23).width(), LabelBounds(plain, 23).width());
-  EXPECT_LT(LabelBounds(divided, 23 + static_cast<int>(std::nearbyint(8 * Screen.DecadeWidth))).width(),
-            LabelBounds(plain, 23 + static_cast<int>(std::nearbyint(8 * Screen.DecadeWidth))).width());
+  EXPECT_LT(
+      LabelBounds(divided, 23 + static_cast<int>(std::nearbyint(8 * Screen.DecadeWidth))).width(),
+      LabelBounds(plain, 23 + static_cast<int>(std::nearbyint(8 * Screen.DecadeWidth))).width());
   // "÷ 2" under the square symbol, only with the divider.
   const QRect divSign(Screen.ScaleRight - 140, Screen.ScaleBottom - 64, 140, 26);
   const int withDivider = CountColor(divided, divSign, Silver);
@@ -184,7 +187,8 @@ TEST_F(ScreenRenderTest, SweepReadoutsInTheirColours) {
   EXPECT_EQ(CountColor(image, ReadoutRow(2, 798), FrequencyColor), 0);
   // Pointers of all four slots, the hidden Frequency slot's included.
   for (int slot : {0, 1, 2, 3})
-    EXPECT_EQ(Pixel(image, Screen.PositionToX(Screen.Slots[slot].Position), 181), Screen.Slots[slot].Color)
+    EXPECT_EQ(Pixel(image, Screen.PositionToX(Screen.Slots[slot].Position), 181),
+              Screen.Slots[slot].Color)
         << slot;
 }
 

@@ -39,9 +39,9 @@ class ScreenTextTest : public ::testing::Test {
   // The tallest text: the large readout.
   TDrawnText Largest() {
     Drawn();
-    return *std::max_element(Texts.begin(), Texts.end(), [](const TDrawnText& a, const TDrawnText& b) {
-      return a.CellHeight < b.CellHeight;
-    });
+    return *std::max_element(
+        Texts.begin(), Texts.end(),
+        [](const TDrawnText& a, const TDrawnText& b) { return a.CellHeight < b.CellHeight; });
   }
 
   QFont ValueFont{QStringLiteral("Arial Narrow")};

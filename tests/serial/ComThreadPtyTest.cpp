@@ -60,7 +60,8 @@ TEST(ComThreadLifecycle, ChoosesTheLowestNiceValueTheLimitAllowsAndNeverLowersIt
 TEST(ComThreadLifecycle, RunsAtTheLowestNiceValueTheLimitAllows) {
   TNiceLimit limit;
   const int base = ::getpriority(PRIO_PROCESS, 0);
-  if (TNiceLimit::Lowest() >= base) GTEST_SKIP() << "RLIMIT_NICE allows nothing above nice " << base;
+  if (TNiceLimit::Lowest() >= base)
+    GTEST_SKIP() << "RLIMIT_NICE allows nothing above nice " << base;
   TFakeEventPort f({0x0004}, EventBit(evTxEmpty));
   std::atomic<int> nice{100};
   f.Port.OnTxEmpty = [&](TTinyComPort&) { nice = ::getpriority(PRIO_PROCESS, ::gettid()); };

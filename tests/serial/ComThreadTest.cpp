@@ -37,11 +37,11 @@ TEST(ComThreadFiring, EventsOfOneWaitFireOnceEachInTheFixedOrder) {
   f.Port.Open();
   ASSERT_TRUE(f.Recorder.WaitFor(14));
   f.Port.Close();
-  const std::vector<std::string> expected = {
-      "RxChar", "TxEmpty",                                   // 0x0005
-      "Break",  "RxFlag",                                    // 0x0042
-      "RxChar", "TxEmpty", "Break",  "Ring",  "CTS", "DSR",  // everything
-      "RxFlag", "RLSD",    "Error", "Rx80Full"};
+  const std::vector<std::string> expected = {"RxChar", "TxEmpty",  // 0x0005
+                                             "Break",  "RxFlag",   // 0x0042
+                                             "RxChar", "TxEmpty", "Break", "Ring",
+                                             "CTS",    "DSR",  // everything
+                                             "RxFlag", "RLSD",    "Error", "Rx80Full"};
   EXPECT_EQ(f.Recorder.Snapshot(), expected);
   EXPECT_EQ(f.Recorder.Counts, (std::vector<std::int32_t>{3, 3}));
   EXPECT_EQ(f.State->EventMask, 0x05FFu);
@@ -89,9 +89,7 @@ TEST(ComThreadDelivery, WithoutAGuiDeliverySynchronizeFiresOnTheEventThread) {
   TFakeEventPort f({0x0001});
   f.Port.SetSyncMethod(smSynchronize);
   std::atomic<bool> otherThread{false};
-  f.Port.OnRxChar = [&](TTinyComPort&, std::int32_t) {
-    otherThread = true;
-  };
+  f.Port.OnRxChar = [&](TTinyComPort&, std::int32_t) { otherThread = true; };
   f.Port.Open();
   const auto end = std::chrono::steady_clock::now() + 2s;
   while (!otherThread && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(1ms);

@@ -49,10 +49,10 @@ TEST(PortLines, SortedIgnoringCaseWithoutDuplicates) {
 
 TEST(PortLines, HardwareLinesEndAtTheirFirstZeroCharacter) {
   test::TTempDir registry;
-  const Lines lines = ListSerialPorts(
-      Fixed({{std::string("ttyUSB0\0junk", 12), std::string("FT232R\0junk", 11)},
-             {"ttyS0", "16550A (ttyS0)"}}),
-      registry().string());
+  const Lines lines =
+      ListSerialPorts(Fixed({{std::string("ttyUSB0\0junk", 12), std::string("FT232R\0junk", 11)},
+                             {"ttyS0", "16550A (ttyS0)"}}),
+                      registry().string());
   EXPECT_EQ(lines, (Lines{"ttyS0: 16550A (ttyS0)", "ttyUSB0: FT232R"}));
 }
 
@@ -73,11 +73,11 @@ TEST(VirtualPorts, LinksWithATargetAreListedAndStaleOnesSkipped) {
   EXPECT_EQ(ListSerialPorts(Missing(), registry().string()),
             (Lines{"zolsim0: Virtual generator (" + target + ")"}))
       << "virtual ports are listed even without the device-setup library";
-  EXPECT_EQ(ListSerialPorts(Fixed({{"ttyUSB0", "FT232R USB UART (ttyUSB0)"},
-                                   {"TTYUSB0", "ft232r usb uart (TTYUSB0)"}}),
-                            registry().string()),
-            (Lines{"ttyUSB0: FT232R USB UART (ttyUSB0)",
-                   "zolsim0: Virtual generator (" + target + ")"}));
+  EXPECT_EQ(
+      ListSerialPorts(Fixed({{"ttyUSB0", "FT232R USB UART (ttyUSB0)"},
+                             {"TTYUSB0", "ft232r usb uart (TTYUSB0)"}}),
+                      registry().string()),
+      (Lines{"ttyUSB0: FT232R USB UART (ttyUSB0)", "zolsim0: Virtual generator (" + target + ")"}));
 }
 
 TEST(VirtualPorts, RegistryFollowsTheRuntimeDirectoryAndPathsPreferLinks) {

@@ -30,8 +30,8 @@ class TRegisteredPort {
                                              static_cast<DWORD>(strlen(friendly) + 1)) &&
          ::SetupDiRegisterDeviceInfo(List, &Device, 0, nullptr, nullptr, nullptr);
     if (!Ok) return;
-    const HKEY key = ::SetupDiCreateDevRegKeyA(List, &Device, DICS_FLAG_GLOBAL, 0, DIREG_DEV,
-                                               nullptr, nullptr);
+    const HKEY key =
+        ::SetupDiCreateDevRegKeyA(List, &Device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, nullptr, nullptr);
     Ok = key != INVALID_HANDLE_VALUE &&
          ::RegSetValueExA(key, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(portName),
                           static_cast<DWORD>(strlen(portName) + 1)) == ERROR_SUCCESS;
@@ -81,8 +81,8 @@ TEST(PortListWin32, RegisteredComPortsAreListedSortedAndPrinterPortsAreNot) {
   TRegisteredPort com10("ZOLVEK10", "Zolvek Test Port (COM10)", "COM10");
   TRegisteredPort com2("ZOLVEK2", "USB Serial Port (COM2)", "COM2");
   TRegisteredPort lpt("ZOLVEKLPT", "Printer Port (LPT1)", "LPT1");
-  ASSERT_TRUE(com10.Ok && com2.Ok && lpt.Ok) << "registering the devices failed: "
-                                             << ::GetLastError();
+  ASSERT_TRUE(com10.Ok && com2.Ok && lpt.Ok)
+      << "registering the devices failed: " << ::GetLastError();
   const auto lines = ListSerialPorts();
   for (const auto& line : lines) std::printf("listed: %s\n", line.c_str());
   const auto at = [&](const std::string& line) {

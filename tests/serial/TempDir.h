@@ -11,7 +11,8 @@ namespace serial::test {
 class TTempDir {
  public:
   TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zolvek-serial-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "zolvek-serial-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     Path = pattern;
   }

@@ -79,8 +79,8 @@ TEST(TinyCommsOpenClose, OpenConfiguresInOrderAndMainSettingsReachTheLine) {
   EXPECT_EQ(line.Parity, 0);
   EXPECT_EQ(line.StopBits, 0);
   EXPECT_TRUE(line.Binary);
-  EXPECT_FALSE(line.ParityCheck || line.OutxCtsFlow || line.OutxDsrFlow || line.OutX ||
-               line.InX || line.ErrorCharEnabled || line.DiscardNull);
+  EXPECT_FALSE(line.ParityCheck || line.OutxCtsFlow || line.OutxDsrFlow || line.OutX || line.InX ||
+               line.ErrorCharEnabled || line.DiscardNull);
   EXPECT_EQ(line.DtrControl, 0);
   EXPECT_EQ(line.RtsControl, 0);
   EXPECT_EQ(line.XonLim, 256);
@@ -263,8 +263,8 @@ TEST(TinyCommsAbsentPort, NothingReachesTheDeviceWhilePortPresentIsFalse) {
   f.Port->SetReadBufSize(99);
   f.Port->Close();
   calls = f.State->TakeCalls();
-  for (const char* forbidden : {"StartWrite", "StartRead", "OpResult", "InputCount", "Purge",
-                                "SetupQueues"})
+  for (const char* forbidden :
+       {"StartWrite", "StartRead", "OpResult", "InputCount", "Purge", "SetupQueues"})
     EXPECT_FALSE(Contains(calls, forbidden)) << forbidden;
   EXPECT_FALSE(f.Port->HasPending());
 }
@@ -276,7 +276,9 @@ TEST(TinyCommsTransfers, WriteFinishedAtOnceLeavesNothingPendingAndIsByteExact) 
   EXPECT_EQ(f.Port->Write(bytes, 4, false), 4);
   EXPECT_EQ(f.Port->WriteStr(std::string("a\0b", 3), true), 3);
   EXPECT_FALSE(f.Port->HasPending());
-  EXPECT_EQ(f.State->Written, std::string("L\0\x7f\xff" "a\0b", 7));
+  EXPECT_EQ(f.State->Written, std::string("L\0\x7f\xff"
+                                          "a\0b",
+                                          7));
   EXPECT_EQ(f.Platform->Released.size(), 2u);
 }
 
@@ -341,8 +343,7 @@ TEST(TinyCommsFailures, TransferFailuresCarryTheirPrefixesAndReleaseTheOperation
   f.State->LeavePending = true;
   f.State->FailResult = true;
   EXPECT_EQ(f.Port->WriteStr("Z", false), -1);
-  EXPECT_EQ(MessageOf([&] { f.Port->WaitForPending(); }),
-            "Operation failed: Input/output error");
+  EXPECT_EQ(MessageOf([&] { f.Port->WaitForPending(); }), "Operation failed: Input/output error");
   EXPECT_FALSE(f.Port->HasPending());
   EXPECT_EQ(f.Platform->Released.size(), 3u);
 }

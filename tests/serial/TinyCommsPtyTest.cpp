@@ -75,8 +75,7 @@ TEST(TinyCommsOpen, NonexistentNameRaisesWithTheSystemText) {
   TTinyComPort port;
   port.SetPort("/dev/zolvek-no-such-port");
   port.SetPortPresent(true);
-  EXPECT_EQ(MessageOf([&] { port.Open(); }),
-            "Unable to open com port: No such file or directory");
+  EXPECT_EQ(MessageOf([&] { port.Open(); }), "Unable to open com port: No such file or directory");
   EXPECT_FALSE(port.Connected());
 }
 
@@ -113,8 +112,7 @@ TEST_F(TinyCommsPty, SecondOpenOfTheSameLineFailsCleanly) {
   TTinyComPort second;
   second.SetPort(Pty.SlavePath());
   second.SetPortPresent(true);
-  EXPECT_EQ(MessageOf([&] { second.Open(); }),
-            "Unable to open com port: Device or resource busy");
+  EXPECT_EQ(MessageOf([&] { second.Open(); }), "Unable to open com port: Device or resource busy");
   EXPECT_FALSE(second.Connected());
   EXPECT_EQ(Port.WriteStr("ok", true), 2);
   EXPECT_EQ(Pty.Receive(2), "ok");
@@ -125,7 +123,8 @@ TEST_F(TinyCommsPty, SecondOpenOfTheSameLineFailsCleanly) {
 TEST_F(TinyCommsPty, EveryRateOfTheTableCanBeSet) {
   Port.Open();
   for (int rate = br110; rate <= br115200; ++rate)
-    EXPECT_NO_THROW(Port.SetBaudRate(static_cast<TBaudRate>(rate))) << BaudRateValue(TBaudRate(rate));
+    EXPECT_NO_THROW(Port.SetBaudRate(static_cast<TBaudRate>(rate)))
+        << BaudRateValue(TBaudRate(rate));
   // 14400 and 56000 have no termios constant; the rest must reach the line.
   termios tio{};
   Port.SetBaudRate(br57600);
@@ -145,8 +144,8 @@ class TinyCommsRefused : public TinyCommsPty,
 
 TEST_P(TinyCommsRefused, OpenRaisesWhatTheLineCannotDo) {
   GetParam().Apply(Port);
-  EXPECT_EQ(MessageOf([&] { Port.Open(); }), std::string("Unable to set com state: ") +
-                                                 GetParam().Why);
+  EXPECT_EQ(MessageOf([&] { Port.Open(); }),
+            std::string("Unable to set com state: ") + GetParam().Why);
   EXPECT_FALSE(Port.Connected());
 }
 
@@ -167,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
         TRefusedSetting{"DtrHandshake",
                         [](TTinyComPort& p) { p.FlowControl().SetControlDtr(dtrHandshake); },
                         "DTR handshaking is not available on this system"},
-        TRefusedSetting{"CtsFlowAlone", [](TTinyComPort& p) { p.FlowControl().SetOutCtsFlow(true); },
+        TRefusedSetting{"CtsFlowAlone",
+                        [](TTinyComPort& p) { p.FlowControl().SetOutCtsFlow(true); },
                         "CTS output flow control and RTS handshaking are available only together "
                         "on this system"},
         TRefusedSetting{"RtsHandshakeAlone",
@@ -213,37 +213,38 @@ TEST_P(TinyCommsHonoured, TheLineCarriesTheSetting) {
 // A pseudo-terminal keeps CS8 and no parity whatever is set; the flags below survive it.
 INSTANTIATE_TEST_SUITE_P(
     LineSettings, TinyCommsHonoured,
-    ::testing::Values(
-        THonouredSetting{"MainWindowSettings", [](TTinyComPort&) {}, 0,
-                         CSTOPB | CRTSCTS | HUPCL, 0, IXON | IXOFF | INPCK | IGNPAR | PARMRK},
-        THonouredSetting{"OneAndAHalfStopBitsWithFiveDataBits",
-                         [](TTinyComPort& p) {
-                           p.SetDataBits(dbFive);
-                           p.SetStopBits(sbOne5StopBits);
-                         },
-                         CSTOPB, 0, 0, 0},
-        THonouredSetting{"CtsFlowWithRtsHandshake",
-                         [](TTinyComPort& p) {
-                           p.SetReadBufSize(512);
-                           p.FlowControl().SetOutCtsFlow(true);
-                           p.FlowControl().SetControlRts(rtsHandshake);
-                         },
-                         CRTSCTS, 0, 0, 0},
-        THonouredSetting{"XonXoffBothWaysAtTheKernelsLimits",
-                         [](TTinyComPort& p) {
-                           p.SetReadBufSize(512);
-                           p.FlowControl().SetXonXoffIn(true);
-                           p.FlowControl().SetXonXoffOut(true);
-                         },
-                         0, 0, IXON | IXOFF, 0},
-        THonouredSetting{"ParityCheckAloneLetsBadBytesThrough",
-                         [](TTinyComPort& p) { p.Parity().SetCheck(true); }, 0, 0, 0, INPCK},
-        THonouredSetting{"ParityReplacementByZero",
-                         [](TTinyComPort& p) {
-                           p.Parity().SetCheck(true);
-                           p.Parity().SetReplace(true);
-                         },
-                         0, 0, INPCK, IGNPAR | PARMRK}),
+    ::testing::Values(THonouredSetting{"MainWindowSettings", [](TTinyComPort&) {}, 0,
+                                       CSTOPB | CRTSCTS | HUPCL, 0,
+                                       IXON | IXOFF | INPCK | IGNPAR | PARMRK},
+                      THonouredSetting{"OneAndAHalfStopBitsWithFiveDataBits",
+                                       [](TTinyComPort& p) {
+                                         p.SetDataBits(dbFive);
+                                         p.SetStopBits(sbOne5StopBits);
+                                       },
+                                       CSTOPB, 0, 0, 0},
+                      THonouredSetting{"CtsFlowWithRtsHandshake",
+                                       [](TTinyComPort& p) {
+                                         p.SetReadBufSize(512);
+                                         p.FlowControl().SetOutCtsFlow(true);
+                                         p.FlowControl().SetControlRts(rtsHandshake);
+                                       },
+                                       CRTSCTS, 0, 0, 0},
+                      THonouredSetting{"XonXoffBothWaysAtTheKernelsLimits",
+                                       [](TTinyComPort& p) {
+                                         p.SetReadBufSize(512);
+                                         p.FlowControl().SetXonXoffIn(true);
+                                         p.FlowControl().SetXonXoffOut(true);
+                                       },
+                                       0, 0, IXON | IXOFF, 0},
+                      THonouredSetting{"ParityCheckAloneLetsBadBytesThrough",
+                                       [](TTinyComPort& p) { p.Parity().SetCheck(true); }, 0, 0, 0,
+                                       INPCK},
+                      THonouredSetting{"ParityReplacementByZero",
+                                       [](TTinyComPort& p) {
+                                         p.Parity().SetCheck(true);
+                                         p.Parity().SetReplace(true);
+                                       },
+                                       0, 0, INPCK, IGNPAR | PARMRK}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(TinyCommsPty, DiscardNullDropsNullBytesFromWhatIsRead) {
@@ -399,8 +400,7 @@ TEST_F(TinyCommsPty, HangUpDuringAPendingWriteRaisesTheSystemText) {
   Pty.CloseMaster();
   EXPECT_EQ(MessageOf([&] { Port.WaitForPending(); }), "Operation failed: Input/output error");
   EXPECT_FALSE(Port.HasPending());
-  EXPECT_EQ(MessageOf([&] { Port.WriteStr("Z", false); }),
-            "Operation failed: Input/output error");
+  EXPECT_EQ(MessageOf([&] { Port.WriteStr("Z", false); }), "Operation failed: Input/output error");
   EXPECT_TRUE(DeviceLostIn([&] { Port.WriteStr("Z", true); }));
   Port.Close();
 }
@@ -417,8 +417,7 @@ TEST_F(TinyCommsPty, HangUpDuringAPendingReadRaisesTheSystemText) {
   EXPECT_EQ(MessageOf([&] { Port.WaitForPending(); }), "Operation failed: Input/output error");
   EXPECT_LT(MillisSince(start), 900) << "the hang-up ends the read, not its time-out";
   device.join();
-  EXPECT_EQ(MessageOf([&] { Port.ReadStr(s, 1, true); }),
-            "Operation aborted: Input/output error");
+  EXPECT_EQ(MessageOf([&] { Port.ReadStr(s, 1, true); }), "Operation aborted: Input/output error");
   EXPECT_TRUE(DeviceLostIn([&] { Port.ReadStr(s, 1, true); }));
   Port.Close();
 }

@@ -28,8 +28,8 @@ using test::MillisSince;
 
 std::string SystemText(DWORD error) {
   char* text = nullptr;
-  const DWORD length = ::FormatMessageA(0x1300, nullptr, error, 0x0400,
-                                        reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  const DWORD length =
+      ::FormatMessageA(0x1300, nullptr, error, 0x0400, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string message(text != nullptr ? text : "", length);
   ::LocalFree(text);
   return message;
@@ -128,7 +128,8 @@ TEST_F(TinyCommsWin32, OpensWithTheMainSettingsAndTakesEveryRate) {
   Port.Open();
   EXPECT_TRUE(Port.Connected());
   for (int rate = br110; rate <= br115200; ++rate)
-    EXPECT_NO_THROW(Port.SetBaudRate(static_cast<TBaudRate>(rate))) << BaudRateValue(TBaudRate(rate));
+    EXPECT_NO_THROW(Port.SetBaudRate(static_cast<TBaudRate>(rate)))
+        << BaudRateValue(TBaudRate(rate));
   Port.SetBaudRate(br9600);
   EXPECT_NO_THROW(Port.Timeouts().SetReadInterval(100));
 }
@@ -268,8 +269,8 @@ TEST_F(TinyCommsWin32, PortNamesThatCannotBeOpenedRaiseTheSystemText) {
     const char* Name;
     DWORD Error;
   };
-  for (const TCase& c : {TCase{"\\\\.\\CO<M>9", ERROR_INVALID_NAME},
-                         TCase{"\\\\.\\COM77", ERROR_FILE_NOT_FOUND}}) {
+  for (const TCase& c :
+       {TCase{"\\\\.\\CO<M>9", ERROR_INVALID_NAME}, TCase{"\\\\.\\COM77", ERROR_FILE_NOT_FOUND}}) {
     Port.SetPort(c.Name);
     EXPECT_EQ(MessageOf([&] { Port.Open(); }), "Unable to open com port: " + SystemText(c.Error))
         << c.Name;
@@ -300,7 +301,8 @@ TEST_F(TinyCommsWin32, APortThatVanishesDuringAnOverlappedReadFailsItAndWhatFoll
   EXPECT_FALSE(Port.HasPending());
   // The next read fails as well, at once or when taken.
   const std::string again = MessageOf([&] { Port.ReadStr(s, 1, true); });
-  EXPECT_TRUE(again.rfind("Operation aborted: ", 0) == 0 || again.rfind("Operation failed: ", 0) == 0)
+  EXPECT_TRUE(again.rfind("Operation aborted: ", 0) == 0 ||
+              again.rfind("Operation failed: ", 0) == 0)
       << again;
   // A write is not tried here: Wine blocks WriteFile on a hung-up
   // pseudo-terminal for ever, even on an overlapped handle, where Windows

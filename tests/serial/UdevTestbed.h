@@ -20,7 +20,8 @@ namespace serial::test {
 
 inline const std::string Ch340Tty =
     "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/ttyUSB0/tty/ttyUSB0";
-inline const std::string CdcAcmTty = "/sys/devices/pci0000:00/0000:00:1a.0/usb2/2-1/2-1:1.0/tty/ttyACM0";
+inline const std::string CdcAcmTty =
+    "/sys/devices/pci0000:00/0000:00:1a.0/usb2/2-1/2-1:1.0/tty/ttyACM0";
 
 class TUdevTestbed {
  public:

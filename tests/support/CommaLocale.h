@@ -17,8 +17,8 @@ inline bool UseCommaLocale() {
 #else
   const auto dir = std::filesystem::temp_directory_path() / "zolvek-test-locale";
   std::filesystem::create_directories(dir);
-  const std::string command = "localedef -i de_DE -f UTF-8 " + (dir / "de_DE.UTF-8").string() +
-                              " >/dev/null 2>&1";
+  const std::string command =
+      "localedef -i de_DE -f UTF-8 " + (dir / "de_DE.UTF-8").string() + " >/dev/null 2>&1";
   if (std::system(command.c_str()) != 0 && !std::filesystem::exists(dir / "de_DE.UTF-8"))
     return false;
   ::setenv("LOCPATH", dir.c_str(), 1);

@@ -26,17 +26,22 @@ class TCountingComPlatform : public serial::TComPlatform {
   bool Open(const std::string& name) override { return Inner->Open(name); }
   void Close() override { Inner->Close(); }
   bool IsOpen() const override { return Inner->IsOpen(); }
-  bool SetupQueues(std::uint32_t in, std::uint32_t out) override { return Inner->SetupQueues(in, out); }
+  bool SetupQueues(std::uint32_t in, std::uint32_t out) override {
+    return Inner->SetupQueues(in, out);
+  }
   bool SetLine(const serial::TLineSettings& line) override { return Inner->SetLine(line); }
   bool SetTimeouts(const serial::TTimeoutSettings& t) override { return Inner->SetTimeouts(t); }
   std::shared_ptr<serial::TComOp> NewOp() override { return Inner->NewOp(); }
   void ReleaseOp(serial::TComOp& op) override { Inner->ReleaseOp(op); }
-  serial::TIoStart StartRead(serial::TComOp& op, std::uint32_t count, std::uint32_t& done) override {
+  serial::TIoStart StartRead(serial::TComOp& op, std::uint32_t count,
+                             std::uint32_t& done) override {
     return Inner->StartRead(op, count, done);
   }
   const char* ReadData(const serial::TComOp& op) const override { return Inner->ReadData(op); }
   bool WaitOp(serial::TComOp& op) override { return Inner->WaitOp(op); }
-  bool OpResult(serial::TComOp& op, std::uint32_t& count) override { return Inner->OpResult(op, count); }
+  bool OpResult(serial::TComOp& op, std::uint32_t& count) override {
+    return Inner->OpResult(op, count);
+  }
   bool InputCount(std::uint32_t& count) override { return Inner->InputCount(count); }
   bool Purge(std::uint32_t flags) override { return Inner->Purge(flags); }
   std::string LastErrorText() const override { return Inner->LastErrorText(); }

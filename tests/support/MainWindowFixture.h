@@ -98,7 +98,8 @@ class MainWindowFixture : public ::testing::Test {
   }
 
   bool Online() {
-    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.DeviceOnline; });
+    return Locked(
+        [](const TControlState& s, const screen::TZOLScreenModel&) { return s.DeviceOnline; });
   }
 
   TUpdateFlags Flags() {

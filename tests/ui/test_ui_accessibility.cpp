@@ -58,11 +58,12 @@ TEST_P(SpeedButtonActionTest, ActionIsAClick) {
   EXPECT_EQ(assisted.count(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, SpeedButtonActionTest,
-    ::testing::Values(TActionCase{0, QAccessible::Button, QAccessibleActionInterface::pressAction()},
-                      TActionCase{1, QAccessible::CheckBox,
-                                  QAccessibleActionInterface::toggleAction()}));
+INSTANTIATE_TEST_SUITE_P(Kinds, SpeedButtonActionTest,
+                         ::testing::Values(TActionCase{0, QAccessible::Button,
+                                                       QAccessibleActionInterface::pressAction()},
+                                           TActionCase{
+                                               1, QAccessible::CheckBox,
+                                               QAccessibleActionInterface::toggleAction()}));
 
 TEST(SpeedButtonAccessible, NamedByItsAccessibleNameElseItsCaption) {
   QWidget parent;

@@ -251,7 +251,8 @@ TEST_F(CommandsTest, QuickSecondClickOnAnArrowIsAStepToo) {
 TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
   RunPulseMode();
   const auto period = [this] {
-    return Locked([](const TControlState&, const screen::TZOLScreenModel& s) { return s.PulsePeriodCode(); });
+    return Locked(
+        [](const TControlState&, const screen::TZOLScreenModel& s) { return s.PulsePeriodCode(); });
   };
   const int periodBefore = period();
   const std::size_t mark = CommandCount();
@@ -406,11 +407,11 @@ TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
   ASSERT_GE(kinds.size(), 2u);
   EXPECT_EQ(kinds[0], Kind::PulsePeriod);
   EXPECT_EQ(kinds[1], Kind::PulseWidth);
-  const auto [period, width, together] =
-      Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
-        return std::make_tuple(s.PulsePeriodCode(), s.PulseWidthCode(),
-                               s.Slots[screen::MarkerSlot].Word == s.Slots[screen::FrequencySlot].Word);
-      });
+  const auto [period, width,
+              together] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
+    return std::make_tuple(s.PulsePeriodCode(), s.PulseWidthCode(),
+                           s.Slots[screen::MarkerSlot].Word == s.Slots[screen::FrequencySlot].Word);
+  });
   EXPECT_TRUE(together) << "the marker is pulled along with the output frequency";
   EXPECT_EQ(Device->State().PulsePeriodCode, period);
   EXPECT_EQ(Device->State().PulseWidthCode, width);
@@ -433,7 +434,8 @@ std::vector<std::size_t> RestartsIn(const std::vector<Kind>& kinds, bool upward)
 
 std::size_t CountOf(const std::vector<Kind>& kinds, std::size_t from, std::size_t to, Kind kind) {
   return static_cast<std::size_t>(std::count(kinds.begin() + static_cast<std::ptrdiff_t>(from),
-                                             kinds.begin() + static_cast<std::ptrdiff_t>(to), kind));
+                                             kinds.begin() + static_cast<std::ptrdiff_t>(to),
+                                             kind));
 }
 
 TEST_F(CommandsTest, LogSweepOfOneSecondTakesTwentyStepsAndCrossesTheMarkerOnce) {
@@ -489,7 +491,8 @@ TEST_F(CommandsTest, PausedSweepHoldsItsFrequencyAndRestartsOnceToItsStart) {
   Form->SwRstBtn->click();
   ProcessEventsFor(400ms);
   const auto kinds = ReceivedKinds(paused);
-  EXPECT_EQ(kinds, (std::vector<Kind>{Kind::MarkerClear, Kind::Coarse, Kind::Fine, Kind::MarkerSet}));
+  EXPECT_EQ(kinds,
+            (std::vector<Kind>{Kind::MarkerClear, Kind::Coarse, Kind::Fine, Kind::MarkerSet}));
   const std::int32_t startWord = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
     return s.Slots[screen::StartSlot].Word;
   });

@@ -230,8 +230,9 @@ TEST_F(ConnectTest, RemovalOfTheConnectedPortGoesOfflineQuietly) {
 
   // The name is kept: a later removal of the same port disconnects again,
   // which releases Run and clears the flags.
-  EXPECT_EQ(Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.PortName; }),
-            PortName);
+  EXPECT_EQ(
+      Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.PortName; }),
+      PortName);
   Form->RunBtn->click();  // the demonstration
   ASSERT_TRUE(Form->RunBtn->isChecked());
   Form->WMDeviceChange(PortName);
@@ -322,13 +323,15 @@ sim::TFaults HangUpAt(int commands) {
   return f;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Faults, BadDeviceTest,
-    ::testing::Values(TBadDeviceCase{"Garbage", GarbageReplies()}, TBadDeviceCase{"GarbageBursts", GarbageBursts()},
-                      TBadDeviceCase{"HangUpOnIdentify", HangUpAt(1)},
-                      TBadDeviceCase{"HangUpOnFirstTable", HangUpAt(2)},
-                      TBadDeviceCase{"HangUpOnSecondTable", HangUpAt(3)}),
-    [](const ::testing::TestParamInfo<TBadDeviceCase>& info) { return info.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Faults, BadDeviceTest,
+                         ::testing::Values(TBadDeviceCase{"Garbage", GarbageReplies()},
+                                           TBadDeviceCase{"GarbageBursts", GarbageBursts()},
+                                           TBadDeviceCase{"HangUpOnIdentify", HangUpAt(1)},
+                                           TBadDeviceCase{"HangUpOnFirstTable", HangUpAt(2)},
+                                           TBadDeviceCase{"HangUpOnSecondTable", HangUpAt(3)}),
+                         [](const ::testing::TestParamInfo<TBadDeviceCase>& info) {
+                           return info.param.Name;
+                         });
 
 }  // namespace
 }  // namespace control::test

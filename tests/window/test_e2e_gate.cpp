@@ -33,9 +33,7 @@ class GateTest : public MainWindowFixture {
 
   double SlotFreq(int slot) { return Model().Slots[slot].Freq; }
 
-  TRemoteInstrument Remote() {
-    return TRemoteInstrument(Run->Control(), ui::WaitWithMessages);
-  }
+  TRemoteInstrument Remote() { return TRemoteInstrument(Run->Control(), ui::WaitWithMessages); }
 };
 
 TEST_F(GateTest, StartAboveStopIsStoredOnlyOnceItsWarningIsClosed) {
@@ -63,7 +61,8 @@ TEST_F(GateTest, StartAboveStopIsStoredOnlyOnceItsWarningIsClosed) {
   EXPECT_EQ(startWhileWarned, start) << "stored before the warning was closed";
   const std::int32_t aboveWord = Model().Slots[screen::StartSlot].Word;
   for (const sim::TCommand& c : Received(mark))
-    EXPECT_FALSE(c.Kind == Kind::Coarse && c.Value == (aboveWord >> 8)) << "a restart at the typed start";
+    EXPECT_FALSE(c.Kind == Kind::Coarse && c.Value == (aboveWord >> 8))
+        << "a restart at the typed start";
   EXPECT_NEAR(SlotFreq(screen::StartSlot), above, 0.1) << "stored after the warning";
 }
 

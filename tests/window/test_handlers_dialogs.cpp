@@ -117,9 +117,8 @@ TEST_F(DialogTest, InvalidSetAfterACornerPressRevealsTheHiddenText) {
   Answer("x");
   Form->FSetBtn->click();
   EXPECT_EQ(About->Copyright->text(), hidden);
-  EXPECT_TRUE(Locked([](const TControlState& s, const screen::TZOLScreenModel&) {
-    return s.CornerArmed;
-  }));
+  EXPECT_TRUE(
+      Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.CornerArmed; }));
 }
 
 TEST_F(DialogTest, StepDialogSetsTheShownStepWithoutAFlag) {
@@ -269,8 +268,9 @@ TEST_F(DialogTest, ArrowPressStepsAtOnceAndRepeatsAfterTenRedraws) {
   Form->WMRedraw();
   Form->WMRedraw();
   EXPECT_EQ(SlotFreq(screen::FrequencySlot), held);
-  EXPECT_EQ(Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.RepeatTag; }),
-            -1);
+  EXPECT_EQ(
+      Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.RepeatTag; }),
+      -1);
 }
 
 TEST_F(DialogTest, SweepArrowsMoveTheMarkerOntoTheLimitsExactly) {

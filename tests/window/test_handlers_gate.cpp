@@ -27,7 +27,9 @@ struct TInputs {
 };
 using TInput = std::pair<const char*, std::function<void(TInputs&)>>;
 
-TInput Click(TButton b) { return {"click", [b](TInputs& in) { (in.Form.*b)->click(); }}; }
+TInput Click(TButton b) {
+  return {"click", [b](TInputs& in) { (in.Form.*b)->click(); }};
+}
 
 // A reader may send an action the control does not list.
 TInput Assist(TButton b, const char* answer = nullptr) {
@@ -61,7 +63,9 @@ TInput Move(TGauge g, int position) {
 
 TInput AssistValue(TGauge g, int position) {
   return {"screen reader", [g, position](TInputs& in) {
-            QAccessible::queryAccessibleInterface(in.Form.*g)->valueInterface()->setCurrentValue(position);
+            QAccessible::queryAccessibleInterface(in.Form.*g)
+                ->valueInterface()
+                ->setCurrentValue(position);
           }};
 }
 
@@ -86,35 +90,46 @@ std::vector<TRow> Rows() {
   using F = TMainForm;
   using R = TRemoteInstrument&;
   return {
-      {TControl::RunBtn, {Click(&F::RunBtn), Assist(&F::RunBtn), Remote([](R r) { r.SetRun(!r.Run()); })}},
+      {TControl::RunBtn,
+       {Click(&F::RunBtn), Assist(&F::RunBtn), Remote([](R r) { r.SetRun(!r.Run()); })}},
       {TControl::SweepBtn, {Click(&F::SweepBtn), Assist(&F::SweepBtn)}},
       {TControl::PulseBtn, {Click(&F::PulseBtn), Assist(&F::PulseBtn)}},
-      {TControl::FSetBtn, {Dialog(&F::FSetBtnClick, "1234"), Assist(&F::FSetBtn, "1234"),
-                           Remote([](R r) { r.SetFrequency(1234); })}},
-      {TControl::FStartBtn, {Dialog([](F& f) { f.FSetRangeBtnClick(1); }, "2"), Remote([](R r) { r.SetStart(2); })}},
-      {TControl::FstopBtn, {Dialog([](F& f) { f.FSetRangeBtnClick(2); }, "3000"), Remote([](R r) { r.SetStop(3000); })}},
+      {TControl::FSetBtn,
+       {Dialog(&F::FSetBtnClick, "1234"), Assist(&F::FSetBtn, "1234"),
+        Remote([](R r) { r.SetFrequency(1234); })}},
+      {TControl::FStartBtn,
+       {Dialog([](F& f) { f.FSetRangeBtnClick(1); }, "2"), Remote([](R r) { r.SetStart(2); })}},
+      {TControl::FstopBtn, {Dialog([](F& f) { f.FSetRangeBtnClick(2); }, "3000"), Remote([](R r) {
+                              r.SetStop(3000);
+                            })}},
       {TControl::FDeltaFBtn, {Dialog(&F::FDeltaFBtnClick, "5"), Remote([](R r) { r.SetStep(5); })}},
       {TControl::FLeftBtn, {Hold(&F::FLeftBtn), Wheel(-120), Assist(&F::FLeftBtn)}},
       {TControl::FRightBtn, {Hold(&F::FRightBtn), Wheel(120), Assist(&F::FRightBtn)}},
       {TControl::SineBtn, {Click(&F::SineBtn), Assist(&F::SineBtn)}},
       {TControl::TriBtn, {Click(&F::TriBtn), Assist(&F::TriBtn)}},
       {TControl::SquareBtn, {Click(&F::SquareBtn), Assist(&F::SquareBtn)}},
-      {TControl::InvertBtn, {Click(&F::InvertBtn), Assist(&F::InvertBtn),
-                             Remote([](R r) { r.SetInverted(!r.Inverted()); })}},
-      {TControl::SwRstBtn, {Click(&F::SwRstBtn), Assist(&F::SwRstBtn), Remote([](R r) { r.Restart(); })}},
-      {TControl::PauseBtn, {Click(&F::PauseBtn), Assist(&F::PauseBtn),
-                            Remote([](R r) { r.SetPause(!r.Pause()); })}},
-      {TControl::AmpGaugeBar, {Move(&F::AmpGaugeBar, -5), AssistValue(&F::AmpGaugeBar, -5),
-                               Remote([](R r) { r.SetAttenuation(5); })}},
+      {TControl::InvertBtn, {Click(&F::InvertBtn), Assist(&F::InvertBtn), Remote([](R r) {
+                               r.SetInverted(!r.Inverted());
+                             })}},
+      {TControl::SwRstBtn,
+       {Click(&F::SwRstBtn), Assist(&F::SwRstBtn), Remote([](R r) { r.Restart(); })}},
+      {TControl::PauseBtn,
+       {Click(&F::PauseBtn), Assist(&F::PauseBtn), Remote([](R r) { r.SetPause(!r.Pause()); })}},
+      {TControl::AmpGaugeBar,
+       {Move(&F::AmpGaugeBar, -5), AssistValue(&F::AmpGaugeBar, -5),
+        Remote([](R r) { r.SetAttenuation(5); })}},
       {TControl::DivGaugeBar, {Move(&F::DivGaugeBar, -1), AssistValue(&F::DivGaugeBar, -1)}},
       {TControl::SquareDivider, {Remote([](R r) { r.SetDivider(true); })}},
       {TControl::Prescaler, {Remote([](R r) { r.SetPrescaler(8); })}},
-      {TControl::LinLogGauge, {Move(&F::LinLogGauge, 0), AssistValue(&F::LinLogGauge, 0),
-                               Remote([](R r) { r.SetSpacing(remote::TSpacing::Linear); })}},
-      {TControl::SweepDirBar, {Move(&F::SweepDirBar, 2), AssistValue(&F::SweepDirBar, 2),
-                               Remote([](R r) { r.SetDirection(remote::TDirection::Down); })}},
-      {TControl::SwGaugeBar, {Move(&F::SwGaugeBar, 37), AssistValue(&F::SwGaugeBar, 37),
-                              Remote([](R r) { r.SetSweepTime(37); })}},
+      {TControl::LinLogGauge,
+       {Move(&F::LinLogGauge, 0), AssistValue(&F::LinLogGauge, 0),
+        Remote([](R r) { r.SetSpacing(remote::TSpacing::Linear); })}},
+      {TControl::SweepDirBar,
+       {Move(&F::SweepDirBar, 2), AssistValue(&F::SweepDirBar, 2),
+        Remote([](R r) { r.SetDirection(remote::TDirection::Down); })}},
+      {TControl::SwGaugeBar,
+       {Move(&F::SwGaugeBar, 37), AssistValue(&F::SwGaugeBar, 37),
+        Remote([](R r) { r.SetSweepTime(37); })}},
       {TControl::SweepMarker, {Remote([](R r) { r.SetMarker(700); })}},
       {TControl::PulsePeriod, {Remote([](R r) { r.SetPulsePeriod(1e-3); })}},
       {TControl::PulseWidth, {Remote([](R r) { r.SetPulseWidth(1e-5); })}},
@@ -140,9 +155,10 @@ class GateTableTest : public MainWindowFixture {
                                       double(m.AmpLevelAnalog), double(m.AmpLevelSquare)};
       for (const screen::TFreqSlot& slot : m.Slots) settings.push_back(slot.Freq);
       const TUpdateFlags& f = s.State.Flags;
-      const std::vector<bool> flags = {f.ResyncAll, f.PulseModeDirty, f.AmpSquareDirty, f.AmpAnalogDirty,
-                                       f.PulseWidthDirty, f.InvertDirty, f.SweepRestart, f.FreqDirty,
-                                       f.FreqStepDirty, f.WaveDirty, f.PulseDivDirty};
+      const std::vector<bool> flags = {f.ResyncAll,      f.PulseModeDirty,  f.AmpSquareDirty,
+                                       f.AmpAnalogDirty, f.PulseWidthDirty, f.InvertDirty,
+                                       f.SweepRestart,   f.FreqDirty,       f.FreqStepDirty,
+                                       f.WaveDirty,      f.PulseDivDirty};
       return std::make_tuple(Run->Control().Panel(), flags, settings);
     });
   }

@@ -44,7 +44,8 @@ class HandlerTest : public MainWindowFixture {
       EXPECT_EQ(b->isEnabled(), !pulse);
       EXPECT_EQ(b->FontColor(), sweep ? colors::Olive : colors::Arrow);
     }
-    for (ui::TSpeedButton* b : {f.SineBtn, f.TriBtn, f.SquareBtn}) EXPECT_EQ(b->isEnabled(), !pulse);
+    for (ui::TSpeedButton* b : {f.SineBtn, f.TriBtn, f.SquareBtn})
+      EXPECT_EQ(b->isEnabled(), !pulse);
     EXPECT_EQ(f.InvertBtn->isEnabled(), pulse);
     EXPECT_EQ(f.DivGaugeBar->minimum(), pulse ? -4 : -1);
     EXPECT_EQ(f.DivGaugeBar->maximum(), 0);
@@ -53,9 +54,9 @@ class HandlerTest : public MainWindowFixture {
     const screen::TZOLScreenModel m = Model();
     const int level = pulse || waveform == 3 ? m.AmpLevelSquare : m.AmpLevelAnalog;
     EXPECT_EQ(f.AmpGaugeBar->value(), -level);
-    for (QWidget* w : std::initializer_list<QWidget*>{f.LinLogGauge, f.SweepDirBar, f.SwGaugeBar,
-                                                      f.Label1, f.Label2, f.Label3, f.Label4,
-                                                      f.SwTimeLabel}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{f.LinLogGauge, f.SweepDirBar, f.SwGaugeBar, f.Label1,
+                                         f.Label2, f.Label3, f.Label4, f.SwTimeLabel}) {
       EXPECT_EQ(w->isEnabled(), sweep) << w->objectName().toStdString();
     }
     EXPECT_FALSE(f.RunBtn->isChecked());
@@ -95,7 +96,8 @@ int PixelsInFontColour(ui::TSpeedButton& button) {
     for (int x = 0; x < image.width(); ++x) {
       const QColor c = image.pixelColor(x, y);
       if (std::abs(c.red() - font.red()) + std::abs(c.green() - font.green()) +
-              std::abs(c.blue() - font.blue()) < 60)
+              std::abs(c.blue() - font.blue()) <
+          60)
         ++count;
     }
   }
@@ -186,7 +188,8 @@ TEST_F(HandlerTest, PulseHalvesAMarkerAboveTheOutputFrequency) {
             screen::TZOLScreenModel::SnapToGrid(m.Slots[screen::FrequencySlot].Freq / 2));
 
   Form->PulseBtn->click();
-  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
+  Locked(
+      [](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
   Form->PulseBtn->click();
   EXPECT_EQ(Model().Slots[screen::MarkerSlot].Freq, screen::TZOLScreenModel::SnapToGrid(700));
 

@@ -47,7 +47,8 @@ TEST_F(TMainFormLayout, WindowIs800By320CentredWithItsCaption) {
   EXPECT_EQ(Form->windowTitle(), "Varnel Generator");
   EXPECT_EQ(Form->minimumSize(), QSize(640, 240));
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-  EXPECT_EQ(Form->pos(), screen.topLeft() + QPoint((screen.width() - 800) / 2, (screen.height() - 320) / 2));
+  EXPECT_EQ(Form->pos(),
+            screen.topLeft() + QPoint((screen.width() - 800) / 2, (screen.height() - 320) / 2));
   EXPECT_FALSE(Form->windowIcon().isNull());
 }
 
@@ -143,9 +144,9 @@ TEST_F(TMainFormLayout, KindsAndInitialStates) {
     EXPECT_TRUE(w->isHidden());
   }
   for (QWidget* w : std::vector<QWidget*>{Form->LinLogGauge, Form->SweepDirBar, Form->SwGaugeBar,
-                                          Form->SwTimeLabel, Form->Label1, Form->Label2, Form->Label3,
-                                          Form->Label4, Form->InvertBtn, Form->SwRstBtn,
-                                          Form->PauseBtn, Form->DivGaugeBar})
+                                          Form->SwTimeLabel, Form->Label1, Form->Label2,
+                                          Form->Label3, Form->Label4, Form->InvertBtn,
+                                          Form->SwRstBtn, Form->PauseBtn, Form->DivGaugeBar})
     EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
   for (QWidget* w : std::vector<QWidget*>{Form->FLeftBtn, Form->FSetBtn, Form->SweepBtn,
                                           Form->PulseBtn, Form->RunBtn, Form->ConnectBtn,
@@ -158,12 +159,11 @@ TEST_F(TMainFormLayout, KindsAndInitialStates) {
     Qt::Orientation Orientation;
     bool Arrows;
   };
-  for (const TRange& r : std::vector<TRange>{
-           {Form->LinLogGauge, 0, 1, 1, Qt::Vertical, false},
-           {Form->SweepDirBar, 0, 2, 0, Qt::Vertical, false},
-           {Form->SwGaugeBar, 1, 100, 1, Qt::Horizontal, true},
-           {Form->AmpGaugeBar, -15, 0, 0, Qt::Vertical, true},
-           {Form->DivGaugeBar, -1, 0, 0, Qt::Vertical, true}}) {
+  for (const TRange& r : std::vector<TRange>{{Form->LinLogGauge, 0, 1, 1, Qt::Vertical, false},
+                                             {Form->SweepDirBar, 0, 2, 0, Qt::Vertical, false},
+                                             {Form->SwGaugeBar, 1, 100, 1, Qt::Horizontal, true},
+                                             {Form->AmpGaugeBar, -15, 0, 0, Qt::Vertical, true},
+                                             {Form->DivGaugeBar, -1, 0, 0, Qt::Vertical, true}}) {
     const std::string name = r.Gauge->objectName().toStdString();
     EXPECT_EQ(r.Gauge->minimum(), r.Min) << name;
     EXPECT_EQ(r.Gauge->maximum(), r.Max) << name;

@@ -28,7 +28,8 @@ using TMainFormLife = MainWindowFixture;
 // press is sent by hand.
 void SendMouse(QWidget* widget, QEvent::Type type, QPoint at) {
   QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton,
-                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                    Qt::NoModifier);
   QApplication::sendEvent(widget, &event);
 }
 
@@ -53,7 +54,8 @@ TEST_F(TMainFormLife, CreationSetsTheInitialStateAndStartsTheTimer) {
   });
   EXPECT_EQ(Form->FLeftBtn->Tag, 1);
   EXPECT_EQ(Form->FRightBtn->Tag, 2);
-  EXPECT_TRUE(Form->SwTimeLabel->text().startsWith("Sweep time ")) << "set from the sweep-time gauge";
+  EXPECT_TRUE(Form->SwTimeLabel->text().startsWith("Sweep time "))
+      << "set from the sweep-time gauge";
   EXPECT_FALSE(Run->Port().Connected());
   EXPECT_TRUE(WaitForTicks()) << "the timer runs";
   ASSERT_TRUE(Form->Screen);
