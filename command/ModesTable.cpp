@@ -27,37 +27,39 @@ struct TRow {
   TCell Normal, Sweep, Pulse;
 };
 
-// In the order of TControl.
+// In the order of TControl; a table to read, so laid out as one.
+// clang-format off
 constexpr std::array<TRow, ControlCount> Rows = {{
     // control                  normal     sweep      pulse
-    {TControl::RunBtn, On, On, On},
-    {TControl::ConnectBtn, On, On, On},
-    {TControl::SweepBtn, On, On, Off},
-    {TControl::PulseBtn, On, Off, On},
-    {TControl::FSetBtn, On, Hidden, Off},
-    {TControl::FStartBtn, Hidden, On, Hidden},
-    {TControl::FstopBtn, Hidden, On, Hidden},
-    {TControl::FLeftBtn, On, On, Off},
-    {TControl::FRightBtn, On, On, Off},
-    {TControl::FDeltaFBtn, On, On, Off},
-    {TControl::SineBtn, On, On, Off},
-    {TControl::TriBtn, On, On, Off},
-    {TControl::SquareBtn, On, On, Off},
-    {TControl::InvertBtn, Off, Off, On},
-    {TControl::SwRstBtn, Off, IfRunning, Off},
-    {TControl::PauseBtn, Off, IfRunning, Off},
-    {TControl::AmpGaugeBar, On, On, On},
-    {TControl::DivGaugeBar, IfSquare, IfSquare, On},
-    {TControl::LinLogGauge, Off, On, Off},
-    {TControl::SweepDirBar, Off, On, Off},
-    {TControl::SwGaugeBar, Off, On, Off},
-    {TControl::SweepLabels, Off, On, Off},
-    {TControl::SquareDivider, IfSquare, IfSquare, Off},
-    {TControl::Prescaler, Off, Off, On},
-    {TControl::SweepMarker, Off, On, Off},
-    {TControl::PulsePeriod, Off, Off, On},
-    {TControl::PulseWidth, Off, Off, On},
+    {TControl::RunBtn,          On,        On,        On},
+    {TControl::ConnectBtn,      On,        On,        On},
+    {TControl::SweepBtn,        On,        On,        Off},
+    {TControl::PulseBtn,        On,        Off,       On},
+    {TControl::FSetBtn,         On,        Hidden,    Off},
+    {TControl::FStartBtn,       Hidden,    On,        Hidden},
+    {TControl::FstopBtn,        Hidden,    On,        Hidden},
+    {TControl::FLeftBtn,        On,        On,        Off},
+    {TControl::FRightBtn,       On,        On,        Off},
+    {TControl::FDeltaFBtn,      On,        On,        Off},
+    {TControl::SineBtn,         On,        On,        Off},
+    {TControl::TriBtn,          On,        On,        Off},
+    {TControl::SquareBtn,       On,        On,        Off},
+    {TControl::InvertBtn,       Off,       Off,       On},
+    {TControl::SwRstBtn,        Off,       IfRunning, Off},
+    {TControl::PauseBtn,        Off,       IfRunning, Off},
+    {TControl::AmpGaugeBar,     On,        On,        On},
+    {TControl::DivGaugeBar,     IfSquare,  IfSquare,  On},
+    {TControl::LinLogGauge,     Off,       On,        Off},
+    {TControl::SweepDirBar,     Off,       On,        Off},
+    {TControl::SwGaugeBar,      Off,       On,        Off},
+    {TControl::SweepLabels,     Off,       On,        Off},
+    {TControl::SquareDivider,   IfSquare,  IfSquare,  Off},
+    {TControl::Prescaler,       Off,       Off,       On},
+    {TControl::SweepMarker,     Off,       On,        Off},
+    {TControl::PulsePeriod,     Off,       Off,       On},
+    {TControl::PulseWidth,      Off,       Off,       On},
 }};
+// clang-format on
 
 constexpr bool RowsInOrder() {
   for (int i = 0; i < ControlCount; ++i)
