@@ -2,6 +2,11 @@
 // The serial event thread: waits for the line events selected in the port's
 // Events and fires the port's handlers as its SyncMethod prescribes.
 //
+// It is part of the port component, with the event delivery on the GUI
+// thread (serial/QtEventDelivery) and the line events of the platform
+// halves, and tested as such; this program's own port selects no events,
+// so in the program it never starts.
+//
 // Owned by TTinyComPort (created by Open when Events is not empty, destroyed
 // by Close before the port is closed). Constructed and destroyed on the
 // thread that opens and closes the port; the thread itself only waits,

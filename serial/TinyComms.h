@@ -16,7 +16,9 @@
 // handler has emptied the queue since the last one), OnRxFlag when EventChar
 // is among them. With smSynchronize and smWindow the handlers run on the GUI
 // thread (EventDelivery.h; the Qt library sets this up by being linked);
-// with smNone, or in a program without a GUI, on the event thread.
+// with smNone, or in a program without a GUI, on the event thread. The
+// event machinery is the component's whole contract, kept and tested even
+// though the program's own port selects no events and never starts it.
 //
 // Line settings that the POSIX half (termios) has no direct equivalent for;
 // a refused one makes ConfigureLine, and so Open, raise EComPort "Unable to
