@@ -41,6 +41,7 @@
 #include "screen/ZOLScreen.h"
 #include "serial/ComSel.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/WindowOnRun.h"
 #include "sim/PtyDevice.h"
 #include "ui/Dialogs.h"
 #include "ui/SpeedButton.h"
@@ -158,7 +159,7 @@ inline void PrintSamples(const std::vector<double>& values, const char* unit) {
   std::printf("\n");
 }
 
-class TE2eRig {
+class TE2eRig : public test::TWindowOnRun {
  public:
   // replyByteDelay paces the generator's replies (1042 µs a byte is the
   // 9600 bit/s line); a pseudo-terminal by itself passes bytes at once.
@@ -168,26 +169,14 @@ class TE2eRig {
     options.Faults.ByteDelay = replyByteDelay;
     Device = std::make_unique<sim::TPtyDevice>(options);
     PortName = options.PortName;
-    ComSel = std::make_unique<serial::TComSelBox>();
-    About = std::make_unique<TAboutBox>();
-    Run = std::make_unique<app::TGeneratorRun>();
-    Form = std::make_unique<TMainForm>(Run->Control());
-    Run->Attach(*Form);
-    QObject::connect(Form.get(), &TMainForm::Redrawn, [this] { ++RedrawCount; });
-    Form->SetComSelBox(ComSel.get());
-    Form->SetAboutBox(About.get());
-    auto dialogs = std::make_unique<test::TScriptedDialogs>();
-    Dialogs = dialogs.get();
-    Form->Dialogs = std::move(dialogs);
+    Open();
     Form->show();
     PumpFor(200ms);
   }
 
+  // The window stops the device as it closes, before the device goes.
   ~TE2eRig() {
-    Form.reset();
-    Run.reset();
-    About.reset();
-    ComSel.reset();
+    Destroy();
     Device.reset();
   }
 
@@ -325,13 +314,6 @@ class TE2eRig {
 
   std::unique_ptr<sim::TPtyDevice> Device;
   std::string PortName;
-  std::unique_ptr<serial::TComSelBox> ComSel;
-  std::unique_ptr<TAboutBox> About;
-  std::unique_ptr<app::TGeneratorRun> Run;
-  std::unique_ptr<TMainForm> Form;
-  // Redraws the window has drawn since it was made.
-  std::uint64_t RedrawCount = 0;
-  test::TScriptedDialogs* Dialogs = nullptr;
   std::mt19937 Random{20261208};
 };
 

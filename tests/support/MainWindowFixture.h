@@ -29,6 +29,7 @@
 #include "serial/ComSel.h"
 #include "serial/TinyComms.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/WindowOnRun.h"
 #include "sim/PtyDevice.h"
 #include "ui/GaugeBar.h"
 #include "ui/SpeedButton.h"
@@ -56,28 +57,19 @@ inline void ProcessEventsFor(std::chrono::milliseconds duration) {
   WaitUntil([] { return false; }, duration);
 }
 
-class MainWindowFixture : public ::testing::Test {
+class MainWindowFixture : public ::testing::Test, protected TWindowOnRun {
  protected:
-  void SetUp() override {
-    ComSel = std::make_unique<serial::TComSelBox>();
-    About = std::make_unique<TAboutBox>();
-    Run = std::make_unique<app::TGeneratorRun>();
-    Form = std::make_unique<TMainForm>(Run->Control());
-    Run->Attach(*Form);
-    QObject::connect(Form.get(), &TMainForm::Redrawn, [this] { ++RedrawCount; });
-    Form->SetComSelBox(ComSel.get());
-    Form->SetAboutBox(About.get());
-    auto dialogs = std::make_unique<TScriptedDialogs>();
-    Dialogs = dialogs.get();
-    Form->Dialogs = std::move(dialogs);
-  }
+  // The run, not the test's own Run().
+  using TWindowOnRun::Run;
+
+  void SetUp() override { Open(); }
 
   void TearDown() override {
-    for (const std::string& dialog : Dialogs->Unexpected) ADD_FAILURE() << "unexpected " << dialog;
-    Form.reset();
-    Run.reset();
-    About.reset();
-    ComSel.reset();
+    // A test skipped in its set-up never opened the window.
+    if (Dialogs)
+      for (const std::string& d : Dialogs->Unexpected) ADD_FAILURE() << "unexpected " << d;
+    // The window stops the device as it closes, before the device goes.
+    Destroy();
     Device.reset();
   }
 
@@ -192,13 +184,6 @@ class MainWindowFixture : public ::testing::Test {
 
   std::unique_ptr<sim::TPtyDevice> Device;
   std::string PortName;
-  std::unique_ptr<serial::TComSelBox> ComSel;
-  std::unique_ptr<TAboutBox> About;
-  std::unique_ptr<app::TGeneratorRun> Run;
-  std::unique_ptr<TMainForm> Form;
-  // Redraws the window has drawn since it was made.
-  std::uint64_t RedrawCount = 0;
-  TScriptedDialogs* Dialogs = nullptr;
 };
 
 }  // namespace control::test
