@@ -22,8 +22,8 @@ class TTickEvents : public QObject {
  public:
   TTickEvents(QObject* parent, std::function<void()> onRedraw, std::function<void()> onPortLost);
 
-  // The redraw message is WM_USER + 2000 in the original design; these sit
-  // at the same offset above QEvent::User.
+  // 2000 above QEvent::User, where a Win32 window's redraw message sits
+  // above WM_USER.
   static constexpr QEvent::Type RedrawEventType = static_cast<QEvent::Type>(QEvent::User + 2000);
   static constexpr QEvent::Type PortLostEventType = static_cast<QEvent::Type>(QEvent::User + 2001);
 
