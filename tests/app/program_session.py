@@ -10,6 +10,19 @@ import tempfile
 import time
 
 
+def require_clients():
+    """PyVISA's module; without PyVISA or lxi-tools the test is skipped (77)."""
+    try:
+        import pyvisa
+    except ImportError:
+        print("SKIP: python3-pyvisa-py is not installed")
+        sys.exit(77)
+    if shutil.which("lxi") is None:
+        print("SKIP: lxi-tools is not installed")
+        sys.exit(77)
+    return pyvisa
+
+
 def fail(step, detail=""):
     print(f"FAIL: {step} {detail}")
     sys.exit(1)

@@ -3,7 +3,6 @@
 the tick's largest gap meanwhile.  remote_admission.py ZOLVEK ZOLVEK_SIM [CHECK...]; 77: no clients"""
 import os
 import re
-import shutil
 import socket
 import struct
 import subprocess
@@ -12,19 +11,12 @@ import tempfile
 import threading
 import time
 
-from program_session import ProgramSession, fail, monotonic_us, wait_for
+from program_session import ProgramSession, fail, require_clients, monotonic_us, wait_for
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "remote"))
 import vxi11client as vxi  # noqa: E402
 
-try:
-    import pyvisa
-except ImportError:
-    print("SKIP: python3-pyvisa-py is not installed")
-    sys.exit(77)
-if shutil.which("lxi") is None:
-    print("SKIP: lxi-tools is not installed")
-    sys.exit(77)
+pyvisa = require_clients()
 
 ZOLVEK, SIM = sys.argv[1], sys.argv[2]
 HOST, GRACE = "127.0.0.1", 2.0  # the documented grace, in seconds

@@ -10,21 +10,13 @@ is not installed.
 import math
 import os
 import re
-import shutil
 import subprocess
 import sys
 import time
 
-from program_session import ProgramSession, fail, monotonic_us, wait_for
+from program_session import ProgramSession, fail, require_clients, monotonic_us, wait_for
 
-try:
-    import pyvisa
-except ImportError:
-    print("SKIP: python3-pyvisa-py is not installed")
-    sys.exit(77)
-if shutil.which("lxi") is None:
-    print("SKIP: lxi-tools is not installed")
-    sys.exit(77)
+pyvisa = require_clients()
 
 ZOLVEK, SIM = sys.argv[1], sys.argv[2]
 
