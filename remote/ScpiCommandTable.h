@@ -5,6 +5,7 @@
 
 #include "remote/Instrument.h"
 #include "remote/ScpiCommands.h"
+#include "remote/ScpiCore.h"
 
 namespace remote {
 
@@ -30,6 +31,9 @@ struct TListCommand {
   TListHandler Set;     // null: no setting form
   THandler Query;       // null: no query form; takes no parameter
 };
+
+// The instrument a handler's command runs against.
+inline TInstrument& Device(TCommandContext& context) { return context.Core.Instrument(); }
 
 // 0 and the setting marked changed when the instrument took it, else the
 // error of its outcome.

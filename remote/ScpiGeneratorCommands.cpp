@@ -24,8 +24,6 @@ const std::array<TMnemonic, 2> PolarityNames{TMnemonic("NORMal"), TMnemonic("INV
 
 constexpr TLimits PrescalerLimits{1, 1024, 1};
 
-TDevice& Device(TCommandContext& c) { return c.Core.Instrument(); }
-
 template <typename TSetter>
 struct TArgument;
 template <typename T>

@@ -26,14 +26,12 @@ const std::array<TMnemonic, 4> WaveNames{TMnemonic("SINE"), TMnemonic("SQUARE"),
                                          TMnemonic("PULSE")};
 const std::array<TFunction, 4> WaveFunctions{TFunction::Sine, TFunction::Square,
                                              TFunction::Triangle, TFunction::Pulse};
-const std::array<TMnemonic, 2> PolarityNames{TMnemonic("NOR"), TMnemonic("INVT")};
+const std::array<TMnemonic, 2> PolarityKeys{TMnemonic("NOR"), TMnemonic("INVT")};
 
 // For values whose limits the instrument checks itself: MIN and MAX stand
 // for far below and far above any (the attenuator's lowest and highest
 // step), still distinct differences to the calibrated amplitudes.
 constexpr TLimits Unbounded{0.0, 1e9, 0.0};
-
-TInstrument& Device(TCommandContext& c) { return c.Core.Instrument(); }
 
 bool Is(const TParam& p, const char* key) { return p.Kind == TParamKind::Keyword && p.Text == key; }
 
@@ -156,7 +154,7 @@ int SetOutput(TCommandContext& c, std::span<const TParam> params) {
       ++i;  // the output has no load setting
     } else if (Is(p, "PLRT")) {
       int index = 0;
-      if (const int e = ChoiceValue(params[++i], PolarityNames, index)) return e;
+      if (const int e = ChoiceValue(params[++i], PolarityKeys, index)) return e;
       inverted = index == 1;
     } else {
       bool on = false;
@@ -171,7 +169,7 @@ int SetOutput(TCommandContext& c, std::span<const TParam> params) {
 
 int QueryOutput(TCommandContext& c, const TParam*) {
   c.Reply = std::string("C1:OUTP ") + (Device(c).Run() ? "ON" : "OFF") + ",PLRT," +
-            PolarityNames[Device(c).Inverted() ? 1 : 0].ShortForm();
+            PolarityKeys[Device(c).Inverted() ? 1 : 0].ShortForm();
   return error::None;
 }
 

@@ -22,11 +22,15 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <cmath>
 #include <vector>
 
 #include "screen/ZOLScreenModel.h"
 
 namespace screen {
+
+// The nearest whole pixel, halves to even, as the layout rounds.
+inline int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
 
 // One text as TextOut drew it: what, where (logical pixels), in which
 // colour and at which cell height (logical pixels).

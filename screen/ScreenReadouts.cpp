@@ -13,8 +13,6 @@ namespace screen {
 
 namespace {
 
-int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
-
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 // A voltage of the amplitude block: " 0.31 V".

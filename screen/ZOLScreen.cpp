@@ -9,12 +9,6 @@
 
 namespace screen {
 
-namespace {
-
-int Round(double x) { return static_cast<int>(std::nearbyint(x)); }
-
-}  // namespace
-
 TZOLScreen::TZOLScreen() : Bitmap(1, 1, QImage::Format_RGB32) { Bitmap.fill(0); }
 
 QFont TZOLScreen::CurrentValueFont() const {

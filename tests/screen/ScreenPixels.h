@@ -11,6 +11,9 @@
 
 namespace screen::test {
 
+// The screen's background, as the model starts.
+constexpr TColor Navy = 0x000080;
+
 inline TColor Pixel(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
 
 // Number of pixels of `color` inside `area`.

@@ -14,9 +14,8 @@ namespace {
 
 using test::BoundsOfColor;
 using test::ColoursIn;
+using test::Navy;
 using test::Pixel;
-
-constexpr TColor Navy = 0x000080;
 
 class ScreenRatioTest : public ::testing::TestWithParam<double>, protected test::TScreenWithFonts {
  protected:

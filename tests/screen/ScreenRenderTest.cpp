@@ -15,10 +15,9 @@ namespace {
 
 using test::BoundsOfColor;
 using test::CountColor;
+using test::Navy;
 using test::Pixel;
 using test::TDrawnScreen;
-
-constexpr TColor Navy = 0x000080;
 
 class ScreenRenderTest : public ::testing::Test, protected test::TScreenWithFonts {
  protected:
