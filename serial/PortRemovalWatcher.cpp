@@ -37,8 +37,10 @@ QSet<QString> TPortRemovalWatcher::PresentVirtualPorts() const {
 void TPortRemovalWatcher::ScanVirtualPorts() {
   const QSet<QString> present = PresentVirtualPorts();
   const QSet<QString> gone = KnownVirtual - present;
+  const QSet<QString> added = present - KnownVirtual;
   KnownVirtual = present;
   for (const QString& name : gone) emit PortRemoved(name);
+  for (const QString& name : added) emit PortAdded(name);
 }
 
 }  // namespace serial

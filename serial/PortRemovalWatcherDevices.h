@@ -1,6 +1,7 @@
 #pragma once
 // The system half of TPortRemovalWatcher: watches the machine's devices and
-// emits the owner's PortRemoved for each port that goes. GUI thread only.
+// emits the owner's PortRemoved for each port that goes (and, on POSIX,
+// PortAdded for each that comes). GUI thread only.
 
 #include "serial/PortRemovalWatcher.h"
 

@@ -1,5 +1,5 @@
-// POSIX half of the removal watcher: the udev monitor of tty devices,
-// bound at run time, read when its descriptor becomes readable.
+// POSIX half of the removal watcher: the udev monitor of tty devices
+// (removals and arrivals), bound at run time, read when its descriptor becomes readable.
 
 #include <QSocketNotifier>
 #include <cstring>
@@ -42,18 +42,25 @@ struct TPortRemovalWatcher::TDeviceWatch::TState {
     return fd;
   }
 
-  // The name of a tty that a "remove" event reports, else empty.
-  QString ReadRemoval() {
+  // The tty that an "add" or "remove" event reports; nothing for others.
+  struct TEvent {
+    bool Added = false;
+    QString Name;
+  };
+  TEvent ReadEvent() {
     const TUdevApi& api = SetupApi();
     udev_device* device = api.udev_monitor_receive_device(Monitor);
     if (device == nullptr) return {};
     const char* action = api.udev_device_get_action(device);
     const char* sysname = api.udev_device_get_sysname(device);
-    const bool removed =
-        action != nullptr && std::strcmp(action, "remove") == 0 && sysname != nullptr;
-    const QString name = removed ? QString::fromUtf8(sysname) : QString();
+    TEvent event;
+    if (action != nullptr && sysname != nullptr &&
+        (std::strcmp(action, "remove") == 0 || std::strcmp(action, "add") == 0)) {
+      event.Added = std::strcmp(action, "add") == 0;
+      event.Name = QString::fromUtf8(sysname);
+    }
     api.udev_device_unref(device);
-    return name;
+    return event;
   }
 };
 
@@ -63,8 +70,12 @@ TPortRemovalWatcher::TDeviceWatch::TDeviceWatch(TPortRemovalWatcher& owner)
   if (fd < 0) return;
   State->Notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
   QObject::connect(State->Notifier.get(), &QSocketNotifier::activated, &owner, [this, &owner] {
-    const QString name = State->ReadRemoval();
-    if (!name.isEmpty()) emit owner.PortRemoved(name);
+    const TState::TEvent event = State->ReadEvent();
+    if (event.Name.isEmpty()) return;
+    if (event.Added)
+      emit owner.PortAdded(event.Name);
+    else
+      emit owner.PortRemoved(event.Name);
   });
 }
 
