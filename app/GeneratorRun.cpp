@@ -6,7 +6,6 @@
 #include "command/DeviceLink.h"
 #include "command/GeneratorControl.h"
 #include "core/UpdateCycle.h"
-#include "window/ZOLMain.h"
 #include "platform/MultimediaTimer.h"
 #include "serial/TinyComms.h"
 
@@ -27,18 +26,22 @@ TGeneratorRun::TGeneratorRun()
 
 TGeneratorRun::~TGeneratorRun() { StopTicks(); }
 
-void TGeneratorRun::Attach(control::TMainForm& window) {
-  // Both run on the timer thread; the window posts them to its own.
-  FCycle->PostRedraw = [&window] { window.PostRedraw(); };
-  FCycle->PortLost = [&window](const std::string&) { window.PostPortLost(); };
-  window.StopTicks = [this] { StopTicks(); };
+void TGeneratorRun::Start(TTickListener listener) {
+  // Both run on the timer thread; the listener posts them to its own.
+  FCycle->PostRedraw = std::move(listener.Redraw);
+  FCycle->PortLost = [lost = std::move(listener.PortLost)](const std::string&) { lost(); };
   FTimer->Start(TickPeriod, [cycle = FCycle.get()] { cycle->TimerCallback(); });
 }
 
 void TGeneratorRun::StopTicks() { FTimer->Stop(); }
 
 TRemoteControl& TGeneratorRun::Remote(const TProgramOptions& options) {
-  if (!FRemote) FRemote = std::make_unique<TRemoteControl>(*FControl, options);
+  return Remote(options, TellOnStandardError);
+}
+
+TRemoteControl& TGeneratorRun::Remote(const TProgramOptions& options,
+                                      std::function<void(const std::string&)> notice) {
+  if (!FRemote) FRemote = std::make_unique<TRemoteControl>(*FControl, options, std::move(notice));
   return *FRemote;
 }
 

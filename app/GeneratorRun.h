@@ -2,23 +2,25 @@
 // One run of the program, assembled: the serial port with the generator's
 // line settings, the state the tick and the GUI share, the device link,
 // the command path, the update cycle with its 50 ms timer, and the remote
-// control's servers when they are asked for. The main
-// window shows the run's command path and owns none of it; Attach wires the
-// tick to the window and starts it.
+// control's servers when they are asked for. The main window (AttachWindow)
+// or the headless bridge shows the run's command path and owns none of it;
+// Start wires the tick to its listener and starts it. Qt Core and Network
+// only: no widget, no picture.
 //
 // Owns all of these. GUI thread, except the tick, which runs on the timer's
 // thread inside the update cycle and shares only the shared state (under
 // its locks) and the port (under the port lock). The run must outlive the
-// window it is attached to; the window stops the tick when it closes.
+// listener it tells; the listener stops the tick before it goes.
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "core/ControlState.h"
 
 namespace control {
 class TDeviceLink;
 class TGeneratorControl;
-class TMainForm;
 class TUpdateCycle;
 }  // namespace control
 namespace platform {
@@ -33,6 +35,15 @@ namespace app {
 class TRemoteControl;
 struct TProgramOptions;
 
+// What the tick tells, on the timer thread: the listener posts both to its
+// own thread.
+struct TTickListener {
+  // A tick ran: redraw, and answer who waits for the wire.
+  std::function<void()> Redraw;
+  // A port error ended a tick: the device has vanished.
+  std::function<void()> PortLost;
+};
+
 class TGeneratorRun {
  public:
   TGeneratorRun();
@@ -46,11 +57,14 @@ class TGeneratorRun {
   control::TDeviceLink& Link() { return *FLink; }
 
   // The remote control on the command path, made at the first call with
-  // the options' admission rules.
+  // the options' admission rules; the servers' lines go to notice (by
+  // default "zolvek: " on standard error).
   TRemoteControl& Remote(const TProgramOptions& options);
+  TRemoteControl& Remote(const TProgramOptions& options,
+                         std::function<void(const std::string&)> notice);
 
-  // The tick redraws this window and tells it of a lost port; it starts now.
-  void Attach(control::TMainForm& window);
+  // The tick tells the listener from now on; it starts now.
+  void Start(TTickListener listener);
   // Waits for a running tick to end; no tick follows.
   void StopTicks();
 

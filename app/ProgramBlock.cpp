@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AttachWindow.h"
 #include "app/GeneratorRun.h"
 #include "app/ProgramOptions.h"
 #include "app/QuitOnSignal.h"
@@ -90,7 +91,7 @@ int RunProgram(int& argc, char** argv, TProgramObserver& observer) {
 
   TGeneratorRun run;
   control::TMainForm mainForm(run.Control());
-  run.Attach(mainForm);
+  AttachWindow(run, mainForm);
   ui::SetApplicationMainForm(&mainForm);
   control::TAboutBox aboutBox;
   serial::TComSelBox comSelBox;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/EventWait.h"
+
 #include "command/GeneratorControl.h"
 #include "command/RemoteInstrument.h"
 #include "remote/Admission.h"
@@ -9,22 +11,19 @@
 #include "remote/ScpiCore.h"
 #include "remote/ScpiServer.h"
 #include "remote/Vxi11Server.h"
-#include "ui/WaitWithMessages.h"
 
 namespace app {
 
-namespace {
-
-void Tell(const QString& text) {
-  std::fprintf(stderr, "zolvek: %s\n", text.toLocal8Bit().constData());
+void TellOnStandardError(const std::string& text) {
+  std::fprintf(stderr, "zolvek: %s\n", text.c_str());
 }
 
-}  // namespace
-
-TRemoteControl::TRemoteControl(control::TGeneratorControl& control, const TProgramOptions& options)
+TRemoteControl::TRemoteControl(control::TGeneratorControl& control, const TProgramOptions& options,
+                               TNotice notice)
     : Control(control),
+      Notice(std::move(notice)),
       FormerDeviceLost(control.Connection().DeviceLost),
-      Instrument(std::make_unique<control::TRemoteInstrument>(control, ui::WaitWithMessages)),
+      Instrument(std::make_unique<control::TRemoteInstrument>(control, WaitProcessingEvents)),
       Core(std::make_unique<remote::TScpiCore>(*Instrument)),
       Server(std::make_unique<remote::TScpiServer>(*Core)),
       Allow(options.Allow.value_or("")),
@@ -56,7 +55,7 @@ bool TRemoteControl::Listen(const std::string& address, std::string& error) {
     return false;
   }
   if (!Rules(Server->Admission().Rules, error)) return false;
-  Server->Admission().Notice = Tell;
+  Server->Admission().Notice = [this](const QString& text) { Notice(text.toStdString()); };
   if (!Server->Listen(*where)) {
     error = "cannot listen on " + where->Host + ":" + std::to_string(where->Port) + ": " +
             Server->ErrorString().toStdString();
@@ -72,13 +71,27 @@ bool TRemoteControl::ListenVxi11(const std::string& address, std::string& error,
   if (!address.empty()) options.Host = address;
   if (!Rules(options.Admission, error)) return false;
   Vxi11 = std::make_unique<remote::TVxi11Server>(*Core);
-  Vxi11->Notice = Tell;
+  Vxi11->Notice = [this](const QString& text) { Notice(text.toStdString()); };
   if (!Vxi11->Listen(options)) {
     error = "VXI-11: " + Vxi11->ErrorString().toStdString();
     return false;
   }
   note = Vxi11->PortmapperNote().toStdString();
   return true;
+}
+
+bool TRemoteControl::Vxi11Findable() const {
+  return Vxi11 && Vxi11->Finding() != remote::TVxi11Server::TFinding::None;
+}
+
+std::string TRemoteControl::Identity() const { return Core->Identity(); }
+
+std::uint16_t TRemoteControl::ScpiPort() const { return Host.empty() ? 0 : Server->Port(); }
+
+remote::TAdmission* TRemoteControl::ScpiAdmission() { return &Server->Admission(); }
+
+remote::TAdmission* TRemoteControl::Vxi11Admission() {
+  return Vxi11 ? &Vxi11->CoreChannel().Admission() : nullptr;
 }
 
 std::string TRemoteControl::Address() const {

@@ -9,6 +9,7 @@
 // Owns them all; refers to the command path, which must outlive it.
 // GUI thread only.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,15 +24,23 @@ namespace remote {
 class TScpiCore;
 class TScpiServer;
 class TVxi11Server;
+class TAdmission;
 struct TAdmissionRules;
 }  // namespace remote
 
 namespace app {
 
+// A line for standard error: whom the servers refused or closed.
+using TNotice = std::function<void(const std::string&)>;
+// "zolvek: " and the text, as the window's program tells it.
+void TellOnStandardError(const std::string& text);
+
 class TRemoteControl {
  public:
-  // Takes --allow and --idle-timeout from the options.
-  TRemoteControl(control::TGeneratorControl& control, const TProgramOptions& options);
+  // Takes --allow and --idle-timeout from the options; the servers' lines
+  // go to notice.
+  TRemoteControl(control::TGeneratorControl& control, const TProgramOptions& options,
+                 TNotice notice = TellOnStandardError);
   ~TRemoteControl();
   TRemoteControl(const TRemoteControl&) = delete;
   TRemoteControl& operator=(const TRemoteControl&) = delete;
@@ -45,10 +54,22 @@ class TRemoteControl {
   // cannot. note tells when clients asking the portmapper cannot find it.
   bool ListenVxi11(const std::string& address, std::string& error, std::string& note);
 
+  // The raw socket's port, 0 before it listens.
+  std::uint16_t ScpiPort() const;
+  // VXI-11 listens and clients find it through a portmapper on port 111.
+  bool Vxi11Findable() const;
+  // What *IDN? answers now.
+  std::string Identity() const;
+  // The admission of the raw socket, and of VXI-11's core channel (null
+  // before it listens): whom they admit and refuse.
+  remote::TAdmission* ScpiAdmission();
+  remote::TAdmission* Vxi11Admission();
+
  private:
   bool Rules(remote::TAdmissionRules& rules, std::string& error) const;
 
   control::TGeneratorControl& Control;
+  TNotice Notice;
   std::function<void()> FormerDeviceLost;
   std::unique_ptr<control::TRemoteInstrument> Instrument;
   std::unique_ptr<remote::TScpiCore> Core;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/AttachWindow.h"
 #include "app/GeneratorRun.h"
 #include "command/GeneratorControl.h"
 #include "serial/ComSel.h"
@@ -28,7 +29,7 @@ struct TWindowOnRun {
     About = std::make_unique<TAboutBox>();
     Run = std::make_unique<app::TGeneratorRun>();
     Form = std::make_unique<TMainForm>(Run->Control());
-    Run->Attach(*Form);
+    app::AttachWindow(*Run, *Form);
     QObject::connect(Form.get(), &TMainForm::Redrawn, [this] { ++RedrawCount; });
     Form->SetComSelBox(ComSel.get());
     Form->SetAboutBox(About.get());

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "app/AttachWindow.h"
 #include "window/HiddenText.h"
 #include "platform/MultimediaTimer.h"
 #include "screen/ZOLScreen.h"
@@ -183,7 +184,7 @@ TEST(MainFormLifeCycle, WindowsComeAndGoWhileTicksRun) {
   for (int i = 0; i < 5; ++i) {
     app::TGeneratorRun run;
     TMainForm form(run.Control());
-    run.Attach(form);
+    app::AttachWindow(run, form);
     form.show();
     QTest::qWait(20 + 17 * i);
     if (i % 2 == 0) form.close();

@@ -1,0 +1,13 @@
+#include "app/AttachWindow.h"
+
+#include "app/GeneratorRun.h"
+#include "window/ZOLMain.h"
+
+namespace app {
+
+void AttachWindow(TGeneratorRun& run, control::TMainForm& window) {
+  window.StopTicks = [&run] { run.StopTicks(); };
+  run.Start({[&window] { window.PostRedraw(); }, [&window] { window.PostPortLost(); }});
+}
+
+}  // namespace app
