@@ -66,7 +66,9 @@ void TAdmission::Review() {
     QTcpSocket* socket = Waiting.front().Socket.release();
     Waiting.pop_front();
     socket->disconnect(this);
+    const QString peer = Admitted ? PeerText(*socket) : QString();
     Admit(socket);
+    if (Admitted) Admitted(peer);
   }
   Expire();
   Reviewing = false;

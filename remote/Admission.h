@@ -67,6 +67,8 @@ class TAdmission : public QObject {
   std::function<void(QTcpSocket*)> Admit;
   // A line for standard error.
   std::function<void(const QString&)> Notice;
+  // Told the peer's address of each newcomer let in; unset, nothing is said.
+  std::function<void(const QString&)> Admitted;
 
   // A new connection, ready for the server; the admission owns it until
   // Admit hands it on.

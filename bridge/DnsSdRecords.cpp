@@ -1,0 +1,41 @@
+// The LXI TXT entries and the service's name, the same with or without Avahi.
+#include <sstream>
+
+#include "bridge/DnsSd.h"
+
+namespace bridge {
+
+namespace {
+
+constexpr std::size_t LongestName = 63;  // bytes of one DNS label
+
+std::vector<std::string> Fields(const std::string& identity) {
+  std::vector<std::string> fields;
+  std::istringstream in(identity);
+  for (std::string field; std::getline(in, field, ',');) fields.push_back(field);
+  fields.resize(4);
+  return fields;
+}
+
+}  // namespace
+
+std::vector<std::string> LxiTxtRecords(const std::string& identity) {
+  const std::vector<std::string> f = Fields(identity);
+  return {"txtvers=1", "Manufacturer=" + f[0], "Model=" + f[1], "SerialNumber=" + f[2],
+          "FirmwareVersion=" + f[3]};
+}
+
+std::string ServiceName(const std::string& identity, const std::string& host) {
+  const std::vector<std::string> f = Fields(identity);
+  std::string name = f[0] + " " + f[1] + " on " + host;
+  if (name.size() > LongestName) {
+    name.resize(LongestName);
+    // Not in the middle of a UTF-8 sequence.
+    while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80)
+      name.pop_back();
+    if (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0xC0) name.pop_back();
+  }
+  return name;
+}
+
+}  // namespace bridge

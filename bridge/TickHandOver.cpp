@@ -1,0 +1,28 @@
+#include "bridge/TickHandOver.h"
+
+#include <QCoreApplication>
+
+namespace bridge {
+
+TTickHandOver::TTickHandOver(std::function<void()> onTick, std::function<void()> onPortLost)
+    : OnTick(std::move(onTick)), OnPortLost(std::move(onPortLost)) {}
+
+void TTickHandOver::Post(QEvent::Type type) {
+  std::lock_guard<std::mutex> guard(HandOver);
+  QCoreApplication::postEvent(this, new QEvent(type));
+}
+
+bool TTickHandOver::event(QEvent* e) {
+  { std::lock_guard<std::mutex> guard(HandOver); }
+  if (e->type() == TickEvent) {
+    OnTick();
+    return true;
+  }
+  if (e->type() == PortLostEvent) {
+    OnPortLost();
+    return true;
+  }
+  return QObject::event(e);
+}
+
+}  // namespace bridge
