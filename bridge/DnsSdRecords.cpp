@@ -28,13 +28,15 @@ std::vector<std::string> LxiTxtRecords(const std::string& identity) {
 std::string ServiceName(const std::string& identity, const std::string& host) {
   const std::vector<std::string> f = Fields(identity);
   std::string name = f[0] + " " + f[1] + " on " + host;
-  if (name.size() > LongestName) {
-    name.resize(LongestName);
-    // Not in the middle of a UTF-8 sequence.
-    while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80)
-      name.pop_back();
-    if (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0xC0) name.pop_back();
-  }
+  if (name.size() <= LongestName) return name;
+  name.resize(LongestName);
+  // A UTF-8 sequence that the cut left unfinished goes whole.
+  std::size_t lead = name.size();
+  while (lead > 0 && (static_cast<unsigned char>(name[lead - 1]) & 0xC0) == 0x80) --lead;
+  if (lead == 0) return name;
+  const unsigned char first = static_cast<unsigned char>(name[lead - 1]);
+  const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+  if (lead - 1 + length > name.size()) name.resize(lead - 1);
   return name;
 }
 

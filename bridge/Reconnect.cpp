@@ -48,10 +48,11 @@ void TReconnect::Changed() {
     RunOnline = Device.RunDown();
     PauseOnline = Device.PauseDown();
   } else if (Pending) {
-    // Demonstration while the device is away: the Run a client leaves down
-    // (or up) is the one it finds when the device is back.
-    RunWanted = Device.RunDown();
-    PauseWanted = Device.PauseDown();
+    // A client that presses or releases Run while the device is away (the
+    // demonstration) finds it so when the device is back; its other
+    // settings leave Run as it was before the loss.
+    if (Device.RunDown() != RunOffline) RunWanted = RunOffline = Device.RunDown();
+    if (Device.PauseDown() != PauseOffline) PauseWanted = PauseOffline = Device.PauseDown();
   }
 }
 
@@ -60,6 +61,8 @@ void TReconnect::Lost() {
   WasOnline = false;
   RunWanted = RunOnline;
   PauseWanted = PauseOnline;
+  RunOffline = Device.RunDown();
+  PauseOffline = Device.PauseDown();
   Say(TLevel::Warning, "lost the generator on " + port + "; waiting for it to come back");
   if (OnlineChanged) OnlineChanged();
   Pending = true;

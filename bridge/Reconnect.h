@@ -48,6 +48,8 @@ class TReconnect {
   void PortAppeared(const std::string& name);
   // An attempt is due: the kept port is not online.
   bool Waiting() const { return Pending; }
+  // The wait before the next attempt, -1 when none is due.
+  int RetryInMs() const { return Retry.isActive() ? Retry.interval() : -1; }
   // What is kept, as given.
   const std::string& Kept() const { return Given; }
   // Called after the device went online or was lost.
@@ -73,9 +75,12 @@ class TReconnect {
   bool WasOnline = false;
   int NextRetryMs = 0;
   std::string LastWhy;  // the failure last told, not told again
-  // Run and Pause as last seen online, and as they are to be after a loss.
+  // Run and Pause as last seen online, as last seen while the device is
+  // away, and as they are to be when it is back.
   bool RunOnline = false;
   bool PauseOnline = false;
+  bool RunOffline = false;
+  bool PauseOffline = false;
   bool RunWanted = false;
   bool PauseWanted = false;
 };

@@ -25,6 +25,9 @@ packages=(
   fonts-liberation fonts-dejavu-core
   desktop-file-utils appstream dpkg-dev file groff-base
   lxi-tools python3-pyvisa-py rpcbind libtirpc-dev
+  # The bridge: DNS-SD through Avahi, tested against a daemon of its own and
+  # its browser; its service unit and both packages checked.
+  libavahi-client-dev avahi-daemon avahi-utils systemd lintian
   # The format check (scripts/check-format): its version decides the layout.
   clang-format-14
   "${extra[@]}"

@@ -1,12 +1,15 @@
 """The virtual generator registered as sim0 and the program started beside it
 with the given options, both offscreen in a private runtime directory; the
-generator's decoded log for the checks. Shared by the remote-control tests."""
+generator's decoded log for the checks. Shared by the remote-control tests
+and the bridge's (headless: no display and no Qt platform in its
+environment; the generator unplugged and plugged in again)."""
 import json
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 
@@ -43,27 +46,63 @@ def monotonic_us():
 
 
 class ProgramSession:
-    def __init__(self, zolvek, sim, options, ready):
+    def __init__(self, zolvek, sim, options, ready, sim_options=(), headless=False, runner=(),
+                 extra_env=None):
         """Starts both; returns once the program's standard error has said a
-        line containing `ready` (what it said is in self.said)."""
+        line containing `ready` (what it said is in self.said). runner goes
+        before the program (an emulator)."""
         self.dir = tempfile.mkdtemp(prefix="zolvek-remote-")
-        env = dict(os.environ, XDG_RUNTIME_DIR=self.dir, QT_QPA_PLATFORM="offscreen")
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.dir, **(extra_env or {}))
+        if headless:
+            for name in ("QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"):
+                self.env.pop(name, None)
+        else:
+            self.env["QT_QPA_PLATFORM"] = "offscreen"
+        self.sim_path = sim
         self.log = os.path.join(self.dir, "sim.log")
-        self.sim = subprocess.Popen([sim, "--name", "sim0", "--log", self.log], env=env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.sim = None
         self.program = None
-        if not wait_for(lambda: os.path.islink(os.path.join(self.dir, "zolvek-ports", "sim0")), 5):
+        self.plug(sim_options)
+        self.program = subprocess.Popen([*runner, zolvek, *options], env=self.env,
+                                        stderr=subprocess.PIPE, text=True)
+        self.said = []
+        self.said_at = []  # when each line came, on time.monotonic()
+        self.lateness = []
+        threading.Thread(target=self._read_said, daemon=True).start()
+        self.wait_said(ready)
+
+    def _read_said(self):
+        for line in self.program.stderr:
+            self.said_at.append(time.monotonic())
+            self.said.append(line)
+
+    def link(self):
+        return os.path.join(self.dir, "zolvek-ports", "sim0")
+
+    def plug(self, sim_options=()):
+        """A generator on sim0 (again), logging to a new log from now on."""
+        self.log = os.path.join(self.dir, f"sim{len(os.listdir(self.dir))}.log")
+        self.sim = subprocess.Popen([self.sim_path, "--name", "sim0", "--log", self.log, *sim_options],
+                                    env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not wait_for(lambda: os.path.islink(self.link()), 5):
             self.close()
             fail("sim0 was not registered")
-        self.program = subprocess.Popen([zolvek, *options], env=env, stderr=subprocess.PIPE, text=True)
-        self.said = []
-        self.lateness = []
-        while not self.said or ready not in self.said[-1]:
-            line = self.program.stderr.readline()
-            if not line:
-                self.close()
-                fail("the program ended:", "".join(self.said))
-            self.said.append(line)
+
+    def unplug(self):
+        """The port removed, as when the cable is pulled: the link goes, the
+        generator with it."""
+        if os.path.lexists(self.link()):
+            os.unlink(self.link())
+        self.sim.kill()
+        self.sim.wait(10)
+
+    def wait_said(self, text, seconds=60):
+        """Waits for the program to say a line containing text."""
+        if not wait_for(lambda: any(text in line for line in self.said) or
+                        self.program.poll() is not None, seconds) or \
+                not any(text in line for line in self.said):
+            self.close()
+            fail(f"the program did not say '{text}':", "".join(self.said))
 
     def close(self):
         for process in (self.program, self.sim):
@@ -94,6 +133,14 @@ class ProgramSession:
             return False
         self.lateness.append((what, (self.records()[-1]["t_us"] - answered_us) / 1000))
         return True
+
+    def tick_gaps(self, seconds):
+        """The gaps between the tuning commands of a running sweep (one a
+        tick) on the generator's clock over the next seconds, sorted, in ms."""
+        mark = len(self.records())
+        time.sleep(seconds)
+        ticks = [r["t_us"] for r in self.records()[mark:] if r["kind"] in ("coarse", "fine")]
+        return sorted((b - a) / 1000 for a, b in zip(ticks, ticks[1:])) or [0]
 
     def check_answers_on_time(self, allowed):
         """An answer given before its tick comes up to a tick (50 ms) before

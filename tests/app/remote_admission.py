@@ -30,7 +30,6 @@ def start(*options):
     s.scpi = int(re.search(r"remote control on 127\.0\.0\.1:(\d+)", said).group(1))
     note = re.search(r"TCPIP::127\.0\.0\.1,(\d+)::INSTR", said)  # no portmapper here
     s.portmapper, s.core = note is None, int(note.group(1)) if note else vxi.getport(HOST)
-    threading.Thread(target=lambda: s.said.extend(s.program.stderr), daemon=True).start()
     wait_for(lambda: len(s.records()) >= 4, 5)  # the handshake of --port
     return s
 

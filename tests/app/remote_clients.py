@@ -35,7 +35,7 @@ def lxi(port, command):
 
 def main():
     session = ProgramSession(ZOLVEK, SIM, ["--remote=127.0.0.1:0"], "remote control on")
-    session.port = int(re.search(r"remote control on 127\.0\.0\.1:(\d+)", session.said[-1]).group(1))
+    session.port = int(re.search(r"remote control on 127\.0\.0\.1:(\d+)", "".join(session.said)).group(1))
     try:
         run(session)
     finally:

@@ -4,14 +4,13 @@
 generator's clock, one tuning command a tick. Usage: remote_wine.py WINE_ZOLVEK SIM"""
 import re
 import sys
-import time
 
 import pyvisa
 from program_session import ProgramSession, fail, monotonic_us
 
 
 def run(s):
-    port = re.search(r"127\.0\.0\.1:(\d+)", s.said[-1]).group(1)
+    port = re.search(r"remote control on 127\.0\.0\.1:(\d+)", "".join(s.said)).group(1)
     inst = pyvisa.ResourceManager("@py").open_resource(f"TCPIP::127.0.0.1::{port}::SOCKET",
         read_termination="\n", write_termination="\n", timeout=10000)
     if not re.fullmatch(r"Zolvek,DDS-12M5,none,[0-9.]+", inst.query("*IDN?")):
@@ -24,10 +23,7 @@ def run(s):
     s.check_answers_on_time(allowed=0)
 
     inst.query("SWE:STAT ON;:FREQ:STAR 100;STOP 10000;:SWE:TIME 20;:OUTP ON;*OPC?")
-    mark = len(s.records())
-    time.sleep(6)
-    ticks = [r["t_us"] for r in s.records()[mark:] if r["kind"] in ("coarse", "fine")]
-    gaps = sorted((b - a) / 1000 for a, b in zip(ticks, ticks[1:])) or [0]
+    gaps = s.tick_gaps(6)
     # A late write or a lost tick (the machine's load, Wine's serial path) moves
     # or joins a gap or two: the median and the share near 50 ms leave them out.
     median, near = gaps[len(gaps) // 2], sum(40 <= g <= 60 for g in gaps) / len(gaps)

@@ -40,7 +40,7 @@ def frequency(s):
 def main():
     s = ProgramSession(ZOLVEK, SIM, ["--port", "sim0", "--vxi11"], "VXI-11 instrument on")
     try:
-        if any("cannot find" in line or "portmapper" in line.lower() for line in s.said[:-1]):
+        if any("cannot find" in line or "portmapper" in line.lower() for line in s.said if "VXI-11 instrument on" not in line):
             print("SKIP: clients cannot find the program here:", "".join(s.said).strip())
             return 77
         check(s)

@@ -155,6 +155,26 @@ TEST(PortRemovalWatcherTest, VanishedOrStaleLinksAreReported) {
   EXPECT_FALSE(spy.wait(100)) << "each removal is told once";
 }
 
+TEST(PortRemovalWatcherTest, NewLinksAreReportedAsArrivals) {
+  TLibraryOverride library("libzolvek-no-such-udev.so.1");
+  test::TTempDir registry;
+  std::ofstream(registry() / "a") << "x";
+  fs::create_symlink(registry() / "a", registry() / "zolsim0");
+  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(registry().string()), 20);
+  QSignalSpy added(&watcher, &TPortRemovalWatcher::PortAdded);
+  QSignalSpy removed(&watcher, &TPortRemovalWatcher::PortRemoved);
+  EXPECT_FALSE(added.wait(100)) << "a port there from the start has not arrived";
+  fs::create_symlink(registry() / "a", registry() / "zolsim1");
+  ASSERT_TRUE(added.wait(2000));
+  EXPECT_EQ(added.takeFirst().at(0).toString(), "zolsim1");
+  fs::remove(registry() / "zolsim1");
+  ASSERT_TRUE(removed.wait(2000));
+  fs::create_symlink(registry() / "a", registry() / "zolsim1");  // plugged in again
+  ASSERT_TRUE(added.wait(2000));
+  EXPECT_EQ(added.takeFirst().at(0).toString(), "zolsim1");
+  EXPECT_FALSE(added.wait(100)) << "each arrival is told once";
+}
+
 // ---- GUI-thread delivery ----------------------------------------------------
 
 struct TGuiPort {

@@ -111,5 +111,18 @@ TEST_F(UdevPorts, RemoveEventsReachTheRemovalWatcher) {
   EXPECT_FALSE(spy.wait(200)) << "told once";
 }
 
+TEST_F(UdevPorts, AddEventsReachTheWatcherAsArrivals) {
+  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(Registry().string()));
+  ASSERT_TRUE(watcher.MonitoringDevices());
+  QSignalSpy added(&watcher, &TPortRemovalWatcher::PortAdded);
+  Bed.Uevent(test::CdcAcmTty, "change");
+  Bed.Uevent(test::Ch340Tty, "remove");
+  EXPECT_FALSE(added.wait(300)) << "only arrivals count";
+  Bed.Uevent(test::Ch340Tty, "add");
+  ASSERT_TRUE(added.wait(3000));
+  EXPECT_EQ(added.takeFirst().at(0).toString(), "ttyUSB0");
+  EXPECT_FALSE(added.wait(200)) << "told once";
+}
+
 }  // namespace
 }  // namespace serial
