@@ -46,7 +46,7 @@ void TGeneratorCalls::OnLoss(std::function<void()> lost) {
   Control.Connection().DeviceLost = [former = Control.Connection().DeviceLost,
                                      lost = std::move(lost)] {
     if (former) former();
-    lost();
+    if (lost) lost();
   };
 }
 

@@ -35,9 +35,11 @@ class TDeviceCalls {
   // Presses the button as a click does; nothing when it is down already.
   virtual void PressRun() = 0;
   virtual void PressPause() = 0;
-  // Called once each time an online device is lost, after it went offline.
+  // Called once each time an online device is lost, after it went offline;
+  // an empty function stops the calls.
   virtual void OnLoss(std::function<void()> lost) = 0;
-  // Called after every change of the panel (a client's setting, a loss).
+  // Called after every change of the panel (a client's setting, a loss);
+  // an empty function stops the calls.
   virtual void OnChanged(std::function<void()> changed) = 0;
 };
 

@@ -20,6 +20,11 @@ TReconnect::TReconnect(TDeviceCalls& device, TLookup lookup, TDescribe describe,
   Device.OnChanged([this] { Changed(); });
 }
 
+TReconnect::~TReconnect() {
+  Device.OnLoss({});
+  Device.OnChanged({});
+}
+
 void TReconnect::Keep(const std::string& given) {
   Given = given;
   Pending = true;

@@ -41,6 +41,10 @@ class TReconnect {
 
   TReconnect(TDeviceCalls& device, TLookup lookup, TDescribe describe, TSay say,
              TRetryTimes times = {});
+  // The device calls no longer reach it.
+  ~TReconnect();
+  TReconnect(const TReconnect&) = delete;
+  TReconnect& operator=(const TReconnect&) = delete;
 
   // Keeps this port online from now on; the first attempt runs at once.
   void Keep(const std::string& given);

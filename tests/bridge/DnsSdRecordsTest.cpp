@@ -26,7 +26,7 @@ TEST(ServiceName, NamesMakerModelAndHost) {
 
 TEST(ServiceName, ALongHostIsCutWithinOneLabelAndWholeCharacters) {
   const std::string prefix = "Zolvek DDS-12M5 on ";  // 19 bytes
-  const std::string a = "\xc3\xa4";                 // "ä", two bytes
+  const std::string a = "\xc3\xa4";                  // "ä", two bytes
   const std::string identity = "Zolvek,DDS-12M5,none,1.2";
   // The cut at 63 bytes falls after a whole "ä", inside one, or before it.
   EXPECT_EQ(ServiceName(identity, std::string(42, 'h') + a + a), prefix + std::string(42, 'h') + a);

@@ -44,7 +44,7 @@ class TFakeDevice final : public TDeviceCalls {
     IsOnline = false;
     Run = Pause = false;
     Fire();
-    Lost();
+    if (Lost) Lost();
   }
   void Fire() {
     if (Changed) Changed();

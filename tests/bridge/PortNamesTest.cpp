@@ -23,8 +23,8 @@ struct TPortNames : ::testing::Test {
 };
 
 struct TNameCase {
-  const char* Given;         // relative to Dir when it starts with "@"
-  const char* Expected;      // "" for nothing
+  const char* Given;     // relative to Dir when it starts with "@"
+  const char* Expected;  // "" for nothing
   bool Error;
 };
 
@@ -33,25 +33,22 @@ class TPortNamesCases : public TPortNames, public ::testing::WithParamInterface<
 TEST_P(TPortNamesCases, FollowsTheGivenToThePortNow) {
   std::ofstream(Dir / "pty") << "x";
   fs::create_symlink(Dir / "pty", Dir / "zolvek-ports" / "sim0");  // a virtual port
-  fs::create_symlink("/dev/null", Dir / "by-id-link");              // a stable link to a device
+  fs::create_symlink("/dev/null", Dir / "by-id-link");             // a stable link to a device
   fs::create_symlink(Dir / "pty", Dir / "not-a-device");
-  const std::string given = GetParam().Given[0] == '@'
-                                ? (Dir / (GetParam().Given + 1)).string()
-                                : std::string(GetParam().Given);
+  const std::string given = GetParam().Given[0] == '@' ? (Dir / (GetParam().Given + 1)).string()
+                                                       : std::string(GetParam().Given);
   std::string error;
   const std::optional<std::string> name = CurrentPortName(given, error);
   EXPECT_EQ(name.value_or(""), GetParam().Expected);
   EXPECT_EQ(!error.empty(), GetParam().Error) << error;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TPortNamesCases,
-                         ::testing::Values(TNameCase{"sim0", "sim0", false},
-                                           TNameCase{"sim9", "", false},
-                                           TNameCase{"null", "null", false},
-                                           TNameCase{"/dev/null", "null", false},
-                                           TNameCase{"@by-id-link", "null", false},
-                                           TNameCase{"@missing-link", "", false},
-                                           TNameCase{"@not-a-device", "", true}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TPortNamesCases,
+    ::testing::Values(TNameCase{"sim0", "sim0", false}, TNameCase{"sim9", "", false},
+                      TNameCase{"null", "null", false}, TNameCase{"/dev/null", "null", false},
+                      TNameCase{"@by-id-link", "null", false},
+                      TNameCase{"@missing-link", "", false}, TNameCase{"@not-a-device", "", true}));
 
 TEST(PortPaths, APathHoldsASlash) {
   EXPECT_TRUE(IsPortPath("/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0"));

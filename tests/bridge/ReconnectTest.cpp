@@ -17,7 +17,8 @@ namespace {
 bool Until(const std::function<bool()>& done) {
   QElapsedTimer clock;
   clock.start();
-  while (!done() && clock.elapsed() < 2000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  while (!done() && clock.elapsed() < 2000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   return done();
 }
 
@@ -39,7 +40,10 @@ struct TReconnectFixture : ::testing::Test {
           return at == Present.end() ? std::nullopt : std::optional<std::string>(at->second);
         },
         [](const std::string& name) { return "virtual " + name; },
-        [this](TLevel level, const std::string& text) { Said.push_back({level, text}); }, times);
+        [this](TLevel level, const std::string& text) {
+          Said.push_back({level, text});
+        },
+        times);
   }
 
   bool SaidSomething(const std::string& part) const {

@@ -23,15 +23,12 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "app"))
 sys.path.insert(0, os.path.join(HERE, "..", "remote"))
+sys.path.insert(0, HERE)
 from program_session import ProgramSession, fail, monotonic_us, wait_for  # noqa: E402
 import vxi11client as vxi  # noqa: E402
+from netns import split_runner  # noqa: E402
 
-args = sys.argv[1:]
-runner = []
-while args and args[0] == "--runner":
-    runner.append(args[1])
-    args = args[2:]
-BRIDGE, SIM = args
+runner, (BRIDGE, SIM) = split_runner(sys.argv[1:])
 GRID = 25e6 / 2 ** 28
 try:
     import pyvisa
