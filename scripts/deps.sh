@@ -2,18 +2,31 @@
 # Installs the Debian packages the build, the program and the tests need,
 # and any packages named as arguments, skipping what is already there.
 # With --windows first, also what the Windows cross build and its tests
-# under Wine need (scripts/test windows). Uses sudo when not root.
+# under Wine need (scripts/test windows); with --arm64, what the arm64 cross
+# build, its packages and its tests under emulation need (scripts/package
+# arm64, scripts/test arm64). Uses sudo when not root.
 set -euo pipefail
 
 # mingw-w64 with posix threads (std::thread), GoogleTest's sources for the
 # cross compiler, the 64-bit Wine loader and Wine's own fonts (the dialogs'
 # face), makensis for the installer and zip for the portable folder.
 windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 nsis zip fonts-wine)
+# Debian's cross compiler, qemu's user-mode emulator, and the arm64 Qt and
+# libraries through multiarch beside the machine's own (their Multi-Arch:
+# same packages), as the bridge and the plain libraries' tests link them.
+arm64_packages=(g++-aarch64-linux-gnu qemu-user-static
+  qt6-base-dev:arm64 libtirpc-dev:arm64 libavahi-client-dev:arm64 libudev1:arm64
+  libgtest-dev:arm64)
 extra=()
-if [ "${1:-}" = --windows ]; then
+arm64=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --windows) extra+=("${windows_packages[@]}") ;;
+    --arm64) extra+=("${arm64_packages[@]}"); arm64=1 ;;
+    *) break ;;
+  esac
   shift
-  extra=("${windows_packages[@]}")
-fi
+done
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
@@ -50,5 +63,8 @@ if [ "$(id -u)" -ne 0 ]; then
   sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"
+if [ -n "$arm64" ] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  $sudo dpkg --add-architecture arm64
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
