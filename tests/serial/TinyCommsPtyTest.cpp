@@ -7,9 +7,11 @@
 #include <sys/wait.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "serial/TinyComms.h"
 #include "tests/support/PtyPair.h"
@@ -122,14 +124,28 @@ TEST_F(TinyCommsPty, SecondOpenOfTheSameLineFailsCleanly) {
 
 TEST_F(TinyCommsPty, EveryRateOfTheTableCanBeSet) {
   Port.Open();
-  for (int rate = br110; rate <= br115200; ++rate)
-    EXPECT_NO_THROW(Port.SetBaudRate(static_cast<TBaudRate>(rate)))
-        << BaudRateValue(TBaudRate(rate));
+  std::vector<int> withoutTermios2;
+  for (int rate = br110; rate <= br115200; ++rate) {
+    try {
+      Port.SetBaudRate(static_cast<TBaudRate>(rate));
+    } catch (const EComPort& error) {
+      // qemu-user has no termios2: there the rates without a termios
+      // constant cannot be set, the others still must.
+      if (error.ErrorNumber() == ENOSYS) {
+        withoutTermios2.push_back(BaudRateValue(TBaudRate(rate)));
+        continue;
+      }
+      ADD_FAILURE() << BaudRateValue(TBaudRate(rate)) << ": " << error.what();
+    }
+  }
+  EXPECT_TRUE(withoutTermios2.empty() || withoutTermios2 == (std::vector<int>{14400, 56000}));
   // 14400 and 56000 have no termios constant; the rest must reach the line.
   termios tio{};
   Port.SetBaudRate(br57600);
   ASSERT_EQ(::tcgetattr(Pty.Master(), &tio), 0);
   EXPECT_EQ(::cfgetospeed(&tio), B57600);
+  if (!withoutTermios2.empty())
+    GTEST_SKIP() << "no termios2 here (qemu-user): 14400 and 56000 unset";
 }
 
 // Settings that termios cannot give are refused by name, never dropped.

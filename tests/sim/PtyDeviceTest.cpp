@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <sys/ioctl.h>
 #include <thread>
@@ -97,25 +98,31 @@ TEST_F(PtyDeviceTest, SurvivesTheProgramClosingAndReopeningThePort) {
   TPtyDevice device(Registered());
   // Opened first and kept open, so that only the client's close can clear the flag.
   TSerialClient probe(device.SlavePath());
+  int exclusive = 0;
+  // qemu-user does not emulate reading the flag back: the rest still runs.
+  const bool readable = ::ioctl(probe.Fd(), TIOCGEXCL, &exclusive) == 0 || errno != ENOSYS;
   for (int round = 0; round < 3; ++round) {
     TSerialClient client(device.LinkPath());
     ::ioctl(client.Fd(), TIOCEXCL);  // as the program opens it: exclusive
-    int exclusive = 0;
-    ASSERT_EQ(::ioctl(probe.Fd(), TIOCGEXCL, &exclusive), 0);
-    EXPECT_EQ(exclusive, 1);
+    if (readable) {
+      ASSERT_EQ(::ioctl(probe.Fd(), TIOCGEXCL, &exclusive), 0);
+      EXPECT_EQ(exclusive, 1);
+    }
     client.Write("&");
     EXPECT_EQ(client.ReadLine(2s), "Zolvek\r\n") << round;
     client.Close();
     ASSERT_TRUE(device.WaitForCommands(static_cast<std::size_t>(round + 1), 2s));
     // The exclusive flag must not outlive the program's descriptor, or a
     // non-root program could not open the port again.
-    for (int wait = 0; wait < 200 && exclusive != 0; ++wait) {
+    for (int wait = 0; readable && wait < 200 && exclusive != 0; ++wait) {
       std::this_thread::sleep_for(5ms);
       ASSERT_EQ(::ioctl(probe.Fd(), TIOCGEXCL, &exclusive), 0);
     }
     EXPECT_EQ(exclusive, 0) << round;
   }
   EXPECT_FALSE(device.HungUp());
+  if (!readable)
+    GTEST_SKIP() << "TIOCGEXCL is not implemented here (qemu-user): the flag went unchecked";
 }
 
 TEST_F(PtyDeviceTest, SendQueuesBytesForTheProgram) {
