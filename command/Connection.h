@@ -51,6 +51,9 @@ class TConnection {
   void WMDeviceChange(const std::string& removedPortName);
   // A port error inside a tick or a command: the device has vanished.
   void PortLost();
+  // The online device no longer answers as the generator (the identity
+  // probe of a Run press): offline, and told as a loss.
+  void IdentityLost();
   // The stop command of closing, then offline; the port is closed.
   void Close();
 

@@ -1,6 +1,8 @@
 #pragma once
-// The mouse on the generator screen: dragging the slots' pointers along the
-// scale, jumping the output frequency to a pressed point, the corner press.
+// The mouse on the generator screen: dragging the pointers along the scale,
+// jumping the output frequency to a pressed point, the corner press. Each
+// pointer carries the setting its mode gives it (the modes table) and
+// passes the gate; a drag ends when the mode changes.
 //
 // Works in the command path's frame, which must outlive it. GUI thread only.
 
@@ -21,6 +23,8 @@ class TScreenPointer {
   void Image321MouseUp();
 
  private:
+  void DragLocked(int slot, int x);
+
   TPanelFrame& Frame;
 };
 

@@ -72,6 +72,7 @@ void ShowGauge(ui::TGaugeBar& widget, const TGaugeState& state) {
   widget.setRange(state.Minimum, state.Maximum);
   widget.setValue(state.Position);
   widget.setEnabled(state.Enabled);
+  widget.setAccessibleName(QString::fromStdString(state.Name));
 }
 
 }  // namespace
@@ -100,13 +101,10 @@ void TMainForm::ShowPanel() {
 
 void TMainForm::ConnectHandlers() {
   // A click has changed the button's down state; the command path takes it
-  // and runs the handler. A change by code is only taken into the data.
+  // and runs the operation, and the panel shows the settings again.
   auto onClick = [this](ui::TSpeedButton* button, TButtonId id) {
     connect(button, &QAbstractButton::clicked, this, [this, button, id] {
       Guarded([=, this] { Control.UserClicked(id, button->isChecked()); });
-    });
-    connect(button, &QAbstractButton::toggled, this, [this, id](bool down) {
-      if (!ui::TSpeedButton::ClickChanging()) Control.TakeWidgetDown(id, down);
     });
   };
   auto onDialog = [this](QAbstractButton* button, std::function<void()> handler) {
