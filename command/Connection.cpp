@@ -202,7 +202,7 @@ void TConnection::DisconnectLocked() {
   Frame.Panel.ConnectBtn.FontColor = colors::Purple;
 }
 
-void TConnection::WMDeviceChange(const std::string& removedPortName) {
+void TConnection::PortRemoved(const std::string& removedPortName) {
   const std::string name = Trimmed(removedPortName);
   std::string portName;
   Frame.Read([&] { portName = Frame.Shared.State.PortName; });

@@ -48,7 +48,7 @@ class TConnection {
   void ReleaseConnect();
   void Disconnect();
   // The port with this name (as listed by the port dialog) has gone.
-  void WMDeviceChange(const std::string& removedPortName);
+  void PortRemoved(const std::string& removedPortName);
   // A port error inside a tick or a command: the device has vanished.
   void PortLost();
   // The online device no longer answers as the generator (the identity

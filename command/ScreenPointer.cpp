@@ -28,7 +28,7 @@ int CodeAt(const screen::TZOLScreenModel& m, double p, int minCode) {
 
 }  // namespace
 
-bool TScreenPointer::Image321MouseDown(TMouseButton button, int x, int y) {
+bool TScreenPointer::Press(TMouseButton button, int x, int y) {
   if (button != TMouseButton::Left) return false;
   const bool corner = x == 0 && y == 0;
   Frame.Change([&] {
@@ -43,7 +43,7 @@ bool TScreenPointer::Image321MouseDown(TMouseButton button, int x, int y) {
   return corner;
 }
 
-TCursor TScreenPointer::Image321MouseMove(int x, int y) {
+TCursor TScreenPointer::Move(int x, int y) {
   screen::THitResult hover;
   Frame.Change([&] {
     hover = Frame.Shared.Model.HitTest(x, y);
@@ -53,7 +53,7 @@ TCursor TScreenPointer::Image321MouseMove(int x, int y) {
   return hover.OnScale ? TCursor::PointingHand : TCursor::Default;
 }
 
-void TScreenPointer::Image321MouseUp() {
+void TScreenPointer::Release() {
   Frame.Change([&] {
     TControlState& state = Frame.Shared.State;
     // The setting the pointer carried is sent once more as it lies now.

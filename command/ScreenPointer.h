@@ -18,9 +18,9 @@ class TScreenPointer {
   explicit TScreenPointer(TPanelFrame& frame) : Frame(frame) {}
 
   // A press returns whether it was the corner press (the window beeps).
-  bool Image321MouseDown(TMouseButton button, int x, int y);
-  TCursor Image321MouseMove(int x, int y);
-  void Image321MouseUp();
+  bool Press(TMouseButton button, int x, int y);
+  TCursor Move(int x, int y);
+  void Release();
 
  private:
   void DragLocked(int slot, int x);

@@ -228,7 +228,7 @@ void TMainForm::ConnectBtnClick(bool down) {
 }
 
 void TMainForm::WMDeviceChange(const std::string& removedPortName) {
-  Control.Connection().WMDeviceChange(removedPortName);
+  Control.Connection().PortRemoved(removedPortName);
 }
 
 // The value is stored only after a warning is closed, and the command path
@@ -270,11 +270,11 @@ void TMainForm::ControlMouseUp(Qt::MouseButton button) {
 }
 
 void TMainForm::Image321MouseDown(Qt::MouseButton button, int x, int y) {
-  if (Control.Pointer().Image321MouseDown(Button(button), x, y)) QApplication::beep();
+  if (Control.Pointer().Press(Button(button), x, y)) QApplication::beep();
 }
 
 void TMainForm::Image321MouseMove(int x, int y) {
-  switch (Control.Pointer().Image321MouseMove(x, y)) {
+  switch (Control.Pointer().Move(x, y)) {
     case TCursor::SizeHor:
       Image321->setCursor(Qt::SizeHorCursor);
       break;
@@ -287,7 +287,7 @@ void TMainForm::Image321MouseMove(int x, int y) {
   }
 }
 
-void TMainForm::Image321MouseUp(Qt::MouseButton) { Control.Pointer().Image321MouseUp(); }
+void TMainForm::Image321MouseUp(Qt::MouseButton) { Control.Pointer().Release(); }
 
 // A notch is a step of the arrow of its direction: a disabled arrow (pulse
 // mode) refuses it.

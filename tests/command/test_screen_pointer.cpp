@@ -25,9 +25,9 @@ class ScreenPointerTest : public CommandPathTest {
   static constexpr int Row = 200 - 28;
   // Press on the slot's pointer, move to column x, release.
   void Drag(int slot, int x) {
-    Control.Pointer().Image321MouseDown(TMouseButton::Left, ColumnOf(slot), Row);
-    Control.Pointer().Image321MouseMove(x, Row);
-    Control.Pointer().Image321MouseUp();
+    Control.Pointer().Press(TMouseButton::Left, ColumnOf(slot), Row);
+    Control.Pointer().Move(x, Row);
+    Control.Pointer().Release();
   }
   void Sweep() { ASSERT_EQ(Control.Modes().SetSweep(true), TOutcome::Done); }
   void Pulse() { ASSERT_EQ(Control.Modes().SetPulse(true), TOutcome::Done); }
@@ -47,10 +47,10 @@ TEST_F(ScreenPointerTest, TheFrequencyStopsAtTheScalesEndsOnTheGrid) {
 }
 
 TEST_F(ScreenPointerTest, APressBesideThePointersPutsTheOutputThere) {
-  Control.Pointer().Image321MouseDown(TMouseButton::Left, 23 + 565, Row);
+  Control.Pointer().Press(TMouseButton::Left, 23 + 565, Row);
   EXPECT_NEAR(Slot(FrequencySlot).Position, 0.75, 1e-3);
   EXPECT_TRUE(Control.Settings().Marked().FreqDirty);
-  Control.Pointer().Image321MouseUp();
+  Control.Pointer().Release();
 }
 
 TEST_F(ScreenPointerTest, TheSweepsMarkerKeepsBetweenStartAndStopWhichPushAndNeverCross) {
@@ -114,14 +114,14 @@ TEST_F(ScreenPointerTest, ThePulsePointersLieWhereTheirCodesAre) {
 TEST_F(ScreenPointerTest, ADragBegunBeforeTheModeChangedMovesNothingAfterIt) {
   const int x = ColumnOf(FrequencySlot);
   const std::int32_t initial = Slot(FrequencySlot).Word;
-  ASSERT_FALSE(Control.Pointer().Image321MouseDown(TMouseButton::Left, x, Row));
-  Control.Pointer().Image321MouseMove(x + 40, Row);
+  ASSERT_FALSE(Control.Pointer().Press(TMouseButton::Left, x, Row));
+  Control.Pointer().Move(x + 40, Row);
   EXPECT_NE(Slot(FrequencySlot).Word, initial) << "the drag moved the frequency before";
   // The remote control switches to sweep mode while the button is held.
   Sweep();
   const TGeneratorSettings before = Control.Settings();
-  Control.Pointer().Image321MouseMove(x + 200, Row);
-  Control.Pointer().Image321MouseUp();
+  Control.Pointer().Move(x + 200, Row);
+  Control.Pointer().Release();
   EXPECT_EQ(Control.Settings().Frequency(), before.Frequency()) << "the hidden output moved";
   EXPECT_EQ(Control.State().DragSlot, -1);
 }
@@ -129,9 +129,9 @@ TEST_F(ScreenPointerTest, ADragBegunBeforeTheModeChangedMovesNothingAfterIt) {
 TEST_F(ScreenPointerTest, ATinyScreenHasNoScaleToDragAlong) {
   for (int size : {0, 1, 46}) {
     Control.ResizeScreen(size, size);
-    Control.Pointer().Image321MouseDown(TMouseButton::Left, 10, size - 28);
-    Control.Pointer().Image321MouseMove(10, size - 28);
-    Control.Pointer().Image321MouseUp();
+    Control.Pointer().Press(TMouseButton::Left, 10, size - 28);
+    Control.Pointer().Move(10, size - 28);
+    Control.Pointer().Release();
     EXPECT_GE(Slot(FrequencySlot).Position, 0.0) << size;
     EXPECT_GE(Slot(FrequencySlot).Word, 1) << size;
   }
