@@ -19,7 +19,7 @@ TGeneratorRun::TGeneratorRun()
     : FPort(std::make_unique<serial::TTinyComPort>()),
       FLink(std::make_unique<control::TDeviceLink>(FShared, *FPort)),
       FControl(std::make_unique<control::TGeneratorControl>(FShared, *FLink)),
-      FCycle(std::make_unique<control::TUpdateCycle>(FShared, FShared.Model, *FPort)),
+      FCycle(std::make_unique<control::TUpdateCycle>(FShared, *FPort)),
       FTimer(std::make_unique<platform::TMultimediaTimer>()) {
   serial::ApplyMainComPortSettings(*FPort);
 }

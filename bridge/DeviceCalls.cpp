@@ -55,7 +55,7 @@ void TGeneratorCalls::OnChanged(std::function<void()> changed) {
 }
 
 void TGeneratorCalls::PortRemoved(const std::string& name) {
-  Control.Connection().WMDeviceChange(name);
+  Control.Connection().PortRemoved(name);
 }
 
 void TGeneratorCalls::PortLost() { Control.Connection().PortLost(); }

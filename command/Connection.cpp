@@ -116,7 +116,7 @@ bool TConnection::ConnectTo(const std::string& requested, const TWaitWithMessage
   Frame.Change([&] {
     Frame.Handshake = THandshakePhase::ReadingTables;
     Frame.Panel.ConnectBtn.FontColor = colors::Maroon;
-    Frame.ReleaseRunLocked();
+    Frame.Settings().ReleaseRun();
   });
   Frame.Changed();
   TCalibrationTables tables;
@@ -132,7 +132,7 @@ bool TConnection::ConnectTo(const std::string& requested, const TWaitWithMessage
       Frame.Shared.Model.AnalogAmpTable = tables.Analog;
       Frame.Shared.State.DeviceOnline = true;
       // Run is up, so the next tick sends the stop command first.
-      Frame.Shared.State.Flags.ResyncAll = true;
+      Frame.Settings().RequestResync();
     });
     Frame.Changed();
     return true;
@@ -194,16 +194,15 @@ void TConnection::Disconnect() {
 }
 
 void TConnection::DisconnectLocked() {
-  Frame.Shared.State.ClearUpdateFlags();
+  Frame.Settings().UnmarkAll();
   Frame.Shared.State.DeviceOnline = false;
-  // Changing the down states here runs no click handler; Run and Pause come
-  // up as at every release of Run.
-  Frame.ReleaseRunLocked();
+  // Run and Pause come up as at every release of Run, with nothing to send.
+  Frame.Settings().ReleaseRun();
   Frame.Panel.ConnectBtn.Down = false;
   Frame.Panel.ConnectBtn.FontColor = colors::Purple;
 }
 
-void TConnection::WMDeviceChange(const std::string& removedPortName) {
+void TConnection::PortRemoved(const std::string& removedPortName) {
   const std::string name = Trimmed(removedPortName);
   std::string portName;
   Frame.Read([&] { portName = Frame.Shared.State.PortName; });
@@ -220,6 +219,12 @@ void TConnection::PortLost() {
   Frame.Link.SetPortPresent(false);
   Disconnect();
   if (wasOnline && DeviceLost) DeviceLost();
+}
+
+void TConnection::IdentityLost() {
+  Frame.Panel.ConnectBtn.Down = false;
+  Disconnect();
+  if (DeviceLost) DeviceLost();
 }
 
 void TConnection::Close() {

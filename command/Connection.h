@@ -48,9 +48,12 @@ class TConnection {
   void ReleaseConnect();
   void Disconnect();
   // The port with this name (as listed by the port dialog) has gone.
-  void WMDeviceChange(const std::string& removedPortName);
+  void PortRemoved(const std::string& removedPortName);
   // A port error inside a tick or a command: the device has vanished.
   void PortLost();
+  // The online device no longer answers as the generator (the identity
+  // probe of a Run press): offline, and told as a loss.
+  void IdentityLost();
   // The stop command of closing, then offline; the port is closed.
   void Close();
 

@@ -1,17 +1,14 @@
 #pragma once
-// The main window's controls as plain data: every state the handlers read
-// or set (down, enabled, visible, font colour, gauge range and position, the
-// Run caption, the sweep-time text). The handlers work on this data; the
-// window shows it on its widgets and feeds the user's changes back into it;
-// the tick sees the part it reads through the snapshot.
+// The main window's controls as plain data: what the widgets show (down,
+// enabled, visible, font colour, gauge range and position, the Run caption,
+// the sweep-time text). A view: the command path brings it to the settings,
+// the mode and the connection after every change, and the window shows it
+// on its widgets.
 //
-// Plain C++, no Qt. GUI thread only (the handlers change it while they hold
-// the state lock, and publish its snapshot in the same change).
+// Plain C++, no Qt. GUI thread only.
 
 #include <cstdint>
 #include <string>
-
-#include "core/ControlState.h"
 
 namespace control {
 
@@ -44,6 +41,7 @@ struct TGaugeState {
   int Minimum = 0;
   int Maximum = 0;
   bool Enabled = true;
+  std::string Name{};  // what the gauge sets now, for a screen reader
 
   bool operator==(const TGaugeState&) const = default;
 };
@@ -76,23 +74,6 @@ struct TPanelState {
   TButtonState SineBtn{true, true, true, colors::Red};
   TButtonState TriBtn{false, true, true, colors::Black};
   TButtonState SquareBtn{false, true, true, colors::Black};
-
-  // The states the tick reads.
-  TControlSnapshot Snapshot() const {
-    TControlSnapshot c;
-    c.RunDown = RunBtn.Down;
-    c.PulseDown = PulseBtn.Down;
-    c.SweepDown = SweepBtn.Down;
-    c.PauseDown = PauseBtn.Down;
-    c.SquareDown = SquareBtn.Down;
-    c.TriDown = TriBtn.Down;
-    c.InvertDown = InvertBtn.Down;
-    c.DivGaugePos = DivGaugeBar.Position;
-    c.SweepDirPos = SweepDirBar.Position;
-    c.LinLogPos = LinLogGauge.Position;
-    c.SwGaugePos = SwGaugeBar.Position;
-    return c;
-  }
 
   bool operator==(const TPanelState&) const = default;
 };

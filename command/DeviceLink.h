@@ -8,7 +8,7 @@
 // current writes. Offline the tick writes nothing, and the handshake talks
 // to the device without either.
 //
-// Refers to the shared state and the port, owned by the main window, which
+// Refers to the shared state and the port, owned by the program's run, which
 // must outlive it. GUI thread only. Port errors end as a false result; only
 // Open raises (serial::EComPort), as the Connect button reports it.
 

@@ -11,7 +11,6 @@ namespace control {
 
 namespace {
 
-constexpr double LowestStepFreq = 0.1;
 constexpr std::int32_t RepeatDelayRedraws = 10;
 
 TControl ControlOf(TEntry entry) {
@@ -57,12 +56,12 @@ std::optional<TEntryQuestion> TFrequencyEntry::AskEntry(TEntry entry) const {
   question.Entry = entry;
   double value = 0.0;
   Frame.Read([&] {
-    const screen::TZOLScreenModel& m = Frame.Shared.Model;
-    value = m.Step;
-    if (entry == TEntry::Frequency) value = m.Slots[screen::FrequencySlot].Freq;
-    if (entry == TEntry::Start) value = m.Slots[screen::StartSlot].Freq;
-    if (entry == TEntry::Stop) value = m.Slots[screen::StopSlot].Freq;
-    question.Factor = m.DividerFactor();
+    const TGeneratorSettings& s = Frame.Settings();
+    value = s.Step();
+    if (entry == TEntry::Frequency) value = s.Frequency().GridHz();
+    if (entry == TEntry::Start) value = s.Start().GridHz();
+    if (entry == TEntry::Stop) value = s.Stop().GridHz();
+    question.Factor = s.DividerFactor();
   });
   question.Text = FormatDialogNumber(value / question.Factor);
   return question;
@@ -85,9 +84,9 @@ TOutcome TFrequencyEntry::Answer(const TEntryQuestion& question, const std::stri
 // Inputs other than the dialogs keep to the limits in the units shown.
 TOutcome TFrequencyEntry::SetValue(TEntry entry, double shownValue) {
   if (!Frame.Takes(ControlOf(entry))) return TOutcome::Disabled;
-  const screen::TZOLScreenModel m = Frame.Model();
-  if (!LimitsOf(SettingOf(entry), m).Contains(shownValue)) return TOutcome::Invalid;
-  return EnterShownValue(entry, shownValue, m.DividerFactor());
+  const TGeneratorSettings s = Frame.SettingsCopy();
+  if (!LimitsOf(SettingOf(entry), s).Contains(shownValue)) return TOutcome::Invalid;
+  return EnterShownValue(entry, shownValue, s.DividerFactor());
 }
 
 TOutcome TFrequencyEntry::EnterShownValue(TEntry entry, double shownValue, double factor) {
@@ -103,30 +102,32 @@ TOutcome TFrequencyEntry::EnterShownValue(TEntry entry, double shownValue, doubl
 }
 
 TOutcome TFrequencyEntry::JudgeLocked(TEntry entry, double value) const {
-  const screen::TZOLScreenModel& m = Frame.Shared.Model;
-  if (!LimitsOf(SettingOf(entry), m).TakesTyped(value)) return TOutcome::Invalid;
+  const TGeneratorSettings& s = Frame.Settings();
+  const TSetting setting = SettingOf(entry);
+  // The dialogs' range is in the units shown, the value in model hertz.
+  if (!RangeOf(setting, s).TakesTyped(value / s.DividerFactor())) return TOutcome::Invalid;
   // Crossing the other limit is told first, and stored all the same.
-  if (entry == TEntry::Start && value > m.Slots[screen::StopSlot].Freq) return TOutcome::Crossed;
-  if (entry == TEntry::Stop && value < m.Slots[screen::StartSlot].Freq) return TOutcome::Crossed;
+  if (CrossesTheOtherLimit(setting, value, s)) return TOutcome::Crossed;
   return TOutcome::Done;
 }
 
 void TFrequencyEntry::StoreLocked(TEntry entry, double value) {
-  screen::TZOLScreenModel& m = Frame.Shared.Model;
+  TGeneratorSettings& s = Frame.Settings();
   switch (entry) {
     case TEntry::Frequency:
-      m.SetSlotFreq(screen::FrequencySlot, value);
-      Frame.Shared.State.Flags.FreqDirty = true;
+      s.SetFrequency(AskedFrequency(value));
       break;
     case TEntry::Step:
       // The step is only shown and used here; it is never sent.
-      m.SetStep(value);
-      m.ShowStep();
+      s.SetStep(value);
+      Frame.Shared.Model.ShowStep();
       break;
     case TEntry::Start:
+      // The sweep reads its limits at every tick.
+      s.SetStart(AskedFrequency(value));
+      break;
     case TEntry::Stop:
-      // The sweep reads its limits from the slots at every tick.
-      m.SetSlotFreq(entry == TEntry::Start ? screen::StartSlot : screen::StopSlot, value);
+      s.SetStop(AskedFrequency(value));
       break;
   }
 }
@@ -153,38 +154,17 @@ void TFrequencyEntry::StepFrequency(int direction) {
 
 void TFrequencyEntry::StepLocked(int direction) {
   if (direction != 1 && direction != 2) return;
+  TGeneratorSettings& s = Frame.Settings();
   // In sweep mode the arrows move the marker, which the sweep follows.
-  const bool sweep = Frame.Panel.SweepBtn.Down;
-  screen::TZOLScreenModel& m = Frame.Shared.Model;
-  const int source = sweep ? screen::MarkerSlot : screen::FrequencySlot;
-  double v = m.Slots[source].Freq;
-  v = direction == 1 ? std::max(v - m.Step, LowestStepFreq) : v + m.Step;
-  if (!sweep) {
-    m.SetSlotFreq(screen::FrequencySlot, v);
-    Frame.Shared.State.Flags.FreqStepDirty = true;
-    m.ShowStep();
-    return;
-  }
-  // Stopped at a limit, the marker takes that pointer's exact place.
-  const screen::TFreqSlot* limit = nullptr;
-  const screen::TFreqSlot& startSlot = m.Slots[screen::StartSlot];
-  const screen::TFreqSlot& stopSlot = m.Slots[screen::StopSlot];
-  if (startSlot.Visible && v <= startSlot.Freq) {
-    v = startSlot.Freq;
-    limit = &startSlot;
-  }
-  if (stopSlot.Visible && v >= stopSlot.Freq) {
-    v = stopSlot.Freq;
-    limit = &stopSlot;
-  }
-  const double limitPosition = limit ? limit->Position : 0.0;
-  const std::int32_t limitWord = limit ? limit->Word : 0;
-  m.SetSlotFreq(screen::MarkerSlot, v);
-  if (limit) {
-    m.Slots[screen::MarkerSlot].Position = limitPosition;
-    m.Slots[screen::MarkerSlot].Word = limitWord;
-  }
-  m.ShowStep();
+  const bool sweep = s.Mode() == TMode::Sweep;
+  double v = (sweep ? s.Marker() : s.Frequency()).GridHz();
+  const double lowest = RangeOf(TSetting::Frequency, s).Lowest * s.DividerFactor();
+  v = direction == 1 ? std::max(v - s.Step(), lowest) : v + s.Step();
+  if (sweep)
+    s.SetMarker(MarkerWithinLimits(AskedFrequency(v), s));
+  else
+    s.StepFrequency(AskedFrequency(v));
+  Frame.Shared.Model.ShowStep();
 }
 
 void TFrequencyEntry::RepeatStep() {

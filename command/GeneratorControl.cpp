@@ -8,48 +8,56 @@ TGeneratorControl::TGeneratorControl(TSharedState& shared, TDeviceLink& link)
     : Frame(shared, link),
       FSweep(Frame),
       FConnection(Frame),
-      FModes(Frame, FConnection, FSweep),
+      FModes(Frame, FConnection),
       FWaveform(Frame, FModes),
       FPulse(Frame),
       FFrequency(Frame),
       FPointer(Frame),
       FWritten(shared) {
-  Frame.Handlers.Clicked = [this](TButtonId button) { Clicked(button); };
-  Frame.Handlers.GaugeChangedLocked = [this](TGaugeId gauge) { GaugeChangedLocked(gauge); };
+  Frame.Handlers.Clicked = [this](TButtonId button, bool down) { Clicked(button, down); };
+  Frame.Handlers.MovedLocked = [this](TGaugeId gauge, int position) {
+    MovedLocked(gauge, position);
+  };
 }
 
-// The arrows, Connect and the dialog buttons have handlers of their own.
-void TGeneratorControl::Clicked(TButtonId button) {
-  if (button == &TPanelState::RunBtn) return FModes.RunBtnClick();
-  if (button == &TPanelState::SweepBtn || button == &TPanelState::PulseBtn)
-    return FModes.SweepBtnClick();
+// The arrows and the dialog buttons have handlers of their own; Connect's
+// down state is the connection's, which its handler reads.
+void TGeneratorControl::Clicked(TButtonId button, bool down) {
+  if (button == &TPanelState::ConnectBtn) {
+    Frame.Panel.ConnectBtn.Down = down;
+    return;
+  }
+  if (button == &TPanelState::RunBtn) return FModes.RunBtnClick(down);
+  if (button == &TPanelState::SweepBtn)
+    return FModes.SweepBtnClick(down ? TMode::Sweep : TMode::Normal);
+  if (button == &TPanelState::PulseBtn)
+    return FModes.SweepBtnClick(down ? TMode::Pulse : TMode::Normal);
   if (button == &TPanelState::SwRstBtn) return FSweep.SwRstBtnClick();
-  if (button == &TPanelState::PauseBtn) return FSweep.PauseBtnClick();
-  if (button == &TPanelState::InvertBtn) return FPulse.InvertBtnClick();
-  if (button == &TPanelState::SineBtn) return FWaveform.FormBtnClick(1);
-  if (button == &TPanelState::TriBtn) return FWaveform.FormBtnClick(2);
-  if (button == &TPanelState::SquareBtn) return FWaveform.FormBtnClick(3);
+  if (button == &TPanelState::PauseBtn) return FSweep.PauseBtnClick(down);
+  if (button == &TPanelState::InvertBtn) return FPulse.InvertBtnClick(down);
+  if (button == &TPanelState::SineBtn) return FWaveform.FormBtnClick(TWaveform::Sine);
+  if (button == &TPanelState::TriBtn) return FWaveform.FormBtnClick(TWaveform::Triangle);
+  if (button == &TPanelState::SquareBtn) return FWaveform.FormBtnClick(TWaveform::Square);
 }
 
-// The lin/log gauge has no handler: the sweep reads it at every tick.
-void TGeneratorControl::GaugeChangedLocked(TGaugeId gauge) {
-  if (gauge == &TPanelState::AmpGaugeBar) return FWaveform.AmpGaugeBarChange();
-  if (gauge == &TPanelState::DivGaugeBar) return FWaveform.DivGaugeBarChange();
-  if (gauge == &TPanelState::SwGaugeBar) return FSweep.SwGaugeBarChange();
-  if (gauge == &TPanelState::SweepDirBar) return FSweep.SweepDirBarChange();
+void TGeneratorControl::MovedLocked(TGaugeId gauge, int position) {
+  if (gauge == &TPanelState::AmpGaugeBar) return FWaveform.AmpGaugeBarChange(position);
+  if (gauge == &TPanelState::DivGaugeBar) return FWaveform.DivGaugeBarChange(position);
+  if (gauge == &TPanelState::SwGaugeBar) return FSweep.SwGaugeBarChange(position);
+  if (gauge == &TPanelState::SweepDirBar) return FSweep.SweepDirBarChange(position);
+  if (gauge == &TPanelState::LinLogGauge) return FSweep.LinLogGaugeChange(position);
 }
 
 void TGeneratorControl::InitControlState() {
   Frame.Change([&] {
     TControlState& s = Frame.Shared.State;
-    s.ClearUpdateFlags();
+    Frame.Settings().UnmarkAll();
     s.DeviceOnline = false;
     s.LastSentWord = ForceCoarseWord;
-    s.SweepUp = Frame.Panel.SweepDirBar.Position == 0;
+    s.SweepUp = Frame.Settings().Direction() == TDirection::Up;
     s.SweepStarted = true;
     s.DragSlot = -1;
     s.RepeatTag = -1;
-    FSweep.SwGaugeBarChange();
   });
   Frame.Changed();
 }
@@ -60,19 +68,9 @@ void TGeneratorControl::SetValueAspect(double aspect) {
 
 void TGeneratorControl::ResetSettings() {
   Frame.Change([&] {
-    TPanelState fresh;
-    // The connection is kept, and with it what the handshake set.
-    fresh.ConnectBtn = Frame.Panel.ConnectBtn;
-    Frame.Panel = fresh;
-    screen::TZOLScreenModel& current = Frame.Shared.Model;
-    screen::TZOLScreenModel model;
-    model.SquareAmpTable = current.SquareAmpTable;
-    model.AnalogAmpTable = current.AnalogAmpTable;
-    model.ValueAspect = current.ValueAspect;
-    model.SetBitmapSize(current.BitmapWidth, current.BitmapHeight);
-    current = model;
+    Frame.Settings() = TGeneratorSettings{};
+    Frame.WaveformChosen = false;
     TControlState& s = Frame.Shared.State;
-    s.ClearUpdateFlags();
     s.LastSentWord = ForceCoarseWord;
     s.SweepUp = true;
     s.SweepStarted = true;
@@ -80,20 +78,42 @@ void TGeneratorControl::ResetSettings() {
     s.LastMarkerState = false;
     s.DragSlot = -1;
     s.RepeatTag = -1;
-    FSweep.SwGaugeBarChange();
+    Frame.Shared.Model.StepShowTicks = 0;
     // Run is up: the next tick stops the device.
-    s.Flags.ResyncAll = true;
+    Frame.Settings().RequestResync();
   });
   Frame.Changed();
 }
 
+// The screen shows the sweep's moves too, which the tick makes.
 screen::TZOLScreenModel TGeneratorControl::Redraw() {
   screen::TZOLScreenModel frame;
   Frame.Change([&] {
     FFrequency.RepeatStep();
+    Frame.ShowOnScreenLocked();
     frame = Frame.Shared.Model.AdvanceRedraw();
   });
   return frame;
+}
+
+void TGeneratorControl::Imitate(const TGeneratorControl& other) {
+  TGeneratorSettings settings;
+  TControlState state;
+  screen::TZOLScreenModel model;
+  other.Frame.Read([&] {
+    settings = other.Frame.Shared.Settings;
+    state = other.Frame.Shared.State;
+    model = other.Frame.Shared.Model;
+  });
+  Frame.Change([&] {
+    Frame.Shared.Settings = settings;
+    Frame.Shared.State = state;
+    Frame.Shared.State.DeviceOnline = false;
+    Frame.Shared.Model = model;
+    Frame.Handshake = other.Frame.Handshake;
+    Frame.WaveformChosen = other.Frame.WaveformChosen;
+    Frame.Panel.ConnectBtn = other.Frame.Panel.ConnectBtn;
+  });
 }
 
 screen::TZOLScreenModel TGeneratorControl::ResizeScreen(int width, int height) {

@@ -14,9 +14,10 @@
 //   Connection() Connect, the handshake, going offline
 //   Written()    who waits for the wire
 //
-// Every operation makes its change in one step under the state lock and
-// publishes the snapshot the tick reads in the same step; the update tick
-// then sends what the change flagged. Nothing here draws, calls a widget or
+// Every operation changes the settings in one step under the state lock,
+// where the settings' setters mark what is to be sent; the update tick then
+// sends it. The panel and the screen are views, brought to the settings
+// after every change. Nothing here draws, calls a widget or
 // shows a dialog: the window shows the panel after every operation
 // (PanelChanged), asks the questions and shows the messages the outcomes
 // call for. Device I/O goes through TDeviceLink, outside the lock.
@@ -56,6 +57,8 @@ class TGeneratorControl {
   TWireWaiters& Written() { return FWritten; }
 
   const TPanelState& Panel() const { return Frame.Panel; }
+  // A locked copy of the settings.
+  TGeneratorSettings Settings() const { return Frame.SettingsCopy(); }
   // Called after every operation that may have changed the panel.
   void OnPanelChanged(std::function<void()> changed) { Frame.PanelChanged = std::move(changed); }
 
@@ -66,8 +69,11 @@ class TGeneratorControl {
   // and the device stops at the next tick as at a release of Run.
   void ResetSettings();
 
-  // The gate: whether a control takes input now.
-  bool Takes(TControl control) const { return Frame.Takes(control); }
+  // The gate: whether a control, or a setting, takes input now.
+  template <class T>
+  bool Takes(T item) const {
+    return Frame.Takes(item);
+  }
 
   // The user worked a control: a click left the button in this down state,
   // a gauge now stands at this position. Runs the control's handler; a
@@ -76,13 +82,14 @@ class TGeneratorControl {
   TOutcome UserMoved(TGaugeId gauge, int position) { return Frame.UserMoved(gauge, position); }
   // A press as a click makes it (a screen reader's action).
   TOutcome Press(TButtonId button) { return Frame.Press(button); }
-  // A button's down state was changed by code: the data follows, no
-  // handler runs.
-  void TakeWidgetDown(TButtonId button, bool down) { Frame.TakeWidgetDown(button, down); }
 
   // The redraw: the arrows' auto-repeat and what a redraw advances; the
   // returned frame is drawn outside the lock.
   screen::TZOLScreenModel Redraw();
+  // Takes the settings, state and panel of another command path, offline:
+  // a trial of operations that must not reach the device.
+  void Imitate(const TGeneratorControl& other);
+
   // The screen has a bitmap of this size now; returns the frame to draw.
   screen::TZOLScreenModel ResizeScreen(int width, int height);
 
@@ -91,8 +98,8 @@ class TGeneratorControl {
   TControlState State() const { return Frame.State(); }
 
  private:
-  void Clicked(TButtonId button);
-  void GaugeChangedLocked(TGaugeId gauge);
+  void Clicked(TButtonId button, bool down);
+  void MovedLocked(TGaugeId gauge, int position);
 
   TPanelFrame Frame;
   TSweepControls FSweep;

@@ -1,100 +1,93 @@
 // Run, demonstration, sweep and pulse modes.
 #include "command/ModeButtons.h"
 
-#include <cstdlib>
-
 #include "command/Connection.h"
 #include "command/DeviceLink.h"
-#include "command/SweepControls.h"
 
 namespace control {
 
-void TModeButtons::RunBtnClick() {
-  TPanelState& p = Frame.Panel;
-  if (p.RunBtn.Down && Frame.State().DeviceOnline && !Frame.Link.Identify()) {
-    // Connect released: offline. The user asked for a run, and without a
-    // device that is the demonstration, so Run stays down as "Demo".
-    p.ConnectBtn.Down = false;
-    Connection.Disconnect();
-    p.RunBtn.Down = true;
+namespace {
+
+// In pulse mode the output frequency and the marker stand for the period
+// and the width: their codes are taken from them when the mode is entered
+// (the marker first brought to half the frequency when above it) ...
+void EnterPulse(TGeneratorSettings& s) {
+  if (s.Marker().GridHz() > s.Frequency().GridHz())
+    s.SetMarker(AskedFrequency(s.Frequency().GridHz() / 2));
+  s.SetPeriodCode(screen::PulseCode(PeriodCodeMin, s.Frequency().GridHz()));
+  s.SetWidthCode(screen::PulseCode(WidthCodeMin, s.Marker().GridHz()));
+}
+
+// ... and a period or width changed in pulse mode leaves its pointer, with
+// the frequency of its place, when the mode is left.
+void LeavePulse(TGeneratorSettings& s) {
+  if (s.PeriodCode() != screen::PulseCode(PeriodCodeMin, s.Frequency().GridHz()))
+    s.SetFrequency(PlacedFrequency(screen::PulseCodeFrequency(s.PeriodCode())));
+  if (s.WidthCode() != screen::PulseCode(WidthCodeMin, s.Marker().GridHz()))
+    s.SetMarker(PlacedFrequency(screen::PulseCodeFrequency(s.WidthCode())));
+}
+
+}  // namespace
+
+void TModeButtons::RunBtnClick(bool down) {
+  if (down && Frame.State().DeviceOnline && !Frame.Link.Identify()) {
+    // The device no longer answers as the generator: it is lost. The user
+    // asked for a run, and without a device that is the demonstration, so
+    // Run stays down as "Demo".
+    Connection.IdentityLost();
   }
-  Frame.Change([&] { RunBtnClickLocked(); });
+  Frame.Change([&] { SetRunLocked(down); });
   Frame.Changed();
 }
 
-void TModeButtons::RunBtnClickLocked() {
-  TPanelState& p = Frame.Panel;
-  // Restart and Pause follow Run by the modes table.
-  if (p.RunBtn.Down) {
-    p.RunBtn.FontColor = colors::Red;
-    p.RunCaption = Frame.Shared.State.DeviceOnline ? "Run" : "Demo";
-    Frame.Shared.State.SweepStarted = false;
-  } else {
-    Frame.ReleaseRunLocked();
-  }
-  Frame.Shared.State.Flags.ResyncAll = true;
+void TModeButtons::SetRunLocked(bool on) {
+  TGeneratorSettings& s = Frame.Settings();
+  s.SetRun(on);
+  // Pause comes up with Run; a run pressed starts the sweep from its start.
+  if (!on) s.SetPause(false);
+  if (on) Frame.Shared.State.SweepStarted = false;
 }
 
-void TModeButtons::SweepBtnClick() {
+void TModeButtons::SweepBtnClick(TMode mode) {
   // The stop command goes out at once, before the mode changes.
-  const bool portFailed = Frame.Panel.SweepBtn.Down && !Frame.Link.WriteNow("Z");
-  Frame.Change([&] { SweepBtnClickLocked(); });
+  const bool portFailed = mode == TMode::Sweep && !Frame.Link.WriteNow("Z");
+  Frame.Change([&] { SetModeLocked(mode); });
   Frame.Changed();
   if (portFailed) Connection.PortLost();
 }
 
-void TModeButtons::SweepBtnClickLocked() {
-  TPanelState& p = Frame.Panel;
-  screen::TZOLScreenModel& m = Frame.Shared.Model;
-  const bool sweep = p.SweepBtn.Down;
-  const bool pulse = p.PulseBtn.Down;
-
-  // What is enabled and visible in the new mode is the modes table's, which
-  // the change brings the panel to when it ends.
-  p.SweepBtn.FontColor = sweep ? colors::Red : colors::Teal;
-  if (sweep) Frame.Shared.State.LastMarkerState = false;
-
-  p.PulseBtn.FontColor = pulse ? colors::Red : colors::Teal;
-  m.Waveform = pulse ? -std::abs(m.Waveform) : std::abs(m.Waveform);
-  Frame.MoveGauge(&TPanelState::DivGaugeBar, 0);
-  Frame.SetGaugeMinimum(&TPanelState::DivGaugeBar, pulse ? -4 : -1);
-  Frame.MoveGauge(&TPanelState::AmpGaugeBar,
-                  -(screen::IsAnalog(m.Waveform) ? m.AmpLevelAnalog : m.AmpLevelSquare));
-
-  for (TButtonState* b : {&p.FLeftBtn, &p.FRightBtn, &p.FDeltaFBtn})
-    b->FontColor = sweep ? colors::Olive : colors::Arrow;
-
+void TModeButtons::SetModeLocked(TMode mode) {
+  TGeneratorSettings& s = Frame.Settings();
+  const int shownBefore = s.Attenuation();
+  if (mode == TMode::Sweep) Frame.Shared.State.LastMarkerState = false;
+  if (s.Mode() == TMode::Pulse && mode != TMode::Pulse) LeavePulse(s);
+  s.SetMode(mode);
+  // The divider gauge comes back to 0 at every change of its meaning, and
+  // the amplitude gauge shows the attenuator of the mode; each sends its
+  // value when it moves.
+  if (s.Divider() != 0) s.SetDivider(0);
+  if (s.Attenuation() != shownBefore)
+    s.SetAttenuation(mode == TMode::Pulse ? TWaveform::Square : s.Waveform(), s.Attenuation());
   // Every mode change stops the generator; the user presses Run again.
-  if (p.RunBtn.Down) {
-    p.RunBtn.Down = false;
-    RunBtnClickLocked();
-  }
-
-  m.LogScale = sweep;
-  m.ShowRangeSlots(sweep);
-  m.ShowMarkerSlot(sweep || pulse);
-  m.ShowFrequencySlot(!sweep);
-  // The slot's position follows the scale just chosen.
-  m.SetSlotFreq(screen::FrequencySlot, m.Slots[screen::FrequencySlot].Freq);
-  // In pulse mode the marker is the pulse width: never longer than the period.
-  if (pulse && m.Slots[screen::MarkerSlot].Freq > m.Slots[screen::FrequencySlot].Freq)
-    m.SetSlotFreq(screen::MarkerSlot, m.Slots[screen::FrequencySlot].Freq / 2);
-  Sweep.SwGaugeBarChange();
+  if (s.Run()) SetRunLocked(false);
+  if (mode == TMode::Pulse) EnterPulse(s);
 }
 
 TOutcome TModeButtons::SetRun(bool on) {
-  return Frame.Panel.RunBtn.Down == on ? TOutcome::Done : Frame.Press(&TPanelState::RunBtn);
+  return Frame.Settings().Run() == on ? TOutcome::Done : Frame.Press(&TPanelState::RunBtn);
 }
 
 TOutcome TModeButtons::SetSweep(bool on) {
-  if (Frame.Panel.SweepBtn.Down == on) return TOutcome::Done;
-  if (on && Frame.Panel.PulseBtn.Down) Frame.Press(&TPanelState::PulseBtn);
+  const TMode mode = Frame.Settings().Mode();
+  if ((mode == TMode::Sweep) == on) return TOutcome::Done;
+  if (on && mode == TMode::Pulse) Frame.Press(&TPanelState::PulseBtn);
   return Frame.Press(&TPanelState::SweepBtn);
 }
 
 TOutcome TModeButtons::SetPulse(bool on) {
-  if (Frame.Panel.PulseBtn.Down == on) return TOutcome::Done;
-  if (on && Frame.Panel.SweepBtn.Down) Frame.Press(&TPanelState::SweepBtn);
+  const TMode mode = Frame.Settings().Mode();
+  if ((mode == TMode::Pulse) == on) return TOutcome::Done;
+  if (on && mode == TMode::Sweep) Frame.Press(&TPanelState::SweepBtn);
   return Frame.Press(&TPanelState::PulseBtn);
 }
 

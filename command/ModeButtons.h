@@ -3,24 +3,23 @@
 // generator does.
 //
 // Works in the command path's frame, which must outlive it, with the
-// connection (a failed identity probe goes offline) and the sweep controls
-// (a mode change refreshes the sweep-time label). GUI thread only.
+// connection (a failed identity probe loses the generator). GUI thread only.
 
 #include "command/PanelFrame.h"
 
 namespace control {
 
 class TConnection;
-class TSweepControls;
 
 class TModeButtons {
  public:
-  TModeButtons(TPanelFrame& frame, TConnection& connection, TSweepControls& sweep)
-      : Frame(frame), Connection(connection), Sweep(sweep) {}
+  TModeButtons(TPanelFrame& frame, TConnection& connection)
+      : Frame(frame), Connection(connection) {}
 
-  // The handlers: Run, and Sweep or Pulse (shared).
-  void RunBtnClick();
-  void SweepBtnClick();
+  // The handlers: Run pressed or released, and the mode Sweep and Pulse
+  // leave chosen (neither down: normal).
+  void RunBtnClick(bool down);
+  void SweepBtnClick(TMode mode);
 
   // By meaning, pressing the enabled buttons a user would: Sweep from
   // pulse mode leaves it first, and Pulse from sweep mode.
@@ -29,12 +28,11 @@ class TModeButtons {
   TOutcome SetPulse(bool on);
 
  private:
-  void RunBtnClickLocked();
-  void SweepBtnClickLocked();
+  void SetRunLocked(bool on);
+  void SetModeLocked(TMode mode);
 
   TPanelFrame& Frame;
   TConnection& Connection;
-  TSweepControls& Sweep;
 };
 
 }  // namespace control

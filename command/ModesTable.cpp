@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "screen/ZOLScreenModel.h"
+
 namespace control {
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 enum class TWhen : std::uint8_t { Never, Always, IfSquare, IfRunning };
 
 struct TCell {
-  TWhen Enabled;
+  TWhen Enabled = TWhen::Never;
   bool Visible = true;
 };
 
@@ -53,20 +55,51 @@ constexpr std::array<TRow, ControlCount> Rows = {{
     {TControl::SweepDirBar,     Off,       On,        Off},
     {TControl::SwGaugeBar,      Off,       On,        Off},
     {TControl::SweepLabels,     Off,       On,        Off},
-    {TControl::SquareDivider,   IfSquare,  IfSquare,  Off},
-    {TControl::Prescaler,       Off,       Off,       On},
-    {TControl::SweepMarker,     Off,       On,        Off},
-    {TControl::PulsePeriod,     Off,       Off,       On},
-    {TControl::PulseWidth,      Off,       Off,       On},
+}};
+
+// A setting's row: its name for a screen reader, the control that sets it,
+// or cells of its own.
+struct TSettingRow {
+  TSetting Setting;
+  const char* Name;
+  std::optional<TControl> SetBy;
+  TCell Normal, Sweep, Pulse;
+};
+constexpr TCell As{};  // the cell of the control that sets it
+
+constexpr std::array<TSettingRow, SettingCount> SettingRows = {{
+    // setting                 name                           set by                   normal     sweep      pulse
+    {TSetting::Frequency,      "Frequency",                   TControl::FSetBtn,       As,        As,        As},
+    {TSetting::Step,           "Frequency step",              TControl::FDeltaFBtn,    As,        As,        As},
+    {TSetting::Start,          "Sweep start",                 TControl::FStartBtn,     As,        As,        As},
+    {TSetting::Stop,           "Sweep stop",                  TControl::FstopBtn,      As,        As,        As},
+    {TSetting::Marker,         "Sweep marker",                {},                      Off,       On,        Off},
+    {TSetting::Attenuation,    "Amplitude attenuation",       TControl::AmpGaugeBar,   As,        As,        As},
+    {TSetting::SweepTime,      "Sweep time",                  TControl::SwGaugeBar,    As,        As,        As},
+    {TSetting::PulsePeriod,    "Pulse period",                {},                      Off,       Off,       On},
+    {TSetting::PulseWidth,     "Pulse width",                 {},                      Off,       Off,       On},
+    // A waveform chosen in pulse mode leaves it first.
+    {TSetting::Function,       "Waveform",                    {},                      On,        On,        On},
+    {TSetting::SquareDivider,  "Square divider",              {},                      IfSquare,  IfSquare,  Off},
+    {TSetting::Prescaler,      "Prescaler",                   {},                      Off,       Off,       On},
+    {TSetting::Invert,         "Invert",                      TControl::InvertBtn,     As,        As,        As},
+    {TSetting::Run,            "Run",                         TControl::RunBtn,        As,        As,        As},
+    // Sweep mode chosen in pulse mode leaves it first.
+    {TSetting::Sweep,          "Sweep",                       {},                      On,        On,        On},
+    {TSetting::Pause,          "Pause sweep",                 TControl::PauseBtn,      As,        As,        As},
+    {TSetting::Spacing,        "Linear or logarithmic sweep", TControl::LinLogGauge,   As,        As,        As},
+    {TSetting::Direction,      "Sweep direction",             TControl::SweepDirBar,   As,        As,        As},
 }};
 // clang-format on
 
 constexpr bool RowsInOrder() {
   for (int i = 0; i < ControlCount; ++i)
     if (static_cast<int>(Rows[static_cast<std::size_t>(i)].Control) != i) return false;
+  for (int i = 0; i < SettingCount; ++i)
+    if (static_cast<int>(SettingRows[static_cast<std::size_t>(i)].Setting) != i) return false;
   return true;
 }
-static_assert(RowsInOrder(), "one row per control, in the order of TControl");
+static_assert(RowsInOrder(), "one row per control and per setting, in the order of their enums");
 
 constexpr std::array<std::pair<TControl, TButtonId>, 16> Buttons = {{
     {TControl::RunBtn, &TPanelState::RunBtn},
@@ -118,23 +151,46 @@ bool HeldByHandshake(TControl control, THandshakePhase phase) {
 
 }  // namespace
 
+template <class TRowOf>
+const TCell& CellOf(const TRowOf& row, TMode mode) {
+  return mode == TMode::Sweep ? row.Sweep : mode == TMode::Pulse ? row.Pulse : row.Normal;
+}
+
 TAvailability Availability(TControl control, const TModeKey& key) {
-  const TRow& row = Rows[static_cast<std::size_t>(control)];
-  const TCell& cell = key.Mode == TMode::Sweep   ? row.Sweep
-                      : key.Mode == TMode::Pulse ? row.Pulse
-                                                 : row.Normal;
+  const TCell& cell = CellOf(Rows[static_cast<std::size_t>(control)], key.Mode);
   const bool enabled = Holds(cell.Enabled, key) && !HeldByHandshake(control, key.Handshake);
   return {enabled, cell.Visible};
 }
 
-TModeKey ModeKeyOf(const TPanelState& panel, THandshakePhase handshake) {
-  TModeKey key;
-  if (panel.SweepBtn.Down) key.Mode = TMode::Sweep;
-  if (panel.PulseBtn.Down) key.Mode = TMode::Pulse;
-  key.Square = panel.SquareBtn.Down;
-  key.Running = panel.RunBtn.Down;
-  key.Handshake = handshake;
-  return key;
+TAvailability Availability(TSetting setting, const TModeKey& key) {
+  const TSettingRow& row = SettingRows[static_cast<std::size_t>(setting)];
+  if (row.SetBy) return Availability(*row.SetBy, key);
+  const TCell& cell = CellOf(row, key.Mode);
+  return {Holds(cell.Enabled, key), cell.Visible};
+}
+
+const char* SettingName(TSetting setting) {
+  return SettingRows[static_cast<std::size_t>(setting)].Name;
+}
+
+std::optional<TSetting> SettingOfSlot(int slot, TMode mode) {
+  switch (slot) {
+    case screen::FrequencySlot:
+      if (mode == TMode::Normal) return TSetting::Frequency;
+      if (mode == TMode::Pulse) return TSetting::PulsePeriod;
+      return std::nullopt;
+    case screen::StartSlot:
+      return TSetting::Start;
+    case screen::StopSlot:
+      return TSetting::Stop;
+    case screen::MarkerSlot:
+      return mode == TMode::Pulse ? TSetting::PulseWidth : TSetting::Marker;
+  }
+  return std::nullopt;
+}
+
+TModeKey ModeKeyOf(const TGeneratorSettings& settings, THandshakePhase handshake) {
+  return {settings.Mode(), settings.Waveform() == TWaveform::Square, settings.Run(), handshake};
 }
 
 std::optional<TButtonId> ButtonOf(TControl control) {

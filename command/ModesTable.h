@@ -10,11 +10,9 @@
 #include <optional>
 
 #include "command/ControlPanel.h"
+#include "core/Settings.h"
 
 namespace control {
-
-// The output mode chosen with Sweep and Pulse (neither down: normal).
-enum class TMode { Normal, Sweep, Pulse };
 
 // Where a connection handshake stands: Run and Connect wait for it.
 enum class THandshakePhase { None, Identifying, ReadingTables };
@@ -27,8 +25,7 @@ struct TModeKey {
   THandshakePhase Handshake = THandshakePhase::None;
 };
 
-// The controls, and what the divider gauge, the marker pointer and the pulse
-// pointers stand for in the modes where they mean something.
+// The window's controls.
 enum class TControl {
   RunBtn,
   ConnectBtn,
@@ -51,14 +48,9 @@ enum class TControl {
   LinLogGauge,
   SweepDirBar,
   SwGaugeBar,
-  SweepLabels,    // Label1 .. Label4 and SwTimeLabel
-  SquareDivider,  // the divider gauge as the square's divide-by-two
-  Prescaler,      // the divider gauge as the pulse clock's prescaler
-  SweepMarker,    // the Marker slot as the sweep's marker
-  PulsePeriod,    // the Frequency slot as the pulse period
-  PulseWidth,     // the Marker slot as the pulse width
+  SweepLabels,  // Label1 .. Label4 and SwTimeLabel
 };
-constexpr int ControlCount = static_cast<int>(TControl::PulseWidth) + 1;
+constexpr int ControlCount = static_cast<int>(TControl::SweepLabels) + 1;
 
 struct TAvailability {
   bool Enabled = false;
@@ -68,15 +60,26 @@ struct TAvailability {
 };
 
 TAvailability Availability(TControl control, const TModeKey& key);
+// A setting takes input in the mode when the control that sets it does, or
+// as its own row says (what the divider gauge, the marker and the pulse
+// pointers stand for; the remote control's mode changes).
+TAvailability Availability(TSetting setting, const TModeKey& key);
 
-// Enabled and visible: the control takes input.
-inline bool Takes(TControl control, const TModeKey& key) {
-  const TAvailability a = Availability(control, key);
+// Enabled and visible: the control, or the setting, takes input.
+template <class T>
+bool Takes(T item, const TModeKey& key) {
+  const TAvailability a = Availability(item, key);
   return a.Enabled && a.Visible;
 }
 
-// The key the panel's down states and the handshake give.
-TModeKey ModeKeyOf(const TPanelState& panel, THandshakePhase handshake);
+// A setting's name, as a screen reader says it.
+const char* SettingName(TSetting setting);
+
+// The setting a pointer of the screen carries in a mode, if any.
+std::optional<TSetting> SettingOfSlot(int slot, TMode mode);
+
+// The key the settings and the handshake give.
+TModeKey ModeKeyOf(const TGeneratorSettings& settings, THandshakePhase handshake);
 
 // The panel's data of a control; nothing for the meanings and the labels.
 using TButtonId = TButtonState TPanelState::*;

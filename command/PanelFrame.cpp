@@ -44,24 +44,32 @@ const TGroup& GroupOf(TButtonId button) {
 
 }  // namespace
 
-TPanelFrame::TPanelFrame(TSharedState& shared, TDeviceLink& link) : Shared(shared), Link(link) {}
+TPanelFrame::TPanelFrame(TSharedState& shared, TDeviceLink& link) : Shared(shared), Link(link) {
+  Guard guard(Shared.Lock);
+  ShowLocked();
+}
 
 void TPanelFrame::Change(const std::function<void()>& change) {
   Guard guard(Shared.Lock);
+  const TMode before = Shared.Settings.Mode();
   change();
-  ApplyModesLocked();
-  Shared.Controls = Panel.Snapshot();
+  TControlState& state = Shared.State;
+  // A drag ends with the mode it began in, as a held arrow stops once it
+  // is disabled: the release of either may never come through.
+  if (Shared.Settings.Mode() != before) state.DragSlot = -1;
+  const std::int32_t held = state.RepeatTag;
+  if (held >= 0 && !Takes(held == 1 ? TControl::FLeftBtn : TControl::FRightBtn))
+    state.RepeatTag = -1;
+  ShowLocked();
 }
 
-void TPanelFrame::ApplyModesLocked() {
-  const TModeKey key = ModeKey();
-  ApplyModesTable(Panel, key);
-  // A held arrow stops repeating the moment it is disabled: its release may
-  // never come through.
-  std::int32_t& held = Shared.State.RepeatTag;
-  if (held >= 0 && !control::Takes(held == 1 ? TControl::FLeftBtn : TControl::FRightBtn, key))
-    held = -1;
+void TPanelFrame::ShowLocked() {
+  ShowOnPanel(Shared.Settings, {Shared.State.DeviceOnline, WaveformChosen}, Panel);
+  ApplyModesTable(Panel, ModeKey());
+  ShowOnScreenLocked();
 }
+
+void TPanelFrame::ShowOnScreenLocked() { ShowOnScreen(Shared.Settings, Shared.Model); }
 
 void TPanelFrame::Read(const std::function<void()>& read) const {
   Guard guard(Shared.Lock);
@@ -82,22 +90,18 @@ TControlState TPanelFrame::State() const {
   return Shared.State;
 }
 
+TGeneratorSettings TPanelFrame::SettingsCopy() const {
+  Guard guard(Shared.Lock);
+  return Shared.Settings;
+}
+
 TOutcome TPanelFrame::UserClicked(TButtonId button, bool down) {
   if (!Takes(ControlOf(button))) {
     // The widget shows the panel's state again.
     Changed();
     return TOutcome::Disabled;
   }
-  const TGroup& group = GroupOf(button);
-  if (group.Group != 0) {
-    (Panel.*button).Down = down;
-    if (down) {
-      for (const TGroup& other : Groups)
-        if (other.Group == group.Group && other.Button != button)
-          (Panel.*other.Button).Down = false;
-    }
-  }
-  if (Handlers.Clicked) Handlers.Clicked(button);
+  if (Handlers.Clicked) Handlers.Clicked(button, down);
   return TOutcome::Done;
 }
 
@@ -108,47 +112,18 @@ TOutcome TPanelFrame::Press(TButtonId button) {
   return UserClicked(button, down);
 }
 
-void TPanelFrame::TakeWidgetDown(TButtonId button, bool down) {
-  if ((Panel.*button).Down == down) return;
-  Change([&] { (Panel.*button).Down = down; });
-}
-
 TOutcome TPanelFrame::UserMoved(TGaugeId gauge, int position) {
   const bool takes = Takes(ControlOf(gauge));
-  if (takes) Change([&] { MoveGauge(gauge, position); });
+  if (takes) {
+    const TGaugeState& g = Panel.*gauge;
+    position = std::clamp(position, g.Minimum, std::max(g.Minimum, g.Maximum));
+    if (position != g.Position)
+      Change([&] {
+        if (Handlers.MovedLocked) Handlers.MovedLocked(gauge, position);
+      });
+  }
   Changed();
   return takes ? TOutcome::Done : TOutcome::Disabled;
-}
-
-TOutcome TPanelFrame::Slide(TControl meaning, TGaugeId gauge, int position) {
-  if (!Takes(meaning)) return TOutcome::Disabled;
-  const TGaugeState& state = Panel.*gauge;
-  if (position < state.Minimum || position > state.Maximum) return TOutcome::Invalid;
-  return UserMoved(gauge, position);
-}
-
-void TPanelFrame::MoveGauge(TGaugeId gauge, int position) {
-  TGaugeState& g = Panel.*gauge;
-  position = std::clamp(position, g.Minimum, std::max(g.Minimum, g.Maximum));
-  if (g.Position == position) return;
-  g.Position = position;
-  if (Handlers.GaugeChangedLocked) Handlers.GaugeChangedLocked(gauge);
-}
-
-void TPanelFrame::SetGaugeMinimum(TGaugeId gauge, int minimum) {
-  (Panel.*gauge).Minimum = minimum;
-  if ((Panel.*gauge).Position < minimum) MoveGauge(gauge, minimum);
-}
-
-void TPanelFrame::ReleaseRunLocked() {
-  Panel.RunBtn.Down = false;
-  if (Panel.PauseBtn.Down) {
-    // Released as a click on Pause leaves it.
-    Panel.PauseBtn.Down = false;
-    Panel.PauseBtn.FontColor = colors::Teal;
-  }
-  Panel.RunBtn.FontColor = colors::Purple;
-  Panel.RunCaption = "Run";
 }
 
 }  // namespace control

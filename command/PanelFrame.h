@@ -1,8 +1,8 @@
 #pragma once
-// The frame every part of the command path works in: the controls as data,
-// the one locked change that publishes the tick's snapshot and brings the
-// panel to the modes table, the gate, and clicks and gauge moves as the
-// controls make them. Which handler a click or a gauge's change runs is the
+// The frame every part of the command path works in: the settings' one
+// locked change, after which the panel and the screen are brought to the
+// settings and the modes table; the gate; and clicks and gauge moves as the
+// controls make them. Which operation a click or a gauge's move runs is the
 // command path's (Handlers), which installs them.
 //
 // Refers to the shared state and the device link, owned by the program's
@@ -11,8 +11,9 @@
 #include <functional>
 
 #include "command/ControlPanel.h"
-#include "core/ControlState.h"
 #include "command/ModesTable.h"
+#include "command/SettingsViews.h"
+#include "core/ControlState.h"
 #include "screen/ZOLScreenModel.h"
 
 namespace control {
@@ -34,56 +35,57 @@ class TPanelFrame {
 
   TSharedState& Shared;
   TDeviceLink& Link;
+  // The panel as the window shows it: a view of the settings.
   TPanelState Panel;
   THandshakePhase Handshake = THandshakePhase::None;
+  // The waveform buttons' faces change at the first choice of one.
+  bool WaveformChosen = false;
   // Called after every operation that may have changed the panel.
   std::function<void()> PanelChanged;
 
   struct THandlers {
-    // A click has left the button in its new down state.
-    std::function<void(TButtonId)> Clicked;
-    // A gauge's position really changed; runs inside the locked change.
-    std::function<void(TGaugeId)> GaugeChangedLocked;
+    // A click has left the button in this down state.
+    std::function<void(TButtonId, bool down)> Clicked;
+    // A gauge was moved to a position; runs inside the locked change.
+    std::function<void(TGaugeId, int position)> MovedLocked;
   };
   THandlers Handlers;
 
-  // The one locked change of an operation; afterwards the panel is brought
-  // to the modes table and its snapshot published.
+  // The settings, to change inside Change and to read inside Read.
+  TGeneratorSettings& Settings() { return Shared.Settings; }
+  const TGeneratorSettings& Settings() const { return Shared.Settings; }
+
+  // The one locked change of an operation; afterwards the views are brought
+  // to the settings and the modes table.
   void Change(const std::function<void()>& change);
   // Reads under the lock.
   void Read(const std::function<void()>& read) const;
   // Fires PanelChanged.
   void Changed();
+  // Inside a change: the screen shows the settings (also the sweep's moves).
+  void ShowOnScreenLocked();
 
-  // The gate: whether a control takes input now.
-  TModeKey ModeKey() const { return ModeKeyOf(Panel, Handshake); }
-  bool Takes(TControl control) const { return control::Takes(control, ModeKey()); }
+  // The gate: whether a control, or a setting, takes input now.
+  TModeKey ModeKey() const { return ModeKeyOf(Shared.Settings, Handshake); }
+  template <class T>
+  bool Takes(T item) const {
+    return control::Takes(item, ModeKey());
+  }
 
-  // The widget has changed its down state (and released its group); the
-  // data follows and the button's handler runs, unless the gate refuses.
+  // The widget has changed its down state; its operation runs, unless the
+  // gate refuses.
   TOutcome UserClicked(TButtonId button, bool down);
   // A press as a click makes it, group rules included.
   TOutcome Press(TButtonId button);
-  // The down state changed by code: the data follows, no handler runs.
-  void TakeWidgetDown(TButtonId button, bool down);
   TOutcome UserMoved(TGaugeId gauge, int position);
-  // Moves a gauge as a drag does, for this meaning of it; Invalid outside
-  // its range.
-  TOutcome Slide(TControl meaning, TGaugeId gauge, int position);
-
-  // Inside a change: moves a gauge as a handler does; its change handler
-  // runs when the position really changed (also a clamp by a new minimum).
-  void MoveGauge(TGaugeId gauge, int position);
-  void SetGaugeMinimum(TGaugeId gauge, int minimum);
-  // Run up as every release leaves it, Pause released with it.
-  void ReleaseRunLocked();
 
   // Locked copies for readers of the state.
   screen::TZOLScreenModel Model() const;
   TControlState State() const;
+  TGeneratorSettings SettingsCopy() const;
 
  private:
-  void ApplyModesLocked();
+  void ShowLocked();
 };
 
 }  // namespace control

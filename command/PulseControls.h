@@ -12,17 +12,16 @@ class TPulseControls {
  public:
   explicit TPulseControls(TPanelFrame& frame) : Frame(frame) {}
 
-  // The handler.
-  void InvertBtnClick();
+  // The handler, with the button's new down state.
+  void InvertBtnClick(bool down);
 
   // By meaning, through the gate.
   TOutcome SetInvert(bool on);
   // The prescaler by its index in the prescaler table.
   TOutcome SetPrescaler(int index);
-  // The pulse period (the Frequency slot) or width (the Marker slot) on the
-  // code whose time is nearest to seconds, as a drag on the scale puts it.
-  // A width longer than the period does not fit.
-  TOutcome SetPulseTime(bool period, double seconds);
+  // The pulse period or width (the setting) on the code whose time is
+  // nearest to seconds. The width does not go beyond the period.
+  TOutcome SetPulseTime(TSetting setting, double seconds);
 
  private:
   TPanelFrame& Frame;

@@ -1,18 +1,18 @@
 #include "command/RemoteInstrument.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
+#include "command/DeviceLink.h"
 #include "command/SettingLimits.h"
-#include "screen/ReadoutFormat.h"
 #include "serial/TinyComms.h"
 
 namespace control {
 
 namespace {
 
-using remote::TQuantity;
+// The Function number of pulse mode.
+constexpr int PulseFunction = 3;
 
 remote::TOutcome FromControl(control::TOutcome outcome) {
   switch (outcome) {
@@ -28,6 +28,91 @@ remote::TOutcome FromControl(control::TOutcome outcome) {
   }
   return remote::TOutcome::Failed;
 }
+
+// A choice's number, when it is a whole one of 0 .. highest.
+bool Choice(double value, int highest, int& number) {
+  if (!(value >= 0 && value <= highest) || value != std::floor(value)) return false;
+  number = static_cast<int>(value);
+  return true;
+}
+
+remote::TOutcome SetFunction(TGeneratorControl& control, int function) {
+  if (function == PulseFunction) return FromControl(control.Modes().SetPulse(true));
+  return FromControl(control.Waveform().SetWaveform(static_cast<TWaveform>(function + 1)));
+}
+
+// One setting by meaning, on the command path given.
+remote::TOutcome SetOn(TGeneratorControl& control, TSetting setting, double value) {
+  const auto flag = [value](auto set) {
+    int on = 0;
+    return Choice(value, 1, on) ? FromControl(set(on != 0)) : remote::TOutcome::IllegalValue;
+  };
+  int number = 0;
+  switch (setting) {
+    case TSetting::Frequency:
+      return FromControl(control.Frequency().SetValue(TEntry::Frequency, value));
+    case TSetting::Step:
+      return FromControl(control.Frequency().SetValue(TEntry::Step, value));
+    case TSetting::Start:
+      return FromControl(control.Frequency().SetValue(TEntry::Start, value));
+    case TSetting::Stop:
+      return FromControl(control.Frequency().SetValue(TEntry::Stop, value));
+    case TSetting::Marker:
+      return FromControl(control.Sweep().SetMarker(value));
+    case TSetting::Attenuation: {
+      // The attenuator has 16 steps: another number is not one of them.
+      const control::TOutcome outcome =
+          value == std::floor(value) && std::fabs(value) < 1e6
+              ? control.Waveform().SetAttenuation(static_cast<int>(value))
+              : control::TOutcome::Invalid;
+      return outcome == control::TOutcome::Invalid ? remote::TOutcome::IllegalValue
+                                                   : FromControl(outcome);
+    }
+    case TSetting::SweepTime:
+      return value == std::floor(value) && std::fabs(value) < 1e6
+                 ? FromControl(control.Sweep().SetSweepTime(static_cast<int>(value)))
+                 : remote::TOutcome::OutOfRange;
+    case TSetting::PulsePeriod:
+    case TSetting::PulseWidth:
+      return FromControl(control.Pulse().SetPulseTime(setting, value));
+    case TSetting::Function:
+      return Choice(value, PulseFunction, number) ? SetFunction(control, number)
+                                                  : remote::TOutcome::IllegalValue;
+    case TSetting::SquareDivider:
+      return flag([&](bool on) { return control.Waveform().SetSquareDivider(on); });
+    case TSetting::Prescaler: {
+      const auto it = std::find(Prescalers.begin(), Prescalers.end(), value);
+      if (it == Prescalers.end()) return remote::TOutcome::IllegalValue;
+      return FromControl(control.Pulse().SetPrescaler(static_cast<int>(it - Prescalers.begin())));
+    }
+    case TSetting::Invert:
+      return flag([&](bool on) { return control.Pulse().SetInvert(on); });
+    case TSetting::Run:
+      return flag([&](bool on) { return control.Modes().SetRun(on); });
+    case TSetting::Sweep:
+      return flag([&](bool on) { return control.Modes().SetSweep(on); });
+    case TSetting::Pause:
+      return flag([&](bool on) { return control.Sweep().SetPause(on); });
+    case TSetting::Spacing:
+      return flag([&](bool on) { return control.Sweep().SetLogSpacing(on); });
+    case TSetting::Direction:
+      return Choice(value, static_cast<int>(TDirection::Down), number)
+                 ? FromControl(control.Sweep().SetSweepDirection(static_cast<TDirection>(number)))
+                 : remote::TOutcome::IllegalValue;
+  }
+  return remote::TOutcome::IllegalValue;
+}
+
+// A command path of its own, offline, on copies of another's settings, to
+// try settings on before they are made.
+struct TTrial {
+  explicit TTrial(const TGeneratorControl& real) { Control.Imitate(real); }
+
+  TSharedState Shared;
+  serial::TTinyComPort Port;
+  TDeviceLink Link{Shared, Port};
+  TGeneratorControl Control{Shared, Link};
+};
 
 }  // namespace
 
@@ -55,205 +140,94 @@ bool TRemoteInstrument::Busy() const { return Control.Connection().HandshakeRunn
 
 void TRemoteInstrument::Reset() { Control.ResetSettings(); }
 
+remote::TOutcome TRemoteInstrument::Set(TSetting setting, double value) {
+  return SetOn(Control, setting, value);
+}
+
+double TRemoteInstrument::Get(TSetting setting) const {
+  const TGeneratorSettings s = Control.Settings();
+  const bool pulse = s.Mode() == TMode::Pulse;
+  const double f = s.DividerFactor();
+  switch (setting) {
+    case TSetting::Frequency:
+      // What the device makes: in pulse mode the pulse rate of its codes.
+      return pulse ? 1.0 / s.PulseTime(s.PeriodCode()) : s.Frequency().GridHz() / f;
+    case TSetting::Step:
+      return s.Step() / f;
+    case TSetting::Start:
+      return s.Start().GridHz() / f;
+    case TSetting::Stop:
+      return s.Stop().GridHz() / f;
+    case TSetting::Marker:
+      return s.Marker().GridHz() / f;
+    case TSetting::Attenuation:
+      return s.Attenuation();
+    case TSetting::SweepTime:
+      return s.SweepTime();
+    case TSetting::PulsePeriod:
+      return s.PulseTime(s.PeriodCode());
+    case TSetting::PulseWidth:
+      return s.PulseTime(s.WidthCode());
+    case TSetting::Function:
+      return pulse ? PulseFunction : static_cast<int>(s.Waveform()) - 1;
+    case TSetting::SquareDivider:
+      return s.SquareDivider();
+    case TSetting::Prescaler:
+      return s.Prescaler();
+    case TSetting::Invert:
+      return s.Invert();
+    case TSetting::Run:
+      return s.Run();
+    case TSetting::Sweep:
+      return s.Mode() == TMode::Sweep;
+    case TSetting::Pause:
+      return s.Pause();
+    case TSetting::Spacing:
+      return s.LogSpacing();
+    case TSetting::Direction:
+      return static_cast<int>(s.Direction());
+  }
+  return 0.0;
+}
+
 // The limits are the command path's, which its operations keep to.
-remote::TLimits TRemoteInstrument::Limits(TQuantity quantity) const {
-  static constexpr TSetting Settings[] = {
-      TSetting::Frequency, TSetting::Step,        TSetting::Start,
-      TSetting::Stop,      TSetting::Marker,      TSetting::Attenuation,
-      TSetting::SweepTime, TSetting::PulsePeriod, TSetting::PulseWidth};
-  const TSettingLimits limits =
-      LimitsOf(Settings[static_cast<std::size_t>(quantity)], Control.Model());
+remote::TLimits TRemoteInstrument::Limits(TSetting setting) const {
+  const TSettingLimits limits = LimitsOf(setting, Control.Settings());
   return {limits.Lowest, limits.Highest, limits.StartUp};
 }
 
-remote::TOutcome TRemoteInstrument::SetRun(bool on) {
-  return FromControl(Control.Modes().SetRun(on));
-}
-
-bool TRemoteInstrument::Run() const { return Control.Panel().RunBtn.Down; }
-
-remote::TOutcome TRemoteInstrument::SetInverted(bool on) {
-  return FromControl(Control.Pulse().SetInvert(on));
-}
-
-bool TRemoteInstrument::Inverted() const { return Control.Panel().InvertBtn.Down; }
-
-remote::TOutcome TRemoteInstrument::SetFunction(remote::TFunction function) {
-  switch (function) {
-    case remote::TFunction::Sine:
-      return FromControl(Control.Waveform().SetWaveform(1));
-    case remote::TFunction::Triangle:
-      return FromControl(Control.Waveform().SetWaveform(2));
-    case remote::TFunction::Square:
-      return FromControl(Control.Waveform().SetWaveform(3));
-    case remote::TFunction::Pulse:
-      return FromControl(Control.Modes().SetPulse(true));
+remote::TOutcome TRemoteInstrument::SetAll(const std::vector<remote::TSettingValue>& values) {
+  {
+    TTrial trial(Control);
+    for (const remote::TSettingValue& v : values)
+      if (const remote::TOutcome outcome = SetOn(trial.Control, v.Setting, v.Value);
+          outcome != remote::TOutcome::Done)
+        return outcome;
   }
-  return remote::TOutcome::IllegalValue;
+  for (const remote::TSettingValue& v : values)
+    if (const remote::TOutcome outcome = Set(v.Setting, v.Value); outcome != remote::TOutcome::Done)
+      return outcome;
+  return remote::TOutcome::Done;
 }
-
-remote::TFunction TRemoteInstrument::Function() const {
-  const TPanelState& p = Control.Panel();
-  if (p.PulseBtn.Down) return remote::TFunction::Pulse;
-  if (p.TriBtn.Down) return remote::TFunction::Triangle;
-  if (p.SquareBtn.Down) return remote::TFunction::Square;
-  return remote::TFunction::Sine;
-}
-
-remote::TOutcome TRemoteInstrument::SetDivider(bool on) {
-  return FromControl(Control.Waveform().SetSquareDivider(on));
-}
-
-bool TRemoteInstrument::Divider() const {
-  return !Control.Panel().PulseBtn.Down && Control.Model().Divider != 0;
-}
-
-double TRemoteInstrument::Shown(double modelHertz) const {
-  return modelHertz / Control.Model().DividerFactor();
-}
-
-remote::TOutcome TRemoteInstrument::SetFrequency(double hertz) {
-  return FromControl(Control.Frequency().SetValue(TEntry::Frequency, hertz));
-}
-
-// What the device makes: in pulse mode the pulse rate of its codes.
-double TRemoteInstrument::Frequency() const {
-  const screen::TZOLScreenModel m = Control.Model();
-  if (Control.Panel().PulseBtn.Down) return 1.0 / m.PulseTime(m.PulsePeriodCode());
-  return m.Slots[screen::FrequencySlot].Freq / m.DividerFactor();
-}
-
-remote::TOutcome TRemoteInstrument::SetStep(double hertz) {
-  return FromControl(Control.Frequency().SetValue(TEntry::Step, hertz));
-}
-
-double TRemoteInstrument::Step() const { return Shown(Control.Model().Step); }
-
-remote::TOutcome TRemoteInstrument::SetStart(double hertz) {
-  return FromControl(Control.Frequency().SetValue(TEntry::Start, hertz));
-}
-
-double TRemoteInstrument::Start() const {
-  return Shown(Control.Model().Slots[screen::StartSlot].Freq);
-}
-
-remote::TOutcome TRemoteInstrument::SetStop(double hertz) {
-  return FromControl(Control.Frequency().SetValue(TEntry::Stop, hertz));
-}
-
-double TRemoteInstrument::Stop() const {
-  return Shown(Control.Model().Slots[screen::StopSlot].Freq);
-}
-
-// The sweep's marker; in pulse mode the marker is the width (PULSe:WIDTh).
-remote::TOutcome TRemoteInstrument::SetMarker(double hertz) {
-  return FromControl(Control.Sweep().SetMarker(hertz));
-}
-
-double TRemoteInstrument::Marker() const {
-  return Shown(Control.Model().Slots[screen::MarkerSlot].Freq);
-}
-
-// The attenuator has 16 steps: another number is not one of them.
-remote::TOutcome TRemoteInstrument::SetAttenuation(int step) {
-  const control::TOutcome outcome = Control.Waveform().SetAttenuation(step);
-  if (outcome == control::TOutcome::Invalid) return remote::TOutcome::IllegalValue;
-  return FromControl(outcome);
-}
-
-int TRemoteInstrument::Attenuation() const {
-  const screen::TZOLScreenModel m = Control.Model();
-  return screen::IsAnalog(m.Waveform) ? m.AmpLevelAnalog : m.AmpLevelSquare;
-}
-
-// Peak to peak, as the device's tables give it and SCPI means VOLTage: the
-// screen shows it for the triangle and the square, and the peak (half of
-// it) and the r.m.s. value for the sine.
-double TRemoteInstrument::Amplitude() const { return AmplitudeAt(Attenuation()); }
-
-double TRemoteInstrument::AmplitudeAt(int step) const {
-  const screen::TZOLScreenModel m = Control.Model();
-  const auto at = static_cast<std::size_t>(std::clamp(step, 0, 15));
-  return screen::IsAnalog(m.Waveform) ? m.AnalogAmpTable[at] : m.SquareAmpTable[at];
-}
-
-remote::TOutcome TRemoteInstrument::SetSweep(bool on) {
-  return FromControl(Control.Modes().SetSweep(on));
-}
-
-bool TRemoteInstrument::Sweep() const { return Control.Panel().SweepBtn.Down; }
-
-// The gauge refuses what it cannot take: disabled outside sweep mode, or
-// off its range.
-remote::TOutcome TRemoteInstrument::SetSweepTime(int seconds) {
-  return FromControl(Control.Sweep().SetSweepTime(seconds));
-}
-
-int TRemoteInstrument::SweepTime() const { return Control.Panel().SwGaugeBar.Position; }
-
-remote::TOutcome TRemoteInstrument::SetSpacing(remote::TSpacing spacing) {
-  return FromControl(Control.Sweep().SetLogSpacing(spacing == remote::TSpacing::Logarithmic));
-}
-
-remote::TSpacing TRemoteInstrument::Spacing() const {
-  return Control.Panel().LinLogGauge.Position == 0 ? remote::TSpacing::Linear
-                                                   : remote::TSpacing::Logarithmic;
-}
-
-remote::TOutcome TRemoteInstrument::SetDirection(remote::TDirection direction) {
-  TSweepDirection d = TSweepDirection::Up;
-  if (direction == remote::TDirection::Down) d = TSweepDirection::Down;
-  if (direction == remote::TDirection::Both) d = TSweepDirection::Both;
-  return FromControl(Control.Sweep().SetSweepDirection(d));
-}
-
-remote::TDirection TRemoteInstrument::Direction() const {
-  switch (Control.Panel().SweepDirBar.Position) {
-    case 1:
-      return remote::TDirection::Both;
-    case 2:
-      return remote::TDirection::Down;
-    default:
-      return remote::TDirection::Up;
-  }
-}
-
-remote::TOutcome TRemoteInstrument::SetPause(bool on) {
-  return FromControl(Control.Sweep().SetPause(on));
-}
-
-bool TRemoteInstrument::Pause() const { return Control.Panel().PauseBtn.Down; }
 
 remote::TOutcome TRemoteInstrument::Restart() {
   return FromControl(Control.Sweep().RestartSweep());
 }
 
-remote::TOutcome TRemoteInstrument::SetPulsePeriod(double seconds) {
-  return FromControl(Control.Pulse().SetPulseTime(true, seconds));
+// Peak to peak, as the device's tables give it and SCPI means VOLTage: the
+// screen shows it for the triangle and the square, and the peak (half of
+// it) and the r.m.s. value for the sine.
+double TRemoteInstrument::Amplitude() const {
+  const int function = static_cast<int>(Get(TSetting::Function));
+  return AmplitudeAt(function, static_cast<int>(Get(TSetting::Attenuation)));
 }
 
-double TRemoteInstrument::PulsePeriod() const {
+double TRemoteInstrument::AmplitudeAt(int function, int step) const {
   const screen::TZOLScreenModel m = Control.Model();
-  return m.PulseTime(m.PulsePeriodCode());
+  const auto at = static_cast<std::size_t>(std::clamp(step, 0, 15));
+  const bool analog = function == 0 || function == 1;
+  return analog ? m.AnalogAmpTable[at] : m.SquareAmpTable[at];
 }
-
-remote::TOutcome TRemoteInstrument::SetPulseWidth(double seconds) {
-  return FromControl(Control.Pulse().SetPulseTime(false, seconds));
-}
-
-double TRemoteInstrument::PulseWidth() const {
-  const screen::TZOLScreenModel m = Control.Model();
-  return m.PulseTime(m.PulseWidthCode());
-}
-
-remote::TOutcome TRemoteInstrument::SetPrescaler(int prescaler) {
-  const auto& table = screen::PrescalerTable;
-  const auto it = std::find(table.begin(), table.end(), prescaler);
-  if (it == table.end()) return remote::TOutcome::IllegalValue;
-  return FromControl(Control.Pulse().SetPrescaler(static_cast<int>(it - table.begin())));
-}
-
-int TRemoteInstrument::Prescaler() const { return Control.Model().Prescaler(); }
 
 void TRemoteInstrument::WhenWritten(std::function<void()> done) {
   Control.Written().WhenWritten(std::move(done));

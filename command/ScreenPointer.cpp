@@ -1,49 +1,112 @@
-// Mouse on the generator screen: dragging slot pointers along the scale,
-// jumping the output frequency to a pressed point, the corner press.
+// Mouse on the generator screen: dragging the pointers along the scale,
+// jumping the output frequency to a pressed point, the corner press. A
+// pointer carries the setting its mode gives it and passes the gate.
 #include "command/ScreenPointer.h"
+
+#include <algorithm>
+
+#include "command/SettingLimits.h"
 
 namespace control {
 
-bool TScreenPointer::Image321MouseDown(TMouseButton button, int x, int y) {
+namespace {
+
+using screen::FrequencySlot;
+using screen::MarkerSlot;
+using screen::StartSlot;
+using screen::StopSlot;
+
+// The frequency at scale position p, as a pointer puts it.
+TFrequency At(const screen::TZOLScreenModel& m, double p) {
+  return PlacedFrequency(m.PositionToFreq(p));
+}
+
+// The pulse code at scale position p: of the grid frequency found there.
+int CodeAt(const screen::TZOLScreenModel& m, double p, int minCode) {
+  return screen::PulseCode(minCode, At(m, p).GridHz());
+}
+
+}  // namespace
+
+bool TScreenPointer::Press(TMouseButton button, int x, int y) {
   if (button != TMouseButton::Left) return false;
   const bool corner = x == 0 && y == 0;
   Frame.Change([&] {
     TControlState& s = Frame.Shared.State;
-    screen::TZOLScreenModel& m = Frame.Shared.Model;
+    const screen::THitResult hit = Frame.Shared.Model.HitTest(x, y);
     s.CornerArmed = corner;
-    const screen::THitResult hit = m.HitTest(x, y);
     s.DragSlot = hit.Slot;
     // A pointer under the press: the drag begins, the moves carry the slot.
-    if (hit.Hit || !hit.OnScale) return;
-    if (m.DragSlotTo(screen::FrequencySlot, x)) s.Flags.PulseWidthDirty = true;
-    s.Flags.FreqDirty = true;
+    // A press beside the pointers puts the output there.
+    if (!hit.Hit && hit.OnScale) DragLocked(FrequencySlot, x);
   });
   return corner;
 }
 
-TCursor TScreenPointer::Image321MouseMove(int x, int y) {
+TCursor TScreenPointer::Move(int x, int y) {
   screen::THitResult hover;
   Frame.Change([&] {
-    TControlState& s = Frame.Shared.State;
-    screen::TZOLScreenModel& m = Frame.Shared.Model;
-    hover = m.HitTest(x, y);
-    const std::int32_t slot = s.DragSlot;
-    if (slot < 0) return;
-    const bool pushed = m.DragSlotTo(slot, x);
-    if (slot == screen::FrequencySlot) s.Flags.FreqDirty = true;
-    if (pushed || slot == screen::MarkerSlot) s.Flags.PulseWidthDirty = true;
+    hover = Frame.Shared.Model.HitTest(x, y);
+    if (Frame.Shared.State.DragSlot >= 0) DragLocked(Frame.Shared.State.DragSlot, x);
   });
   if (hover.Hit) return TCursor::SizeHor;
   return hover.OnScale ? TCursor::PointingHand : TCursor::Default;
 }
 
-void TScreenPointer::Image321MouseUp() {
+void TScreenPointer::Release() {
   Frame.Change([&] {
-    TControlState& s = Frame.Shared.State;
-    if (s.DragSlot == screen::FrequencySlot) s.Flags.FreqDirty = true;
-    if (s.DragSlot == screen::MarkerSlot) s.Flags.PulseWidthDirty = true;
-    s.DragSlot = -1;
+    TControlState& state = Frame.Shared.State;
+    // The setting the pointer carried is sent once more as it lies now.
+    if (const std::optional<TSetting> setting =
+            state.DragSlot >= 0 ? SettingOfSlot(state.DragSlot, Frame.Settings().Mode())
+                                : std::nullopt;
+        setting && Frame.Takes(*setting)) {
+      TGeneratorSettings& s = Frame.Settings();
+      if (*setting == TSetting::Frequency) s.SetFrequency(s.Frequency());
+      if (*setting == TSetting::PulsePeriod) s.SetPeriodCode(s.PeriodCode());
+      if (*setting == TSetting::PulseWidth) s.SetWidthCode(s.WidthCode());
+    }
+    state.DragSlot = -1;
   });
+}
+
+// A pointer taken to column x: the marker stays between Start and Stop,
+// Start and Stop do not cross, and a pointer that passes the marker (the
+// pulse period its width) takes it along.
+void TScreenPointer::DragLocked(int slot, int x) {
+  TGeneratorSettings& s = Frame.Settings();
+  const std::optional<TSetting> setting = SettingOfSlot(slot, s.Mode());
+  if (!setting || !Frame.Takes(*setting)) return;
+  const screen::TZOLScreenModel& m = Frame.Shared.Model;
+  double p = m.ColumnToPosition(x);
+  switch (*setting) {
+    case TSetting::Frequency:
+      s.SetFrequency(At(m, p));
+      break;
+    case TSetting::Start:
+      p = std::min(p, m.Slots[StopSlot].Position);
+      s.SetStart(At(m, p));
+      if (p >= m.Slots[MarkerSlot].Position) s.SetMarker(s.Start());
+      break;
+    case TSetting::Stop:
+      p = std::max(p, m.Slots[StartSlot].Position);
+      s.SetStop(At(m, p));
+      if (p <= m.Slots[MarkerSlot].Position) s.SetMarker(s.Stop());
+      break;
+    case TSetting::Marker:
+      s.SetMarker(MarkerWithinLimits(At(m, p), s));
+      break;
+    case TSetting::PulsePeriod:
+      s.SetPeriodCode(CodeAt(m, p, PeriodCodeMin));
+      // The width never goes beyond the period.
+      if (s.PeriodCode() < s.WidthCode()) s.SetWidthCode(CodeAt(m, p, WidthCodeMin));
+      break;
+    case TSetting::PulseWidth:
+      s.SetWidthCode(std::min(CodeAt(m, p, WidthCodeMin), s.PeriodCode()));
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace control

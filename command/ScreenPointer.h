@@ -1,6 +1,8 @@
 #pragma once
-// The mouse on the generator screen: dragging the slots' pointers along the
-// scale, jumping the output frequency to a pressed point, the corner press.
+// The mouse on the generator screen: dragging the pointers along the scale,
+// jumping the output frequency to a pressed point, the corner press. Each
+// pointer carries the setting its mode gives it (the modes table) and
+// passes the gate; a drag ends when the mode changes.
 //
 // Works in the command path's frame, which must outlive it. GUI thread only.
 
@@ -16,11 +18,13 @@ class TScreenPointer {
   explicit TScreenPointer(TPanelFrame& frame) : Frame(frame) {}
 
   // A press returns whether it was the corner press (the window beeps).
-  bool Image321MouseDown(TMouseButton button, int x, int y);
-  TCursor Image321MouseMove(int x, int y);
-  void Image321MouseUp();
+  bool Press(TMouseButton button, int x, int y);
+  TCursor Move(int x, int y);
+  void Release();
 
  private:
+  void DragLocked(int slot, int x);
+
   TPanelFrame& Frame;
 };
 

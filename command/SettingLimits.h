@@ -1,35 +1,23 @@
 #pragma once
-// The values each setting takes, stated once: the dialogs' checks, the
-// command path's operations by meaning, and the remote commands with their
-// MINimum, MAXimum and DEFault read them. The gauges' own ranges (the panel's
-// start-up data) are the statement for the attenuation and the sweep time.
+// The values each setting takes, stated once, in the units a user sees:
+// frequencies as the output shows them (the divided square's halved here,
+// and nowhere else), seconds, attenuator steps, choices by their number.
+// The dialogs, the operations by meaning, the remote commands with their
+// MINimum, MAXimum and DEFault, and the panel's gauge ranges read them.
+// Beside them, the rules between settings: Start not above Stop, the
+// sweep's marker between them, the pulse width not beyond the period (by
+// codes).
 //
 // Plain C++, no state; any thread.
 
-#include "screen/ZOLScreenModel.h"
+#include "core/Settings.h"
 
 namespace control {
-
-enum class TSetting {
-  Frequency,
-  Step,
-  Start,
-  Stop,
-  Marker,
-  Attenuation,
-  SweepTime,
-  PulsePeriod,
-  PulseWidth
-};
-
-// The shortest pulse period and width, in codes.
-constexpr int PeriodCodeMin = 3;
-constexpr int WidthCodeMin = 1;
 
 struct TSettingLimits {
   double Lowest = 0.0;
   double Highest = 0.0;
-  double StartUp = 0.0;
+  double StartUp = 0.0;  // within Lowest .. Highest
   // The Set and step dialogs take any typed value from 0 up and leave it
   // to the synthesiser's grid to bring it into range; every other input
   // keeps to Lowest .. Highest.
@@ -39,7 +27,20 @@ struct TSettingLimits {
   bool TakesTyped(double value) const { return GridLimitsTyped ? value >= 0.0 : Contains(value); }
 };
 
-// The pulse limits follow the prescaler the model has now.
-TSettingLimits LimitsOf(TSetting setting, const screen::TZOLScreenModel& model);
+// A setting's own range now: what a dialog takes, which warns of a crossed
+// limit and stores it all the same.
+TSettingLimits RangeOf(TSetting setting, const TGeneratorSettings& settings);
+// The range narrowed by the rules between settings: what the other inputs
+// take, and what MIN, MAX and DEF stand for.
+TSettingLimits LimitsOf(TSetting setting, const TGeneratorSettings& settings);
+
+// Start above Stop, or Stop below Start: the value (in model hertz) for the
+// one crosses the other as it is now.
+bool CrossesTheOtherLimit(TSetting setting, double modelHz, const TGeneratorSettings& settings);
+// The sweep's marker stays between Start and Stop: one at or beyond either
+// takes its exact place (a drag, a step of the arrows).
+TFrequency MarkerWithinLimits(const TFrequency& marker, const TGeneratorSettings& settings);
+// The pulse code nearest to a time with the prescaler now.
+int PulseCodeOf(double seconds, const TGeneratorSettings& settings);
 
 }  // namespace control

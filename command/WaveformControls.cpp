@@ -5,68 +5,50 @@
 #include <cstdlib>
 
 #include "command/ModeButtons.h"
+#include "command/SettingLimits.h"
 
 namespace control {
 
-void TWaveformControls::FormBtnClick(int tag) {
-  if (tag < 1 || tag > 3) return;
+void TWaveformControls::FormBtnClick(TWaveform waveform) {
   Frame.Change([&] {
-    TPanelState& p = Frame.Panel;
-    const std::array<TButtonState*, 3> buttons = {&p.SineBtn, &p.TriBtn, &p.SquareBtn};
-    for (TButtonState* b : buttons) b->FontColor = colors::Navy;
-    buttons[static_cast<std::size_t>(tag - 1)]->FontColor = colors::Red;
+    TGeneratorSettings& s = Frame.Settings();
+    const int shownBefore = s.Attenuation();
+    Frame.WaveformChosen = true;
     // The divider applies to the square wave only (the modes table enables
     // it); disabled, it keeps its value.
-    Frame.Shared.Model.Waveform = tag;
-    Frame.Shared.Model.AmpFromWaveform = true;
-    AmpGaugeBarChange();
-    Frame.Shared.State.Flags.WaveDirty = true;
+    s.SetWaveform(waveform);
+    // The amplitude gauge shows the waveform's attenuator: its step is sent
+    // when the gauge moves.
+    if (s.Attenuation() != shownBefore) s.SetAttenuation(waveform, s.Attenuation());
   });
   Frame.Changed();
 }
 
-void TWaveformControls::AmpGaugeBarChange() {
-  screen::TZOLScreenModel& m = Frame.Shared.Model;
-  TUpdateFlags& flags = Frame.Shared.State.Flags;
-  const int position = Frame.Panel.AmpGaugeBar.Position;
-  if (m.AmpFromWaveform) {
-    // A waveform change: show the level remembered for its group. If the
-    // gauge really moves, its change runs this handler again, which stores it.
-    m.AmpFromWaveform = false;
-    Frame.MoveGauge(&TPanelState::AmpGaugeBar,
-                    -(screen::IsAnalog(m.Waveform) ? m.AmpLevelAnalog : m.AmpLevelSquare));
-  } else if (screen::IsAnalog(m.Waveform)) {
-    m.AmpLevelAnalog = std::abs(position);
-    flags.AmpAnalogDirty = true;
-  } else {
-    m.AmpLevelSquare = std::abs(position);
-    flags.AmpSquareDirty = true;
-  }
+void TWaveformControls::AmpGaugeBarChange(int position) {
+  TGeneratorSettings& s = Frame.Settings();
+  s.SetAttenuation(s.Mode() == TMode::Pulse ? TWaveform::Square : s.Waveform(), std::abs(position));
 }
 
-void TWaveformControls::DivGaugeBarChange() {
-  Frame.Shared.Model.Divider = std::abs(Frame.Panel.DivGaugeBar.Position);
-  if (Frame.Panel.PulseBtn.Down) {
-    Frame.Shared.State.Flags.PulseDivDirty = true;
-  } else {
-    Frame.Shared.State.Flags.WaveDirty = true;
-  }
+void TWaveformControls::DivGaugeBarChange(int position) {
+  Frame.Settings().SetDivider(std::abs(position));
 }
 
-TOutcome TWaveformControls::SetWaveform(int waveform) {
+TOutcome TWaveformControls::SetWaveform(TWaveform waveform) {
   static constexpr std::array<TButtonId, 3> Buttons = {&TPanelState::SineBtn, &TPanelState::TriBtn,
                                                        &TPanelState::SquareBtn};
-  if (waveform < 1 || waveform > 3) return TOutcome::Invalid;
-  if (Frame.Panel.PulseBtn.Down) Modes.SetPulse(false);
-  return Frame.Press(Buttons[static_cast<std::size_t>(waveform - 1)]);
+  if (Frame.Settings().Mode() == TMode::Pulse) Modes.SetPulse(false);
+  return Frame.Press(Buttons[static_cast<std::size_t>(waveform) - 1]);
 }
 
 TOutcome TWaveformControls::SetAttenuation(int level) {
-  return Frame.Slide(TControl::AmpGaugeBar, &TPanelState::AmpGaugeBar, -level);
+  if (!Frame.Takes(TSetting::Attenuation)) return TOutcome::Disabled;
+  if (!LimitsOf(TSetting::Attenuation, Frame.Settings()).Contains(level)) return TOutcome::Invalid;
+  return Frame.UserMoved(&TPanelState::AmpGaugeBar, -level);
 }
 
 TOutcome TWaveformControls::SetSquareDivider(bool on) {
-  return Frame.Slide(TControl::SquareDivider, &TPanelState::DivGaugeBar, on ? -1 : 0);
+  if (!Frame.Takes(TSetting::SquareDivider)) return TOutcome::Disabled;
+  return Frame.UserMoved(&TPanelState::DivGaugeBar, on ? -1 : 0);
 }
 
 }  // namespace control

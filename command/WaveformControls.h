@@ -15,13 +15,14 @@ class TWaveformControls {
  public:
   TWaveformControls(TPanelFrame& frame, TModeButtons& modes) : Frame(frame), Modes(modes) {}
 
-  // The handlers; the gauges' run inside the change that moved them.
-  void FormBtnClick(int tag);
-  void AmpGaugeBarChange();
-  void DivGaugeBarChange();
+  // The handlers; the gauges' run inside the change that moved them, with
+  // the gauge's new position.
+  void FormBtnClick(TWaveform waveform);
+  void AmpGaugeBarChange(int position);
+  void DivGaugeBarChange(int position);
 
-  // By meaning, through the gate. 1 sine, 2 triangle, 3 square.
-  TOutcome SetWaveform(int waveform);
+  // By meaning, through the gate.
+  TOutcome SetWaveform(TWaveform waveform);
   // The attenuation step of the current waveform's attenuator, 0..15.
   TOutcome SetAttenuation(int level);
   // The square's divide-by-two (not in pulse mode).

@@ -1,17 +1,20 @@
 #pragma once
-// The main window's control state: the update flags, the sweep state and the
-// snapshot of the widgets the update tick reads.
+// What the GUI thread and the update tick share: the generator's settings
+// (with what is marked to be sent), the control state (the connection, the
+// sweep's progress, the arrows' and the pointer's input) and the screen's
+// view of the settings.
 //
 // Thread contract: everything here is guarded by TSharedState::Lock, held
 // briefly: a GUI change takes it once, the tick takes it to work out its
 // commands and writes them after releasing it. Nobody draws, calls a widget
 // or waits for the device while holding it. The tick never touches a
-// widget: it reads TControlSnapshot, which each GUI change publishes.
+// widget: it reads the settings.
 
 #include <cstdint>
 #include <mutex>
 #include <string>
 
+#include "core/Settings.h"
 #include "screen/ZOLScreenModel.h"
 
 namespace control {
@@ -19,38 +22,7 @@ namespace control {
 // The value no tuning word can have: the next frequency command goes out coarse.
 constexpr std::int32_t ForceCoarseWord = 0x7FFFFFFF;
 
-// The widgets' states as the tick sees them.
-struct TControlSnapshot {
-  bool RunDown = false;
-  bool PulseDown = false;
-  bool SweepDown = false;
-  bool PauseDown = false;
-  bool SquareDown = false;
-  bool TriDown = false;
-  bool InvertDown = false;
-  int DivGaugePos = 0;  // DivGaugeBar position (-4..0)
-  int SweepDirPos = 0;  // SweepDirBar: 0 up, 1 both ways, 2 down
-  int LinLogPos = 1;    // LinLogGauge: 0 linear, 1 logarithmic
-  int SwGaugePos = 1;   // SwGaugeBar: pass time in seconds, 1..100
-};
-
-// The eleven update flags, kept together so that they can be cleared at once.
-struct TUpdateFlags {
-  bool ResyncAll = false;
-  bool PulseModeDirty = false;
-  bool AmpSquareDirty = false;
-  bool AmpAnalogDirty = false;
-  bool PulseWidthDirty = false;
-  bool InvertDirty = false;
-  bool SweepRestart = false;
-  bool FreqDirty = false;
-  bool FreqStepDirty = false;
-  bool WaveDirty = false;
-  bool PulseDivDirty = false;
-};
-
 struct TControlState {
-  TUpdateFlags Flags;
   bool DeviceOnline = false;
   std::int32_t TickGuard =
       0;  // 10 while a tick runs; a callback finding it positive counts it down
@@ -72,8 +44,6 @@ struct TControlState {
   // commands have been written (skipped turns count in neither).
   std::uint64_t TicksStarted = 0;
   std::uint64_t TicksWritten = 0;
-
-  void ClearUpdateFlags() { Flags = TUpdateFlags{}; }
 };
 
 // What the tick and the GUI thread share, under one lock, and the port lock
@@ -84,8 +54,8 @@ struct TControlState {
 // Lock, so the tick never finds PortLock taken by the GUI.
 struct TSharedState {
   std::mutex Lock;
+  TGeneratorSettings Settings;
   TControlState State;
-  TControlSnapshot Controls;
   screen::TZOLScreenModel Model;
   std::mutex PortLock;
 };

@@ -1,5 +1,5 @@
 // The device command protocol: packets, text commands and the update steps
-// that turn the screen model and the control snapshot into commands.
+// that turn the settings into commands.
 #include <cstdlib>
 
 #include "core/UpdateCycle.h"
@@ -46,30 +46,28 @@ void TUpdateCycle::SendText(const std::string& text, bool wait) {
 }
 
 void TUpdateCycle::SendAmpAnalog() {
-  Shared.State.Flags.AmpAnalogDirty = false;
-  SendCode(0x040000u + static_cast<std::uint32_t>(Model.AmpLevelAnalog & 0xFF));
+  Settings.Unmark(&TUpdateFlags::AmpAnalogDirty);
+  SendCode(0x040000u + static_cast<std::uint32_t>(Settings.Attenuation(TWaveform::Sine) & 0xFF));
 }
 
 void TUpdateCycle::SendAmpSquare() {
-  Shared.State.Flags.AmpSquareDirty = false;
-  SendCode(0x020000u + static_cast<std::uint32_t>(Model.AmpLevelSquare & 0xFF));
+  Settings.Unmark(&TUpdateFlags::AmpSquareDirty);
+  SendCode(0x020000u + static_cast<std::uint32_t>(Settings.Attenuation(TWaveform::Square) & 0xFF));
 }
 
 void TUpdateCycle::SendPulseMode() {
-  Shared.State.Flags.PulseModeDirty = false;
-  SendCode(Shared.Controls.PulseDown ? 0x010001u : 0x010000u);
+  Settings.Unmark(&TUpdateFlags::PulseModeDirty);
+  SendCode(Settings.Mode() == TMode::Pulse ? 0x010001u : 0x010000u);
 }
 
 void TUpdateCycle::SendWaveform(bool stop) {
-  // The code follows the buttons and the gauge, not the screen model.
-  const TControlSnapshot& controls = Shared.Controls;
   std::uint32_t code = 0;
-  if (controls.SquareDown) {
-    code = controls.DivGaugePos == 0 ? 40 : 32;
-  } else if (controls.TriDown) {
+  if (Settings.Waveform() == TWaveform::Square) {
+    code = Settings.Divider() == 0 ? 40 : 32;
+  } else if (Settings.Waveform() == TWaveform::Triangle) {
     code = 2;
   }
-  Shared.State.Flags.WaveDirty = false;
+  Settings.Unmark(&TUpdateFlags::WaveDirty);
   if (stop) {
     SendText("Z", false);
   } else {
@@ -79,19 +77,18 @@ void TUpdateCycle::SendWaveform(bool stop) {
 
 void TUpdateCycle::SendFrequency(bool markerBelow) {
   TControlState& state = Shared.State;
-  TUpdateFlags& flags = state.Flags;
-  flags.FreqStepDirty = false;
+  Settings.Unmark(&TUpdateFlags::FreqStepDirty);
 
-  if (Shared.Controls.PulseDown) {
-    flags.FreqDirty = false;
-    SendText(EncodeTextCommand('p', Model.PulsePeriodCode()), false);
+  if (Settings.Mode() == TMode::Pulse) {
+    Settings.Unmark(&TUpdateFlags::FreqDirty);
+    SendText(EncodeTextCommand('p', Settings.PeriodCode()), false);
     return;
   }
 
-  const std::int32_t word = Model.Slots[screen::FrequencySlot].Word;
+  const std::int32_t word = Settings.Frequency().Word;
   std::int64_t difference = std::int64_t{word} - state.LastSentWord;
-  if (flags.FreqDirty || std::llabs(difference) > FineReach) {
-    flags.FreqDirty = false;
+  if (Settings.IsMarked(&TUpdateFlags::FreqDirty) || std::llabs(difference) > FineReach) {
+    Settings.Unmark(&TUpdateFlags::FreqDirty);
     state.LastSentWord = word & 0x0FFFFF00;
     SendCode(0x400000u + static_cast<std::uint32_t>(state.LastSentWord >> 8));
     difference = std::int64_t{word} - state.LastSentWord;
@@ -100,26 +97,26 @@ void TUpdateCycle::SendFrequency(bool markerBelow) {
   SendCode(0x800000u + static_cast<std::uint32_t>((difference + 0x400000) & 0x7FFFFF));
   state.LastSentWord = word;
 
-  if (Shared.Controls.SweepDown && markerBelow != state.LastMarkerState) {
+  if (Settings.Mode() == TMode::Sweep && markerBelow != state.LastMarkerState) {
     state.LastMarkerState = markerBelow;
     SendText(markerBelow ? "S" : "s", false);
   }
 }
 
 void TUpdateCycle::SendPulseWidth() {
-  Shared.State.Flags.PulseWidthDirty = false;
-  if (!Shared.Controls.PulseDown) return;
-  SendText(EncodeTextCommand('w', Model.PulseWidthCode()), false);
+  Settings.Unmark(&TUpdateFlags::PulseWidthDirty);
+  if (Settings.Mode() != TMode::Pulse) return;
+  SendText(EncodeTextCommand('w', Settings.WidthCode()), false);
 }
 
 void TUpdateCycle::SendInvert() {
-  Shared.State.Flags.InvertDirty = false;
-  SendText(Bytes1('m', Shared.Controls.InvertDown ? 1 : 0), false);
+  Settings.Unmark(&TUpdateFlags::InvertDirty);
+  SendText(Bytes1('m', Settings.Invert() ? 1 : 0), false);
 }
 
 void TUpdateCycle::SendPulseDivider() {
-  Shared.State.Flags.PulseDivDirty = false;
-  SendText(Bytes1('d', std::abs(Shared.Controls.DivGaugePos) + 1), false);
+  Settings.Unmark(&TUpdateFlags::PulseDivDirty);
+  SendText(Bytes1('d', Settings.Divider() + 1), false);
 }
 
 }  // namespace control

@@ -17,27 +17,47 @@ constexpr double TickMs = 50.0;
 // The pass time T in seconds. The engine counts ticks, not time: a pass of
 // T seconds is 20 x T steps, so a skipped tick lengthens it.
 int TUpdateCycle::SweepSeconds() const {
-  // The gauge's minimum is 1; never divide by zero if it were not.
-  return std::max(Shared.Controls.SwGaugePos, 1);
+  // The limits keep it at 1 or more; never divide by zero if it were not.
+  return std::max(Settings.SweepTime(), 1);
 }
 
 void TUpdateCycle::SweepStep() {
-  if (Shared.State.Flags.SweepRestart) {
+  if (Settings.IsMarked(&TUpdateFlags::SweepRestart)) {
     RestartSweep();
     return;
   }
-  if (Shared.Controls.LinLogPos != 0) {
+  if (Settings.LogSpacing()) {
     SweepStepLog();
   } else {
     SweepStepLinear();
   }
 }
 
+// Where a frequency lies on the sweep's logarithmic scale: as its pointer
+// would be drawn there.
+double TUpdateCycle::LogPosition(const TFrequency& f) const {
+  return screen::SlotPosition(f.Hz, f.Word, f.Placed, true);
+}
+
+// The output frequency moved along the logarithmic scale, within its ends.
+void TUpdateCycle::ShiftFrequency(double delta) {
+  double p = LogPosition(Settings.Frequency()) + delta;
+  if (!(p >= 0.0))
+    p = 0.0;
+  else if (p > 1.0)
+    p = 1.0;
+  Settings.SweepFrequency(PlacedFrequency(screen::ScaleFrequency(p, true)));
+}
+
+bool TUpdateCycle::MarkerBelow() const {
+  return Shared.State.SweepFreq < Settings.Marker().GridHz();
+}
+
 void TUpdateCycle::SweepStepLog() {
   TControlState& state = Shared.State;
-  const double start = Model.Slots[screen::StartSlot].Position;
-  const double stop = Model.Slots[screen::StopSlot].Position;
-  const double here = Model.Slots[screen::FrequencySlot].Position;
+  const double start = LogPosition(Settings.Start());
+  const double stop = LogPosition(Settings.Stop());
+  const double here = LogPosition(Settings.Frequency());
   const double d = (stop - start) * TickMs / (SweepSeconds() * 1000.0);
 
   bool passEnds;
@@ -54,15 +74,15 @@ void TUpdateCycle::SweepStepLog() {
     RestartSweep();
     return;
   }
-  Model.ShiftSlot(screen::FrequencySlot, delta);
-  state.SweepFreq = Model.Slots[screen::FrequencySlot].Freq;
-  SendFrequency(state.SweepFreq < Model.Slots[screen::MarkerSlot].Freq);
+  ShiftFrequency(delta);
+  state.SweepFreq = Settings.Frequency().GridHz();
+  SendFrequency(MarkerBelow());
 }
 
 void TUpdateCycle::SweepStepLinear() {
   TControlState& state = Shared.State;
-  const double start = Model.Slots[screen::StartSlot].Freq;
-  const double stop = Model.Slots[screen::StopSlot].Freq;
+  const double start = Settings.Start().GridHz();
+  const double stop = Settings.Stop().GridHz();
   const double step = (stop - start) * TickMs / (SweepSeconds() * 1000.0);
 
   bool passEnds;
@@ -77,26 +97,25 @@ void TUpdateCycle::SweepStepLinear() {
     RestartSweep();
     return;
   }
-  // The slot shows the quantised frequency; the end and marker tests keep
+  // The output shows the quantised frequency; the end and marker tests keep
   // the exact SweepFreq so that small steps add up.
-  Model.SetSlotFreq(screen::FrequencySlot, state.SweepFreq);
-  SendFrequency(state.SweepFreq < Model.Slots[screen::MarkerSlot].Freq);
+  Settings.SweepFrequency(AskedFrequency(state.SweepFreq));
+  SendFrequency(MarkerBelow());
 }
 
 void TUpdateCycle::RestartSweep() {
   TControlState& state = Shared.State;
-  state.Flags.SweepRestart = false;
+  Settings.Unmark(&TUpdateFlags::SweepRestart);
   state.LastSentWord = ForceCoarseWord;
   // Ping-pong only between passes: the first pass after a Run press or a
   // sweep reset keeps the current direction.
-  if (Shared.Controls.SweepDirPos == 1 && state.SweepStarted) state.SweepUp = !state.SweepUp;
+  if (Settings.Direction() == TDirection::Both && state.SweepStarted)
+    state.SweepUp = !state.SweepUp;
   state.SweepStarted = true;
 
-  screen::TFreqSlot& frequency = Model.Slots[screen::FrequencySlot];
-  const double end = state.SweepUp ? Model.Slots[screen::StartSlot].Position
-                                   : Model.Slots[screen::StopSlot].Position;
-  Model.ShiftSlot(screen::FrequencySlot, end - frequency.Position);
-  state.SweepFreq = frequency.Freq;
+  const double end = LogPosition(state.SweepUp ? Settings.Start() : Settings.Stop());
+  ShiftFrequency(end - LogPosition(Settings.Frequency()));
+  state.SweepFreq = Settings.Frequency().GridHz();
 
   // The marker line gets the opposite of the pass's first level first, so
   // that every pass begins with a visible edge.

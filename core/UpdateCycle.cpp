@@ -13,9 +13,8 @@ namespace {
 constexpr std::int32_t TickRunning = 10;
 }  // namespace
 
-TUpdateCycle::TUpdateCycle(TSharedState& shared, screen::TZOLScreenModel& model,
-                           serial::TTinyComPort& port)
-    : Shared(shared), Model(model), Port(port) {}
+TUpdateCycle::TUpdateCycle(TSharedState& shared, serial::TTinyComPort& port)
+    : Shared(shared), Settings(shared.Settings), Port(port) {}
 
 void TUpdateCycle::TimerCallback() {
   std::vector<TCommand> commands;
@@ -81,49 +80,50 @@ void WriteCommands(serial::TTinyComPort& port,
 }
 
 void TUpdateCycle::UpdateTick() {
-  TUpdateFlags& flags = Shared.State.Flags;
-  const TControlSnapshot& controls = Shared.Controls;
+  TGeneratorSettings& s = Settings;
+  const bool pulse = s.Mode() == TMode::Pulse;
+  const bool sweep = s.Mode() == TMode::Sweep;
 
-  if (flags.ResyncAll) {
-    flags.ResyncAll = false;
-    if (controls.RunDown) {
-      flags.PulseModeDirty = controls.PulseDown;
-      flags.PulseWidthDirty = controls.PulseDown;
-      flags.InvertDirty = controls.PulseDown;
-      flags.PulseDivDirty = controls.PulseDown;
-      flags.AmpAnalogDirty = true;
-      flags.AmpSquareDirty = true;
-      flags.WaveDirty = true;
-      if (controls.SweepDown) {
-        flags.SweepRestart = true;
-      } else {
-        flags.FreqDirty = true;
+  if (s.IsMarked(&TUpdateFlags::ResyncAll)) {
+    s.Unmark(&TUpdateFlags::ResyncAll);
+    if (s.Run()) {
+      // The pulse settings go out in pulse mode only; the rest always.
+      for (TMark mark : {&TUpdateFlags::PulseModeDirty, &TUpdateFlags::PulseWidthDirty,
+                         &TUpdateFlags::InvertDirty, &TUpdateFlags::PulseDivDirty}) {
+        if (pulse)
+          s.Mark(mark);
+        else
+          s.Unmark(mark);
       }
+      for (TMark mark :
+           {&TUpdateFlags::AmpAnalogDirty, &TUpdateFlags::AmpSquareDirty, &TUpdateFlags::WaveDirty})
+        s.Mark(mark);
+      s.Mark(sweep ? &TUpdateFlags::SweepRestart : &TUpdateFlags::FreqDirty);
     } else {
       SendWaveform(true);
     }
   }
 
-  // While Run is up raised flags wait; the next Run press resyncs anyway.
-  if (!controls.RunDown) return;
+  // While Run is up marked settings wait; the next Run press resyncs anyway.
+  if (!s.Run()) return;
 
-  if (flags.AmpAnalogDirty) SendAmpAnalog();
-  if (flags.AmpSquareDirty) SendAmpSquare();
-  if (flags.PulseModeDirty) {
+  if (s.IsMarked(&TUpdateFlags::AmpAnalogDirty)) SendAmpAnalog();
+  if (s.IsMarked(&TUpdateFlags::AmpSquareDirty)) SendAmpSquare();
+  if (s.IsMarked(&TUpdateFlags::PulseModeDirty)) {
     // The device expects a stop right before every change of pulse mode.
     SendWaveform(true);
     SendPulseMode();
   }
-  if (controls.SweepDown) {
+  if (sweep) {
     // A paused sweep can still be reset to its start.
-    if (!controls.PauseDown || flags.SweepRestart) SweepStep();
-  } else if (flags.FreqDirty || flags.FreqStepDirty) {
+    if (!s.Pause() || s.IsMarked(&TUpdateFlags::SweepRestart)) SweepStep();
+  } else if (s.IsMarked(&TUpdateFlags::FreqDirty) || s.IsMarked(&TUpdateFlags::FreqStepDirty)) {
     SendFrequency(false);
   }
-  if (flags.WaveDirty) SendWaveform(false);
-  if (flags.PulseWidthDirty) SendPulseWidth();
-  if (flags.InvertDirty) SendInvert();
-  if (flags.PulseDivDirty) SendPulseDivider();
+  if (s.IsMarked(&TUpdateFlags::WaveDirty)) SendWaveform(false);
+  if (s.IsMarked(&TUpdateFlags::PulseWidthDirty)) SendPulseWidth();
+  if (s.IsMarked(&TUpdateFlags::InvertDirty)) SendInvert();
+  if (s.IsMarked(&TUpdateFlags::PulseDivDirty)) SendPulseDivider();
 }
 
 }  // namespace control

@@ -1,10 +1,10 @@
 #pragma once
-// The 50 ms update cycle: turns raised flags into device commands in a
-// fixed order, advances the sweep, and asks the window for a redraw.
+// The 50 ms update cycle: sends the settings marked to be sent in a fixed
+// order, advances the sweep, and asks for a redraw.
 //
 // Owns the commands worked out and not yet written; refers to the shared
-// state, the screen model and the port, all owned by the main window, which
-// must outlive it. Thread contract: TimerCallback runs on the timer thread:
+// state and the port, owned by the program's run, which must outlive it.
+// Thread contract: TimerCallback runs on the timer thread:
 // under Shared.Lock it works out the tick's commands, then, holding only
 // Shared.PortLock, writes them. The update steps (SendCode ... RestartSweep)
 // expect the caller to hold Shared.Lock; they queue commands, they never
@@ -27,11 +27,11 @@ namespace control {
 
 class TUpdateCycle {
  public:
-  TUpdateCycle(TSharedState& shared, screen::TZOLScreenModel& model, serial::TTinyComPort& port);
+  TUpdateCycle(TSharedState& shared, serial::TTinyComPort& port);
 
-  // Called once after every tick that ran, whatever the Run button's state,
-  // outside the lock, on the timer thread: the window posts its redraw
-  // event. A callback skipped by the re-entry guard posts nothing.
+  // Called once after every tick that ran, whatever Run's state, outside
+  // the lock, on the timer thread: the window posts its redraw event. A callback skipped by the
+  // re-entry guard posts nothing.
   std::function<void()> PostRedraw;
   // Called on the timer thread, outside the lock, when a port error ended a
   // tick: the device has vanished. DeviceOnline is already false then; the
@@ -72,11 +72,15 @@ class TUpdateCycle {
   void SweepStepLog();
   void SweepStepLinear();
   int SweepSeconds() const;
+  double LogPosition(const TFrequency& f) const;
+  void ShiftFrequency(double delta);
+  // The sweep's frequency lies below the marker.
+  bool MarkerBelow() const;
 
   std::vector<TCommand> Queued;  // guarded by Shared.Lock
 
   TSharedState& Shared;
-  screen::TZOLScreenModel& Model;
+  TGeneratorSettings& Settings;
   serial::TTinyComPort& Port;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // The generator as the remote control sees it: the settings a user makes
-// with the window's controls, each as a setter that answers whether it was
-// taken, and a getter of what the program holds.
+// with the window's controls, set by their key with an answer whether each
+// was taken, and read back as the device makes them.
 //
 // Thread contract: every member is called on the GUI thread only, never
 // re-entrantly by the remote control (a session runs nothing while Busy()
@@ -12,6 +12,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "core/Settings.h"
 
 namespace remote {
 
@@ -23,28 +26,19 @@ enum class TOutcome {
   Failed             // the operation was tried and did not succeed
 };
 
-enum class TFunction { Sine, Triangle, Square, Pulse };
-enum class TSpacing { Linear, Logarithmic };
-enum class TDirection { Up, Down, Both };
-
-// The numeric settings whose limits MINimum, MAXimum and DEFault stand for.
-enum class TQuantity {
-  Frequency,
-  Step,
-  Start,
-  Stop,
-  Marker,
-  Attenuation,
-  SweepTime,
-  PulsePeriod,
-  PulseWidth
-};
+using control::TSetting;
 
 // In the setting's own unit: hertz, seconds, attenuator steps.
 struct TLimits {
   double Min = 0.0;
   double Max = 0.0;
   double Default = 0.0;  // the start-up value
+};
+
+// One setting and the value it is to take.
+struct TSettingValue {
+  TSetting Setting;
+  double Value = 0.0;
 };
 
 class TInstrument {
@@ -64,64 +58,26 @@ class TInstrument {
   // The start-up settings; the connection is kept.
   virtual void Reset() = 0;
 
-  // Limits of a numeric setting now (the pulse timing depends on the
-  // prescaler).
-  virtual TLimits Limits(TQuantity quantity) const = 0;
-
-  virtual TOutcome SetRun(bool on) = 0;
-  virtual bool Run() const = 0;
-  // Inverted pulse output.
-  virtual TOutcome SetInverted(bool on) = 0;
-  virtual bool Inverted() const = 0;
-  virtual TOutcome SetFunction(TFunction function) = 0;
-  virtual TFunction Function() const = 0;
-  // The square output divided by two.
-  virtual TOutcome SetDivider(bool on) = 0;
-  virtual bool Divider() const = 0;
-
-  // Frequencies in hertz. The getters answer what the device really makes,
-  // on the synthesiser grid.
-  virtual TOutcome SetFrequency(double hertz) = 0;
-  virtual double Frequency() const = 0;
-  virtual TOutcome SetStep(double hertz) = 0;
-  virtual double Step() const = 0;
-  virtual TOutcome SetStart(double hertz) = 0;
-  virtual double Start() const = 0;
-  virtual TOutcome SetStop(double hertz) = 0;
-  virtual double Stop() const = 0;
-  virtual TOutcome SetMarker(double hertz) = 0;
-  virtual double Marker() const = 0;
-
-  // The step 0..15 of the current waveform's attenuator, and the output
-  // amplitude in volts that the screen shows for it.
-  virtual TOutcome SetAttenuation(int step) = 0;
-  virtual int Attenuation() const = 0;
-  virtual double Amplitude() const = 0;
-  // The calibrated amplitude in volts of the current waveform's attenuator
-  // at the step 0..15, from the same tables as Amplitude.
-  virtual double AmplitudeAt(int step) const = 0;
-
-  virtual TOutcome SetSweep(bool on) = 0;
-  virtual bool Sweep() const = 0;
-  virtual TOutcome SetSweepTime(int seconds) = 0;
-  virtual int SweepTime() const = 0;
-  virtual TOutcome SetSpacing(TSpacing spacing) = 0;
-  virtual TSpacing Spacing() const = 0;
-  virtual TOutcome SetDirection(TDirection direction) = 0;
-  virtual TDirection Direction() const = 0;
-  virtual TOutcome SetPause(bool on) = 0;
-  virtual bool Pause() const = 0;
+  // A setting by its key (core/Settings.h): numbers in the units a user
+  // sees (hertz as the output shows them, seconds, steps), choices by their
+  // number. Set changes nothing unless it answers Done. Get answers what
+  // the device makes: the frequency on the synthesiser's grid (the pulse
+  // rate in pulse mode), the pulse times of its codes.
+  virtual TOutcome Set(TSetting setting, double value) = 0;
+  virtual double Get(TSetting setting) const = 0;
+  // What MINimum, MAXimum and DEFault stand for now.
+  virtual TLimits Limits(TSetting setting) const = 0;
+  // Several settings in order, all or nothing: each is checked as the ones
+  // before it leave the generator, and none is made unless all are taken.
+  virtual TOutcome SetAll(const std::vector<TSettingValue>& values) = 0;
+  // Restarts the sweep from its starting end.
   virtual TOutcome Restart() = 0;
 
-  // Pulse timing in seconds; the getters answer the real timing of the
-  // device's codes and prescaler.
-  virtual TOutcome SetPulsePeriod(double seconds) = 0;
-  virtual double PulsePeriod() const = 0;
-  virtual TOutcome SetPulseWidth(double seconds) = 0;
-  virtual double PulseWidth() const = 0;
-  // 1, 8, 64, 256 or 1024.
-  virtual TOutcome SetPrescaler(int prescaler) = 0;
-  virtual int Prescaler() const = 0;
+  // The output amplitude in volts that the screen shows, and the
+  // calibrated amplitude of the attenuator a function (a Function number)
+  // uses, at the step 0..15.
+  virtual double Amplitude() const = 0;
+  virtual double AmplitudeAt(int function, int step) const = 0;
 
   // Calls done later (never from inside WhenWritten), on the GUI thread,
   // once the tick that writes every change made so far has written it;

@@ -24,42 +24,42 @@ constexpr int Steps = 16;
 
 const std::array<TMnemonic, 4> WaveNames{TMnemonic("SINE"), TMnemonic("SQUARE"), TMnemonic("RAMP"),
                                          TMnemonic("PULSE")};
-const std::array<TFunction, 4> WaveFunctions{TFunction::Sine, TFunction::Square,
-                                             TFunction::Triangle, TFunction::Pulse};
+// The Function numbers of WaveNames.
+constexpr int Sine = 0, Triangle = 1, Square = 2, Pulse = 3;
+constexpr std::array<int, 4> WaveFunctions{Sine, Square, Triangle, Pulse};
 const std::array<TMnemonic, 2> PolarityKeys{TMnemonic("NOR"), TMnemonic("INVT")};
 
-// For values whose limits the instrument checks itself: MIN and MAX stand
-// for far below and far above any (the attenuator's lowest and highest
-// step), still distinct differences to the calibrated amplitudes.
+// For values whose limits are checked with the settings they become: MIN
+// and MAX stand for nothing and for far above any (the attenuator's lowest
+// and highest step).
 constexpr TLimits Unbounded{0.0, 1e9, 0.0};
 
 bool Is(const TParam& p, const char* key) { return p.Kind == TParamKind::Keyword && p.Text == key; }
 
 // What one BSWV list asks for, read whole before anything changes.
 struct TBasicWave {
-  std::optional<TFunction> Function;
+  std::optional<int> Function;
   std::optional<double> Frequency;  // hertz
   std::optional<double> Amplitude;  // volts peak-to-peak
   std::optional<double> Width;      // seconds, pulse
 };
 
 // NOISE, ARB, DC and PRBS, which the generator cannot make, give -224.
-int ReadWave(const TParam& value, TFunction& function) {
+int ReadWave(const TParam& value, int& function) {
   int index = 0;
   const int e = ChoiceValue(value, WaveNames, index);
   if (!e) function = WaveFunctions[static_cast<std::size_t>(index)];
   return e;
 }
 
-int ReadValue(const TParam& value, TUnitKind unit, const TLimits& limits,
-              std::optional<double>& slot) {
+int ReadValue(const TParam& value, TUnitKind unit, std::optional<double>& slot) {
   double number = 0.0;
-  if (const int e = NumericValue(value, unit, limits, number)) return e;
+  if (const int e = NumericValue(value, unit, Unbounded, number)) return e;
   slot = number;
   return error::None;
 }
 
-int ReadBasicWave(TCommandContext& c, std::span<const TParam> params, TBasicWave& wave) {
+int ReadBasicWave(std::span<const TParam> params, TBasicWave& wave) {
   if (params.empty()) return error::MissingParameter;
   if (params.size() % 2) return error::MissingParameter;  // a key without its value
   for (std::size_t i = 0; i < params.size(); i += 2) {
@@ -68,76 +68,70 @@ int ReadBasicWave(TCommandContext& c, std::span<const TParam> params, TBasicWave
     if (key.Kind != TParamKind::Keyword) return error::DataType;
     int e = error::None;
     if (Is(key, "WVTP")) {
-      TFunction function{};
+      int function = 0;
       if (!(e = ReadWave(value, function))) wave.Function = function;
     } else if (Is(key, "FRQ")) {
-      e = ReadValue(value, TUnitKind::Hertz, Device(c).Limits(TQuantity::Frequency),
-                    wave.Frequency);
+      e = ReadValue(value, TUnitKind::Hertz, wave.Frequency);
+      if (!e && !(*wave.Frequency > 0)) e = error::DataOutOfRange;
     } else if (Is(key, "AMP")) {
-      e = ReadValue(value, TUnitKind::Volts, Unbounded, wave.Amplitude);
+      e = ReadValue(value, TUnitKind::Volts, wave.Amplitude);
       if (!e && *wave.Amplitude < 0) e = error::DataOutOfRange;
     } else if (Is(key, "WIDTH")) {
-      e = ReadValue(value, TUnitKind::Seconds, Unbounded, wave.Width);
+      e = ReadValue(value, TUnitKind::Seconds, wave.Width);
     }
     if (e) return e;
   }
   return error::None;
 }
 
-// The attenuator step whose calibrated amplitude lies nearest.
-int NearestStep(const TInstrument& device, double volts) {
+// The attenuator step of the function whose calibrated amplitude lies nearest.
+int NearestStep(const TInstrument& device, int function, double volts) {
   int best = 0;
   for (int step = 1; step < Steps; ++step)
-    if (std::fabs(device.AmplitudeAt(step) - volts) < std::fabs(device.AmplitudeAt(best) - volts))
+    if (std::fabs(device.AmplitudeAt(function, step) - volts) <
+        std::fabs(device.AmplitudeAt(function, best) - volts))
       best = step;
   return best;
 }
 
-// The waveform first: the amplitude table and the meaning of FRQ follow it.
-// In pulse mode FRQ is the pulse rate.
+// The waveform first: the amplitude table and the meaning of FRQ follow it
+// (in pulse mode FRQ is the pulse rate). All of it is taken, or none.
 int SetBasicWave(TCommandContext& c, std::span<const TParam> params) {
   TBasicWave wave;
-  if (const int e = ReadBasicWave(c, params, wave)) return e;
+  if (const int e = ReadBasicWave(params, wave)) return e;
   TInstrument& device = Device(c);
-  if (wave.Function)
-    if (const int e = ApplyOutcome(c, device.SetFunction(*wave.Function))) return e;
-  const bool pulse = device.Function() == TFunction::Pulse;
-  if (wave.Frequency) {
-    const TOutcome outcome =
-        pulse ? device.SetPulsePeriod(1.0 / *wave.Frequency) : device.SetFrequency(*wave.Frequency);
-    if (const int e = ApplyOutcome(c, outcome)) return e;
-  }
-  if (wave.Width)
-    if (const int e = ApplyOutcome(c, device.SetPulseWidth(*wave.Width))) return e;
+  const int function = wave.Function.value_or(static_cast<int>(device.Get(TSetting::Function)));
+  const bool pulse = function == Pulse;
+  std::vector<TSettingValue> values;
+  if (wave.Function) values.push_back({TSetting::Function, static_cast<double>(function)});
+  if (wave.Frequency)
+    values.push_back(pulse ? TSettingValue{TSetting::PulsePeriod, 1.0 / *wave.Frequency}
+                           : TSettingValue{TSetting::Frequency, *wave.Frequency});
+  if (wave.Width) values.push_back({TSetting::PulseWidth, *wave.Width});
   if (wave.Amplitude)
-    return ApplyOutcome(c, device.SetAttenuation(NearestStep(device, *wave.Amplitude)));
-  return error::None;
+    values.push_back({TSetting::Attenuation,
+                      static_cast<double>(NearestStep(device, function, *wave.Amplitude))});
+  return values.empty() ? error::None : ApplyOutcome(c, device.SetAll(values));
 }
 
-const char* WaveName(TFunction function) {
-  switch (function) {
-    case TFunction::Sine:
-      return "SINE";
-    case TFunction::Square:
-      return "SQUARE";
-    case TFunction::Triangle:
-      return "RAMP";
-    case TFunction::Pulse:
-      return "PULSE";
-  }
+const char* WaveName(int function) {
+  for (std::size_t i = 0; i < WaveFunctions.size(); ++i)
+    if (WaveFunctions[i] == function) return WaveNames[i].ShortForm().c_str();
   return "SINE";
 }
 
 // In the dialect's own form: C1:BSWV WVTP,SINE,FRQ,1000HZ,PERI,0.001S,AMP,4V,...
 int QueryBasicWave(TCommandContext& c, const TParam*) {
   const TInstrument& device = Device(c);
-  const bool pulse = device.Function() == TFunction::Pulse;
-  const double frequency = pulse ? 1.0 / device.PulsePeriod() : device.Frequency();
-  const double period = pulse ? device.PulsePeriod() : 1.0 / frequency;
-  std::string reply = std::string("C1:BSWV WVTP,") + WaveName(device.Function());
+  const int function = static_cast<int>(device.Get(TSetting::Function));
+  const bool pulse = function == Pulse;
+  const double frequency = device.Get(TSetting::Frequency);
+  const double period = pulse ? device.Get(TSetting::PulsePeriod) : 1.0 / frequency;
+  std::string reply = std::string("C1:BSWV WVTP,") + WaveName(function);
   reply += ",FRQ," + FormatReal(frequency) + "HZ,PERI," + FormatReal(period) + "S";
   reply += ",AMP," + FormatSingle(static_cast<float>(device.Amplitude())) + "V,OFST,0V";
-  reply += pulse ? ",WIDTH," + FormatReal(device.PulseWidth()) + "S" : std::string(",PHSE,0");
+  reply += pulse ? ",WIDTH," + FormatReal(device.Get(TSetting::PulseWidth)) + "S"
+                 : std::string(",PHSE,0");
   c.Reply = std::move(reply);
   return error::None;
 }
@@ -162,14 +156,15 @@ int SetOutput(TCommandContext& c, std::span<const TParam> params) {
       run = on;
     }
   }
-  if (inverted)
-    if (const int e = ApplyOutcome(c, Device(c).SetInverted(*inverted))) return e;
-  return run ? ApplyOutcome(c, Device(c).SetRun(*run)) : error::None;
+  std::vector<TSettingValue> values;
+  if (inverted) values.push_back({TSetting::Invert, *inverted ? 1.0 : 0.0});
+  if (run) values.push_back({TSetting::Run, *run ? 1.0 : 0.0});
+  return values.empty() ? error::None : ApplyOutcome(c, Device(c).SetAll(values));
 }
 
 int QueryOutput(TCommandContext& c, const TParam*) {
-  c.Reply = std::string("C1:OUTP ") + (Device(c).Run() ? "ON" : "OFF") + ",PLRT," +
-            PolarityKeys[Device(c).Inverted() ? 1 : 0].ShortForm();
+  c.Reply = std::string("C1:OUTP ") + (Device(c).Get(TSetting::Run) != 0 ? "ON" : "OFF") +
+            ",PLRT," + PolarityKeys[Device(c).Get(TSetting::Invert) != 0 ? 1 : 0].ShortForm();
   return error::None;
 }
 

@@ -1,5 +1,6 @@
 // Pointer interaction with the scale: which pointer lies under the mouse and
-// how a dragged slot moves (keeping the marker within its limits).
+// which place of the scale a column is. How a drag moves the settings is
+// the command path's.
 #include <algorithm>
 #include <cmath>
 
@@ -33,39 +34,6 @@ double TZOLScreenModel::ColumnToPosition(int x) const {
   const int column = std::max(ScaleLeft, std::min(x, ScaleRight + 1));
   const double p = static_cast<double>(column - ScaleLeft) / ScaleWidth;
   return std::clamp(p, 0.0, 1.0);
-}
-
-bool TZOLScreenModel::DragSlotTo(int slot, int x) {
-  if (slot < 0 || slot > 3) return false;
-  double p = ColumnToPosition(x);
-  TFreqSlot& marker = Slots[MarkerSlot];
-  bool pushed = false;
-  switch (slot) {
-    case FrequencySlot:
-      pushed = marker.Visible && p <= marker.Position;
-      break;
-    case StartSlot:
-      p = std::min(p, Slots[StopSlot].Position);
-      pushed = marker.Visible && p >= marker.Position;
-      break;
-    case StopSlot:
-      p = std::max(p, Slots[StartSlot].Position);
-      pushed = marker.Visible && p <= marker.Position;
-      break;
-    default:
-      if (Slots[StartSlot].Visible && p < Slots[StartSlot].Position) p = Slots[StartSlot].Position;
-      if (Slots[StopSlot].Visible && p > Slots[StopSlot].Position) p = Slots[StopSlot].Position;
-      if (Slots[FrequencySlot].Visible && marker.Visible && p > Slots[FrequencySlot].Position)
-        p = Slots[FrequencySlot].Position;
-      break;
-  }
-  PlaceSlot(slot, p);
-  if (pushed) {
-    marker.Position = p;
-    marker.Freq = Slots[slot].Freq;
-    marker.Word = Slots[slot].Word;
-  }
-  return pushed;
 }
 
 }  // namespace screen

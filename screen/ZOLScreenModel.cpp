@@ -16,20 +16,37 @@ long double RawWord(double f) {
   return std::nearbyint(static_cast<long double>(f) * GridStepsL / GridClockL);
 }
 
-double WordToFreq(std::int32_t word) {
+}  // namespace
+
+double WordFrequency(std::int32_t word) {
   return static_cast<double>(static_cast<long double>(word) * GridClockL / GridStepsL);
 }
 
-// The word of a frequency derived from a scale position: limited to
-// 1 .. TopWord, so a slot moved along the scale never reads 0 Hz.
-std::int32_t PositionWord(double f) {
+std::int32_t GridWord(double f) {
+  if (!(f >= 0.0)) return 0;
+  if (f >= TopFreq) return TopWord;
+  const long double word = RawWord(f);
+  return word > TopWord ? TopWord : static_cast<std::int32_t>(word);
+}
+
+// Limited to 1 .. TopWord, so a slot moved along the scale never reads 0 Hz.
+std::int32_t PlacedWord(double f) {
   const long double word = RawWord(f);
   if (!(word >= 1.0L)) return 1;
   if (word > TopWord) return TopWord;
   return static_cast<std::int32_t>(word);
 }
 
-}  // namespace
+double ScalePosition(double f, bool logScale) {
+  if (logScale) return (std::log10(f) + 1.0) / LogSpan;
+  return (DecadeCoord(f) + 1.0) / LinearSpan;
+}
+
+double ScaleFrequency(double p, bool logScale) {
+  if (logScale)
+    return static_cast<double>(std::pow(10.0L, static_cast<long double>(p) * LogSpan - 1.0L));
+  return DecadeFreq(p * LinearSpan);
+}
 
 double RoundHalfEven(double x) { return std::nearbyint(x); }
 
@@ -70,6 +87,8 @@ TZOLScreenModel::TZOLScreenModel() {
   SetSlotFreq(StopSlot, TopFreq);
   SetSlotFreq(MarkerSlot, 500.0);
   Slots[StartSlot].Position = 0.0;
+  PeriodCode = PulseCode(3, Slots[FrequencySlot].Freq);
+  WidthCode = PulseCode(1, Slots[MarkerSlot].Freq);
   AnalogAmpTable = {0.123f, 0.130f, 0.138f, 0.146f, 0.158f, 0.170f, 0.184f, 0.200f,
                     0.216f, 0.237f, 0.267f, 0.300f, 0.355f, 0.414f, 0.516f, 0.650f};
   // Entry 14 is 4.6825 (not 4.6875): that is the value the generator ships with.
@@ -88,7 +107,7 @@ double TZOLScreenModel::SnapToGrid(double f) {
     else if (raw <= TopWord)
       word = static_cast<std::int32_t>(raw);
   }
-  return WordToFreq(word);
+  return WordFrequency(word);
 }
 
 void TZOLScreenModel::SetStep(double f) { Step = SnapToGrid(std::fabs(f)); }
@@ -104,53 +123,30 @@ void TZOLScreenModel::ShowRangeSlots(bool visible) {
 
 void TZOLScreenModel::ShowMarkerSlot(bool visible) { Slots[MarkerSlot].Visible = visible; }
 
-double TZOLScreenModel::FreqToPosition(double f) const {
-  if (LogScale) return (std::log10(f) + 1.0) / LogSpan;
-  return (DecadeCoord(f) + 1.0) / LinearSpan;
+double SlotPosition(double f, std::int32_t word, bool placed, bool logScale) {
+  if (placed) return std::clamp(ScalePosition(f, logScale), 0.0, 1.0);
+  if (WordFrequency(word) < 0.1) return 0.0;
+  if (f > TopFreq) return 1.0;
+  return ScalePosition(f, logScale);
 }
 
-double TZOLScreenModel::PositionToFreq(double p) const {
-  if (LogScale)
-    return static_cast<double>(std::pow(10.0L, static_cast<long double>(p) * LogSpan - 1.0L));
-  return DecadeFreq(p * LinearSpan);
+void TZOLScreenModel::ShowSlot(int slot, double f, std::int32_t word, bool placed) {
+  if (slot < 0 || slot > 3) return;
+  TFreqSlot& s = Slots[slot];
+  s.Word = word;
+  s.Freq = WordFrequency(word);
+  s.Position = SlotPosition(f, word, placed, LogScale);
 }
 
 void TZOLScreenModel::SetSlotFreq(int slot, double f) {
   // A NaN request is ignored like a negative one: it has no place on the grid.
-  if (slot < 0 || slot > 3 || !(f >= 0.0)) return;
-  TFreqSlot& s = Slots[slot];
-  if (f >= TopFreq) {
-    s.Word = TopWord;
-  } else {
-    const long double word = RawWord(f);
-    s.Word = word > TopWord ? TopWord : static_cast<std::int32_t>(word);
-  }
-  s.Freq = WordToFreq(s.Word);
-  if (s.Freq < 0.1)
-    s.Position = 0.0;
-  else if (f > TopFreq)
-    s.Position = 1.0;
-  else
-    s.Position = FreqToPosition(f);
+  if (!(f >= 0.0)) return;
+  ShowSlot(slot, f, GridWord(f), false);
 }
 
-void TZOLScreenModel::PlaceSlot(int slot, double p) {
-  TFreqSlot& s = Slots[slot];
-  s.Position = p;
-  s.Word = PositionWord(PositionToFreq(p));
-  s.Freq = WordToFreq(s.Word);
-}
-
-void TZOLScreenModel::ShiftSlot(int slot, double delta) {
-  if (slot < 0 || slot > 3) return;
-  double p = Slots[slot].Position + delta;
-  if (!(p >= 0.0))
-    p = 0.0;
-  else if (p > 1.0)
-    p = 1.0;
-  if (slot == StartSlot && p > Slots[StopSlot].Position) p = Slots[StopSlot].Position;
-  if (slot == StopSlot && p < Slots[StartSlot].Position) p = Slots[StartSlot].Position;
-  PlaceSlot(slot, p);
+void TZOLScreenModel::ShowPulseCode(int slot, int code) {
+  const double f = PulseCodeFrequency(code);
+  ShowSlot(slot, f, PlacedWord(f), true);
 }
 
 int TZOLScreenModel::PositionToX(double position) const {
@@ -191,10 +187,6 @@ TZOLScreenModel TZOLScreenModel::AdvanceRedraw() {
   return frame;
 }
 
-int TZOLScreenModel::PulseWidthCode() const { return PulseCode(1, Slots[MarkerSlot].Freq); }
-
-int TZOLScreenModel::PulsePeriodCode() const { return PulseCode(3, Slots[FrequencySlot].Freq); }
-
 int TZOLScreenModel::Prescaler() const {
   // Divider is kept in 0..4 by the gauge; a stray value must not index
   // past the table.
@@ -224,27 +216,12 @@ double TZOLScreenModel::PulseTime(int code) const {
 
 // The inverse of PulseCode: in decade d the codes run from 4^(d+1) to
 // 4^(d+2), linearly in the frequency's place inside the decade.
-static double PulseCodeFreq(int code) {
+double PulseCodeFrequency(int code) {
+  code = std::clamp(code, 1, 0xFFFF);
   const int d =
       static_cast<int>(std::floor(std::log(static_cast<double>(code)) / std::log(4.0))) - 1;
   const double v = (code / std::pow(4.0, d + 1) - 1.0) / 3.0;
   return std::pow(10.0, d) * (9.0 * v + 1.0);
-}
-
-void TZOLScreenModel::SetSlotPulseCode(int slot, int code, int minCode) {
-  if (slot < 0 || slot > 3) return;
-  code = std::clamp(code, std::max(minCode, 1), 0xFFFF);
-  SetSlotFreq(slot, PulseCodeFreq(code));
-  // The grid moves the frequency a little: look at the neighbouring words.
-  const std::int32_t word = Slots[slot].Word;
-  std::int32_t best = word;
-  for (std::int32_t w = std::max(word - 4, 1); w <= std::min(word + 4, TopWord); ++w) {
-    const double f = WordToFreq(w);
-    if (std::abs(PulseCode(minCode, f) - code) <
-        std::abs(PulseCode(minCode, WordToFreq(best)) - code))
-      best = w;
-  }
-  if (best != word) SetSlotFreq(slot, WordToFreq(best));
 }
 
 int TZOLScreenModel::DividerFactor() const { return (Waveform == 3 && Divider != 0) ? 2 : 1; }

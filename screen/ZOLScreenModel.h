@@ -1,14 +1,16 @@
 #pragma once
-// The generator screen's model: what the generator is set to and what the
-// screen shows. Plain C++, no Qt.
+// The generator screen's model: what the screen shows of the generator's
+// settings (the four frequency slots on the scale, the step, the waveform,
+// the attenuators, the divider, the pulse codes, the calibration tables) and
+// its layout, with the synthesiser's grid and the scale's mappings. Plain
+// C++, no Qt.
 //
-// The model is data: it changes only through its operations and fields,
-// and drawing never changes it (the renderer draws a const copy).
-// Thread contract: the model has no lock of its own. The main window keeps
-// it under its state lock; the update tick (timer thread) reads the slots,
-// levels and codes and moves the Frequency slot while a sweep runs, the GUI
-// thread changes it on user actions and copies it for each redraw. Whoever
-// holds the main window's state lock may call any operation.
+// The model is data: a view that the command path brings to the settings
+// after every change, and that drawing never changes (the renderer draws a
+// const copy). Thread contract: the model has no lock of its own. The
+// program keeps it under its state lock beside the settings it shows; the
+// GUI thread copies it for each redraw. Whoever holds that lock may call
+// any operation.
 
 #include <array>
 #include <cstdint>
@@ -36,6 +38,8 @@ struct TFreqSlot {
   double Position = 0.0;  // 0 = 0.1 Hz at the left end, 1 = 12.5 MHz at the right end
   double Freq = 0.0;      // always Word on the grid
   std::int32_t Word = 0;  // tuning word
+
+  bool operator==(const TFreqSlot&) const = default;
 };
 
 struct THitResult {
@@ -49,6 +53,21 @@ double DecadeCoord(double f);
 double DecadeFreq(double u);
 // 16-bit pulse timing code for frequency f, at least min.
 int PulseCode(int min, double f);
+// The frequency whose pulse code is the given one: where the code lies on
+// the linear-decade scale.
+double PulseCodeFrequency(int code);
+// The synthesiser's grid: the word of a frequency asked for by value (the
+// nearest, 0 .. TopWord; 0 for a negative or not-a-number request), the word
+// at a place of the scale (at least 1), and the frequency of a word.
+std::int32_t GridWord(double f);
+std::int32_t PlacedWord(double f);
+double WordFrequency(std::int32_t word);
+// Scale position (0..1) of frequency f on the linear-decade or the
+// logarithmic scale, and the frequency at a position.
+double ScalePosition(double f, bool logScale);
+double ScaleFrequency(double position, bool logScale);
+// Where a slot showing frequency f with this word lies (ShowSlot).
+double SlotPosition(double f, std::int32_t word, bool placed, bool logScale);
 // Round to nearest, halves to even (the rounding the grid uses).
 double RoundHalfEven(double x);
 // Sine and triangle share the analog attenuator; square and pulse the other.
@@ -67,9 +86,11 @@ class TZOLScreenModel {
   std::int32_t AmpLevelAnalog = 0;
   std::int32_t AmpLevelSquare = 0;
   std::int32_t Waveform = 1;  // 1 sine, 2 triangle, 3 square; negated in pulse mode
-  bool AmpFromWaveform = false;
   std::int32_t Divider = 0;
   bool LogScale = false;
+  // The pulse period's and width's codes, shown in pulse mode.
+  std::int32_t PeriodCode = 0;
+  std::int32_t WidthCode = 0;
 
   // Geometry of the last layout (UpdateLayout), in bitmap pixels. The
   // bitmap size is kept here so that the plain model can lay out and hit-test.
@@ -90,8 +111,16 @@ class TZOLScreenModel {
   void ShowFrequencySlot(bool visible);
   void ShowRangeSlots(bool visible);
   void ShowMarkerSlot(bool visible);
+  // A slot shows a frequency: its word, the word's frequency, and its place
+  // on the scale shown now. One asked for by value lies at the left end when
+  // the grid gives it less than 0.1 Hz, at the right end above the top; one
+  // placed on the scale where its frequency is.
+  void ShowSlot(int slot, double f, std::int32_t word, bool placed);
+  // By value: ShowSlot with the grid's word of f.
   void SetSlotFreq(int slot, double f);
-  void ShiftSlot(int slot, double delta);
+  // A slot shows a pulse code (at least minCode): at the code's place on
+  // the scale, with the frequency that place has.
+  void ShowPulseCode(int slot, int code);
   int PositionToX(double position) const;
   void UpdateLayout();
   // The bitmap the screen is drawn into has this size; lays the scale out.
@@ -102,19 +131,22 @@ class TZOLScreenModel {
   // clamp and the step readout's countdown. Returns the frame to draw, taken
   // before the countdown, so that ShowStep shows for exactly 20 redraws.
   TZOLScreenModel AdvanceRedraw();
-  int PulseWidthCode() const;
-  int PulsePeriodCode() const;
+  bool operator==(const TZOLScreenModel&) const = default;
+
+  int PulseWidthCode() const { return WidthCode; }
+  int PulsePeriodCode() const { return PeriodCode; }
   // (code + 1) x prescaler / 16 MHz, in seconds, with the prescaler of Divider.
   double PulseTime(int code) const;
-  // Puts a slot on the grid frequency whose pulse code (at least minCode)
-  // is the given one, or the nearest to it the grid has.
-  void SetSlotPulseCode(int slot, int code, int minCode);
   // 2 when the square output is divided by two, else 1.
   int DividerFactor() const;
 
-  // Pointer interaction with the scale.
+  // Pointer interaction with the scale: the pointer under a point, and the
+  // scale position under pixel column x, limited to 0..1.
   THitResult HitTest(int x, int y) const;
-  bool DragSlotTo(int slot, int x);
+  double ColumnToPosition(int x) const;
+  // Scale position of frequency f with the current mapping, and back.
+  double FreqToPosition(double f) const { return ScalePosition(f, LogScale); }
+  double PositionToFreq(double p) const { return ScaleFrequency(p, LogScale); }
 
   // The prescaler that Divider selects (Divider limited to 0..4).
   int Prescaler() const;
@@ -123,16 +155,6 @@ class TZOLScreenModel {
   // The amplitude tables' entries for the current levels (limited to 0..15).
   long double AnalogAmplitude() const;
   long double SquareAmplitude() const;
-
- protected:
-  // Scale position of frequency f with the current mapping.
-  double FreqToPosition(double f) const;
-  // Frequency at scale position p with the current mapping.
-  double PositionToFreq(double p) const;
-  // Puts a slot at position p and quantises the frequency found there.
-  void PlaceSlot(int slot, double p);
-  // Scale position under pixel column x, limited to 0..1.
-  double ColumnToPosition(int x) const;
 };
 
 }  // namespace screen

@@ -4,7 +4,7 @@
 // the input count, and optional line events through an event thread.
 //
 // Thread contract: the component takes no locks. Its operations must not run
-// on two threads at once; the owner serialises them (the main window lets
+// on two threads at once; the owner serialises them (the program's run lets
 // the update tick write only while the device is online, and opens, closes
 // and runs the handshake on the GUI thread while it is not). The event thread
 // only waits on the port and fires the handlers as SyncMethod prescribes.

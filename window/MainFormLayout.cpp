@@ -86,23 +86,15 @@ ui::TGaugeBar* MakeGauge(QWidget* parent, const char* name, Qt::Orientation orie
 }
 
 // Names a listener understands (a screen reader speaks them) for the
-// controls whose face is a glyph, the gauges and the screen; the other
-// controls are known by their captions.
+// controls whose face is a glyph and the screen; the gauges are called by
+// what they set (the panel's view), the other controls by their captions.
 void NameForListeners(TMainForm& f) {
-  const std::pair<QWidget*, const char*> names[] = {{f.FLeftBtn, "Step down"},
-                                                    {f.FDeltaFBtn, "Frequency step"},
-                                                    {f.FRightBtn, "Step up"},
-                                                    {f.SwRstBtn, "Restart sweep"},
-                                                    {f.PauseBtn, "Pause sweep"},
-                                                    {f.SineBtn, "Sine"},
-                                                    {f.TriBtn, "Triangle"},
-                                                    {f.SquareBtn, "Square"},
-                                                    {f.AmpGaugeBar, "Amplitude attenuation"},
-                                                    {f.DivGaugeBar, "Square divider"},
-                                                    {f.LinLogGauge, "Linear or logarithmic sweep"},
-                                                    {f.SweepDirBar, "Sweep direction"},
-                                                    {f.SwGaugeBar, "Sweep time"},
-                                                    {f.Image321, "Generator screen"}};
+  const std::pair<QWidget*, const char*> names[] = {
+      {f.FLeftBtn, "Step down"},       {f.FDeltaFBtn, "Frequency step"},
+      {f.FRightBtn, "Step up"},        {f.SwRstBtn, "Restart sweep"},
+      {f.PauseBtn, "Pause sweep"},     {f.SineBtn, "Sine"},
+      {f.TriBtn, "Triangle"},          {f.SquareBtn, "Square"},
+      {f.Image321, "Generator screen"}};
   for (const auto& [control, name] : names) control->setAccessibleName(QString::fromLatin1(name));
 }
 
@@ -275,7 +267,7 @@ void TMainForm::Image321Resize() {
   if (!Screen) return;
   Screen->SetDevicePixelRatio(Image321->devicePixelRatioF());
   Screen->ResizeBitmap(Image321->width(), Image321->height());
-  ShowFrame(Control.ResizeScreen(Screen->Size().width(), Screen->Size().height()));
+  ShowFrame(Control.ResizeScreen(Screen->Size().width(), Screen->Size().height()), true);
 }
 
 void TMainForm::FollowDevicePixelRatio() {

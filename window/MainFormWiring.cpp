@@ -72,6 +72,7 @@ void ShowGauge(ui::TGaugeBar& widget, const TGaugeState& state) {
   widget.setRange(state.Minimum, state.Maximum);
   widget.setValue(state.Position);
   widget.setEnabled(state.Enabled);
+  widget.setAccessibleName(QString::fromStdString(state.Name));
 }
 
 }  // namespace
@@ -100,13 +101,10 @@ void TMainForm::ShowPanel() {
 
 void TMainForm::ConnectHandlers() {
   // A click has changed the button's down state; the command path takes it
-  // and runs the handler. A change by code is only taken into the data.
+  // and runs the operation, and the panel shows the settings again.
   auto onClick = [this](ui::TSpeedButton* button, TButtonId id) {
     connect(button, &QAbstractButton::clicked, this, [this, button, id] {
       Guarded([=, this] { Control.UserClicked(id, button->isChecked()); });
-    });
-    connect(button, &QAbstractButton::toggled, this, [this, id](bool down) {
-      if (!ui::TSpeedButton::ClickChanging()) Control.TakeWidgetDown(id, down);
     });
   };
   auto onDialog = [this](QAbstractButton* button, std::function<void()> handler) {
@@ -230,7 +228,7 @@ void TMainForm::ConnectBtnClick(bool down) {
 }
 
 void TMainForm::WMDeviceChange(const std::string& removedPortName) {
-  Control.Connection().WMDeviceChange(removedPortName);
+  Control.Connection().PortRemoved(removedPortName);
 }
 
 // The value is stored only after a warning is closed, and the command path
@@ -272,11 +270,11 @@ void TMainForm::ControlMouseUp(Qt::MouseButton button) {
 }
 
 void TMainForm::Image321MouseDown(Qt::MouseButton button, int x, int y) {
-  if (Control.Pointer().Image321MouseDown(Button(button), x, y)) QApplication::beep();
+  if (Control.Pointer().Press(Button(button), x, y)) QApplication::beep();
 }
 
 void TMainForm::Image321MouseMove(int x, int y) {
-  switch (Control.Pointer().Image321MouseMove(x, y)) {
+  switch (Control.Pointer().Move(x, y)) {
     case TCursor::SizeHor:
       Image321->setCursor(Qt::SizeHorCursor);
       break;
@@ -289,7 +287,7 @@ void TMainForm::Image321MouseMove(int x, int y) {
   }
 }
 
-void TMainForm::Image321MouseUp(Qt::MouseButton) { Control.Pointer().Image321MouseUp(); }
+void TMainForm::Image321MouseUp(Qt::MouseButton) { Control.Pointer().Release(); }
 
 // A notch is a step of the arrow of its direction: a disabled arrow (pulse
 // mode) refuses it.

@@ -99,10 +99,12 @@ void TMainForm::WMRedraw() {
 }
 
 // Drawn from a copy, outside the lock: the tick never waits for a render.
-// The screen's words change with its picture, so a reader hears a change
-// at most once a redraw.
-void TMainForm::ShowFrame(const screen::TZOLScreenModel& frame) {
-  if (!Screen) return;
+// A redraw comes every tick; most show what the last one drew, and are not
+// drawn again. The screen's words change with its picture, so a reader
+// hears a change at most once a redraw.
+void TMainForm::ShowFrame(const screen::TZOLScreenModel& frame, bool always) {
+  if (!Screen || (!always && Drawn == frame)) return;
+  Drawn = frame;
   Image321->SetImage(Screen->Render(frame));
   Image321->SetAccessibleValue(QString::fromStdString(screen::DescribeScreen(frame)));
 }

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 
@@ -178,8 +179,9 @@ class TMainForm : public QMainWindow {
   void CentreOnScreen();
   // Keeps the outer size rules right once the window manager's frame is known.
   void TrackFrame();
-  // Draws a frame of the model and shows it in Image321.
-  void ShowFrame(const screen::TZOLScreenModel& frame);
+  // Draws a frame of the model and shows it in Image321, unless it shows
+  // just what the last one drawn did (a resize always draws).
+  void ShowFrame(const screen::TZOLScreenModel& frame, bool always = false);
   // Runs a handler; an exception that escapes it goes to the default error box.
   void Guarded(const std::function<void()>& handler);
 
@@ -192,6 +194,8 @@ class TMainForm : public QMainWindow {
   serial::TComSelBox* ComSelBox = nullptr;
   bool Closed = false;
   bool Shown = false;
+  // The frame drawn last.
+  std::optional<screen::TZOLScreenModel> Drawn;
   // Outer sizes (frame included) of the window at start-up and at least.
   static constexpr QSize StartOuter{800, 320};
   static constexpr QSize MinimumOuter{640, 240};

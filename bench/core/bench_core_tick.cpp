@@ -8,38 +8,35 @@
 
 namespace {
 
-void SetUpSweep(control::TSharedState& shared, screen::TZOLScreenModel& model, int linLog) {
-  model.LogScale = true;
-  model.SetSlotFreq(screen::StartSlot, 100.0);
-  model.SetSlotFreq(screen::StopSlot, 100000.0);
-  shared.Controls.RunDown = true;
-  shared.Controls.SweepDown = true;
-  shared.Controls.LinLogPos = linLog;
-  shared.Controls.SwGaugePos = 100;
-  shared.State.Flags.SweepRestart = true;
+void SetUpSweep(control::TGeneratorSettings& s, bool logarithmic) {
+  s.SetStart(control::AskedFrequency(100.0));
+  s.SetStop(control::AskedFrequency(100000.0));
+  s.SetRun(true);
+  s.SetMode(control::TMode::Sweep);
+  s.SetLogSpacing(logarithmic);
+  s.SetSweepTime(100);
+  s.RequestSweepRestart();
 }
 
 void BM_SweepTick(benchmark::State& run) {
   control::TSharedState shared;
-  screen::TZOLScreenModel model;
   serial::TTinyComPort port;
-  control::TUpdateCycle cycle(shared, model, port);
-  SetUpSweep(shared, model, static_cast<int>(run.range(0)));
+  control::TUpdateCycle cycle(shared, port);
+  SetUpSweep(shared.Settings, run.range(0) != 0);
   for (auto _ : run) {
     cycle.TimerCallback();
-    benchmark::DoNotOptimize(model.Slots[screen::FrequencySlot].Word);
+    benchmark::DoNotOptimize(shared.Settings.Frequency().Word);
   }
 }
 BENCHMARK(BM_SweepTick)->Arg(0)->Arg(1)->ArgNames({"log"});
 
 void BM_ResyncTick(benchmark::State& run) {
   control::TSharedState shared;
-  screen::TZOLScreenModel model;
   serial::TTinyComPort port;
-  control::TUpdateCycle cycle(shared, model, port);
-  shared.Controls.RunDown = true;
+  control::TUpdateCycle cycle(shared, port);
+  shared.Settings.SetRun(true);
   for (auto _ : run) {
-    shared.State.Flags.ResyncAll = true;
+    shared.Settings.RequestResync();
     cycle.TimerCallback();
   }
 }

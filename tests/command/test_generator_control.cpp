@@ -7,7 +7,7 @@ namespace control::test {
 namespace {
 
 TEST_F(CommandPathTest, ResetKeepsTheConnectionAndRestoresTheStartUpSettings) {
-  ASSERT_EQ(Control.Waveform().SetWaveform(3), TOutcome::Done);
+  ASSERT_EQ(Control.Waveform().SetWaveform(TWaveform::Square), TOutcome::Done);
   ASSERT_EQ(Control.Waveform().SetAttenuation(7), TOutcome::Done);
   ASSERT_EQ(Control.Modes().SetSweep(true), TOutcome::Done);
   Locked([](TSharedState& s) {
@@ -27,7 +27,7 @@ TEST_F(CommandPathTest, ResetKeepsTheConnectionAndRestoresTheStartUpSettings) {
   EXPECT_EQ(m.SquareAmpTable[0], 9.0f) << "the device's tables stay";
   EXPECT_TRUE(s.DeviceOnline);
   EXPECT_EQ(s.PortName, "sim0");
-  EXPECT_TRUE(s.Flags.ResyncAll) << "the device is stopped at the next tick";
+  EXPECT_TRUE(Control.Settings().Marked().ResyncAll) << "the device is stopped at the next tick";
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ TEST_F(CommandPathTest, DisabledControlsRefuseAndChangeNothing) {
       {"pause", Control.Sweep().SetPause(true)},
       {"restart", Control.Sweep().RestartSweep()},
       {"sweep time", Control.Sweep().SetSweepTime(5)},
-      {"pulse width", Control.Pulse().SetPulseTime(false, 1e-4)},
+      {"pulse width", Control.Pulse().SetPulseTime(TSetting::PulseWidth, 1e-4)},
       {"marker", Control.Sweep().SetMarker(300)},
   };
   for (const TCase& c : normal) EXPECT_EQ(c.Outcome, TOutcome::Disabled) << c.Name;

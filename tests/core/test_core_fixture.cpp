@@ -65,7 +65,8 @@ void CoreTest::SetUp() {
   Cycle.PortLost = [this](const std::string& message) { Lost.push_back(message); };
   std::lock_guard<std::mutex> lock(Shared.Lock);
   Shared.State.DeviceOnline = true;
-  Shared.Controls.RunDown = true;
+  Settings.SetRun(true);
+  Settings.UnmarkAll();
 }
 
 void CoreTest::TearDown() {

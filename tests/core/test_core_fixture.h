@@ -2,7 +2,7 @@
 // Shared fixture of the control core's tests: a pseudo-terminal whose slave
 // side is opened by a real serial::TTinyComPort with the main window's line
 // settings, and whose master side plays the generator. An update cycle sits
-// on the port with its own shared state and screen model.
+// on the port with its own shared state.
 
 #include <gtest/gtest.h>
 
@@ -46,13 +46,16 @@ class CoreTest : public ::testing::Test {
 
   test_support::TPtyPair Device;
   TSharedState Shared;
-  screen::TZOLScreenModel Model;
+  TGeneratorSettings& Settings = Shared.Settings;
   std::atomic<std::uint64_t> BytesWritten{0};
   serial::TTinyComPort Port{std::make_unique<test_support::TCountingComPlatform>(BytesWritten)};
-  TUpdateCycle Cycle{Shared, Model, Port};
+  TUpdateCycle Cycle{Shared, Port};
   int Redraws = 0;  // counted on the calling thread
   std::uint64_t BytesSeen = 0;
   std::vector<std::string> Lost;
 };
+
+// The output frequency on a given tuning word.
+inline TFrequency OnWord(std::int32_t word) { return {0.0, word, false}; }
 
 }  // namespace control::test

@@ -1,5 +1,5 @@
 // The tick at full rate on the timer thread while the GUI side changes the
-// model, the controls and the flags under the lock: meant for ThreadSanitizer.
+// settings under the lock: meant for ThreadSanitizer.
 #include <atomic>
 #include <chrono>
 #include <random>
@@ -15,57 +15,51 @@ using namespace std::chrono_literals;
 
 class StressTest : public CoreTest {
  protected:
-  // What a GUI handler does: change the model and raise a flag, under the lock.
+  // What a GUI handler does: change the settings, which mark what is to
+  // be sent, under the lock.
   void Handler(std::mt19937& random) {
     std::lock_guard<std::mutex> lock(Shared.Lock);
-    TControlSnapshot& controls = Shared.Controls;
-    TUpdateFlags& flags = Shared.State.Flags;
+    TGeneratorSettings& s = Settings;
     switch (random() % 8) {
       case 0:
-        Model.SetSlotFreq(screen::StartSlot, 1.0 + random() % 1000);
-        Model.SetSlotFreq(screen::StopSlot, 1000.0 + random() % 1000000);
-        flags.SweepRestart = true;
+        s.SetStart(AskedFrequency(1.0 + random() % 1000));
+        s.SetStop(AskedFrequency(1000.0 + random() % 1000000));
+        s.RequestSweepRestart();
         break;
       case 1:
-        Model.SetSlotFreq(screen::FrequencySlot, 0.1 + random() % 12000000);
-        flags.FreqDirty = true;
+        s.SetFrequency(AskedFrequency(0.1 + random() % 12000000));
         break;
       case 2:
-        Model.SetSlotFreq(screen::MarkerSlot, 1.0 + random() % 100000);
-        flags.PulseWidthDirty = true;
+        s.SetMarker(AskedFrequency(1.0 + random() % 100000));
+        s.SetWidthCode(1 + static_cast<int>(random() % 0xFFFF));
         break;
       case 3:
-        controls.SweepDown = !controls.SweepDown;
-        controls.LinLogPos = static_cast<int>(random() % 2);
-        controls.SweepDirPos = static_cast<int>(random() % 3);
+        s.SetMode(s.Mode() == TMode::Sweep ? TMode::Normal : TMode::Sweep);
+        s.SetLogSpacing(random() % 2 == 0);
+        s.SetDirection(static_cast<TDirection>(random() % 3));
         break;
       case 4:
-        controls.PulseDown = !controls.PulseDown;
-        Model.Waveform = -Model.Waveform;
-        flags.ResyncAll = true;
+        s.SetMode(s.Mode() == TMode::Pulse ? TMode::Normal : TMode::Pulse);
+        s.RequestResync();
         break;
       case 5:
-        Model.AmpLevelAnalog = static_cast<int>(random() % 16);
-        flags.AmpAnalogDirty = true;
-        controls.PauseDown = random() % 4 == 0;
+        s.SetAttenuation(TWaveform::Sine, static_cast<int>(random() % 16));
+        s.SetPause(random() % 4 == 0);
         break;
       case 6:
-        controls.RunDown = !controls.RunDown;
+        s.SetRun(!s.Run());
         Shared.State.SweepStarted = false;
-        flags.ResyncAll = true;
         break;
       default:
-        flags.FreqStepDirty = true;
-        controls.SquareDown = !controls.SquareDown;
-        flags.WaveDirty = true;
+        s.StepFrequency(s.Frequency());
+        s.SetWaveform(s.Waveform() == TWaveform::Square ? TWaveform::Sine : TWaveform::Square);
         break;
     }
   }
 };
 
 TEST_F(StressTest, TickOnTimerThreadWhileHandlersChangeTheModel) {
-  Shared.Controls.SwGaugePos = 1;
-  Model.LogScale = true;
+  Settings.SetSweepTime(1);
   std::atomic<bool> draining{true};
   std::atomic<std::size_t> received{0};
   std::thread device([&] {
@@ -84,11 +78,11 @@ TEST_F(StressTest, TickOnTimerThreadWhileHandlersChangeTheModel) {
   while (std::chrono::steady_clock::now() < end) {
     Handler(random);
     ++handled;
-    // A render reads the model under the lock too.
+    // A redraw reads the settings under the lock too.
     {
       std::lock_guard<std::mutex> lock(Shared.Lock);
-      const screen::TZOLScreenModel copy = Model;
-      EXPECT_GE(copy.Slots[screen::FrequencySlot].Word, 0);
+      const TGeneratorSettings copy = Settings;
+      EXPECT_GE(copy.Frequency().Word, 0);
     }
     std::this_thread::sleep_for(200us);
   }

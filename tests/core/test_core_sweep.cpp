@@ -15,23 +15,22 @@ class SweepTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
-    Model.LogScale = true;
-    Shared.Controls.SweepDown = true;
-    Shared.Controls.SweepDirPos = 0;
-    Shared.Controls.LinLogPos = 1;
-    Shared.Controls.SwGaugePos = 1;
+    Settings.SetMode(TMode::Sweep);
+    Settings.SetDirection(TDirection::Up);
+    Settings.SetLogSpacing(true);
+    Settings.SetSweepTime(1);
     Shared.State.SweepUp = true;
     Shared.State.SweepStarted = true;
   }
   void Range(double start, double stop, double marker) {
-    Model.SetSlotFreq(screen::StartSlot, start);
-    Model.SetSlotFreq(screen::StopSlot, stop);
-    Model.SetSlotFreq(screen::MarkerSlot, marker);
+    Settings.SetStart(AskedFrequency(start));
+    Settings.SetStop(AskedFrequency(stop));
+    Settings.SetMarker(AskedFrequency(marker));
   }
   // A restart as the sweep restart button asks for it.
   TTokens Restart() {
     Shared.State.SweepStarted = false;
-    Shared.State.Flags.SweepRestart = true;
+    Settings.RequestSweepRestart();
     return TickTokens();
   }
   // Ticks without the port, for long passes.
@@ -39,8 +38,21 @@ class SweepTest : public CoreTest {
     Shared.State.DeviceOnline = false;
     for (int i = 0; i < count; ++i) Cycle.TimerCallback();
   }
-  const screen::TFreqSlot& Frequency() const { return Model.Slots[screen::FrequencySlot]; }
-  const screen::TFreqSlot& Slot(int index) const { return Model.Slots[index]; }
+  // A frequency as the sweep's scale shows it.
+  struct TShown {
+    double Position;
+    double Freq;
+    std::int32_t Word;
+  };
+  static TShown Shown(const TFrequency& f) {
+    return {screen::SlotPosition(f.Hz, f.Word, f.Placed, true), f.GridHz(), f.Word};
+  }
+  TShown Frequency() const { return Shown(Settings.Frequency()); }
+  TShown Slot(int index) const {
+    if (index == screen::StartSlot) return Shown(Settings.Start());
+    if (index == screen::StopSlot) return Shown(Settings.Stop());
+    return Shown(Settings.Marker());
+  }
 };
 
 void ExpectUpwardRestart(const TTokens& tokens) {
@@ -92,7 +104,7 @@ TEST_F(SweepTest, StartAboveStopRestartsEveryTick) {
 
 TEST_F(SweepTest, StartAboveStopBothWaysAlternatesEnds) {
   Range(10000.0, 100.0, 500.0);
-  Shared.Controls.SweepDirPos = 1;
+  Settings.SetDirection(TDirection::Both);
   ExpectUpwardRestart(Restart());
   ExpectDownwardRestart(TickTokens());
   EXPECT_EQ(Frequency().Word, Slot(screen::StopSlot).Word);
@@ -120,7 +132,7 @@ TEST_F(SweepTest, LogPassOfOneSecondTakesTwentyStepsThenRestarts) {
 
 TEST_F(SweepTest, LogPassOfHundredSecondsTakesTwoThousandSteps) {
   Range(100.0, 10000.0, 1e6);
-  Shared.Controls.SwGaugePos = 100;
+  Settings.SetSweepTime(100);
   Restart();
   const double start = Slot(screen::StartSlot).Position;
   TicksOffline(2000);
@@ -131,7 +143,7 @@ TEST_F(SweepTest, LogPassOfHundredSecondsTakesTwoThousandSteps) {
 
 TEST_F(SweepTest, BothWaysFirstPassKeepsDirectionThenAlternates) {
   Range(100.0, 10000.0, 1e6);
-  Shared.Controls.SweepDirPos = 1;
+  Settings.SetDirection(TDirection::Both);
   Shared.State.SweepUp = false;
   // The first pass after a reset keeps the current direction: downwards.
   ExpectDownwardRestart(Restart());
@@ -196,8 +208,8 @@ TEST_F(SweepTest, LinearModeStepsTheExactFrequencyAndShowsItQuantised) {
   // A step of 0.005 Hz is far below the grid's 0.093 Hz: only the exact
   // sweep frequency can make progress.
   Range(100.0, 110.0, 1e6);
-  Shared.Controls.LinLogPos = 0;
-  Shared.Controls.SwGaugePos = 100;
+  Settings.SetLogSpacing(false);
+  Settings.SetSweepTime(100);
   Restart();
   const double start = Shared.State.SweepFreq;
   const double step =
@@ -216,7 +228,7 @@ TEST_F(SweepTest, LinearDownwardPassEndsBelowStart) {
   // Grid words 20 x 100 apart: every step and sum is exact in binary.
   const double unit = screen::GridClock / screen::GridSteps;
   Range(10740 * unit, 12740 * unit, 1e6);
-  Shared.Controls.LinLogPos = 0;
+  Settings.SetLogSpacing(false);
   Shared.State.SweepUp = false;
   Restart();
   EXPECT_EQ(Shared.State.SweepFreq, Slot(screen::StopSlot).Freq);
@@ -231,7 +243,7 @@ TEST_F(SweepTest, PauseStandsStillAndOnlyRestarts) {
   Restart();
   TicksOffline(5);
   Shared.State.DeviceOnline = true;
-  Shared.Controls.PauseDown = true;
+  Settings.SetPause(true);
   const double here = Frequency().Position;
   EXPECT_EQ(TickTokens(), TTokens{});
   EXPECT_DOUBLE_EQ(Frequency().Position, here);

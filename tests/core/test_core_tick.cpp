@@ -11,25 +11,21 @@ class TickTest : public CoreTest {
  protected:
   void SetUp() override {
     CoreTest::SetUp();
-    Model.AmpLevelAnalog = 3;
-    Model.AmpLevelSquare = 9;
-    Model.Slots[screen::FrequencySlot].Word = 0x00123456;
+    Settings.SetAttenuation(TWaveform::Sine, 3);
+    Settings.SetAttenuation(TWaveform::Square, 9);
+    Settings.SweepFrequency(OnWord(0x00123456));
+    Settings.UnmarkAll();
   }
-  bool AnyFlag() const {
-    const TUpdateFlags& f = Shared.State.Flags;
-    return f.ResyncAll || f.PulseModeDirty || f.AmpSquareDirty || f.AmpAnalogDirty ||
-           f.PulseWidthDirty || f.InvertDirty || f.SweepRestart || f.FreqDirty || f.FreqStepDirty ||
-           f.WaveDirty || f.PulseDivDirty;
-  }
+  bool AnyFlag() const { return !(Settings.Marked() == TUpdateFlags{}); }
 };
 
 TEST_F(TickTest, ResyncInPulseModeStopsBeforePulseModeAndSendsNoWaveform) {
-  Shared.Controls.PulseDown = true;
-  Shared.Controls.InvertDown = true;
-  Shared.Controls.DivGaugePos = -2;
-  Shared.State.Flags.ResyncAll = true;
-  const int period = Model.PulsePeriodCode();
-  const int width = Model.PulseWidthCode();
+  Settings.SetMode(TMode::Pulse);
+  Settings.SetInvert(true);
+  Settings.SetDivider(2);
+  Settings.RequestResync();
+  const int period = Settings.PeriodCode();
+  const int width = Settings.WidthCode();
   char p[8], w[8];
   std::snprintf(p, sizeof p, "p:%04X", period);
   std::snprintf(w, sizeof w, "w:%04X", width);
@@ -40,17 +36,17 @@ TEST_F(TickTest, ResyncInPulseModeStopsBeforePulseModeAndSendsNoWaveform) {
 }
 
 TEST_F(TickTest, ResyncOutsidePulseModeSendsLevelsFrequencyAndWaveform) {
-  Shared.Controls.TriDown = true;
-  Shared.State.Flags.ResyncAll = true;
+  Settings.SetWaveform(TWaveform::Triangle);
+  Settings.RequestResync();
   EXPECT_EQ(TickTokens(),
             (TTokens{"code:040003", "code:020009", "coarse:401234", "fine:C00056", "code:102002"}));
   EXPECT_FALSE(AnyFlag());
 }
 
 TEST_F(TickTest, ResyncInSweepModeRestartsTheSweep) {
-  Shared.Controls.SweepDown = true;
+  Settings.SetMode(TMode::Sweep);
   Shared.State.SweepUp = true;
-  Shared.State.Flags.ResyncAll = true;
+  Settings.RequestResync();
   const TTokens tokens = TickTokens();
   ASSERT_EQ(tokens.size(), 7u);
   EXPECT_EQ(tokens[2], "s");
@@ -58,30 +54,33 @@ TEST_F(TickTest, ResyncInSweepModeRestartsTheSweep) {
   EXPECT_EQ(tokens[4].substr(0, 5), "fine:");
   EXPECT_EQ(tokens[5], "S");
   EXPECT_EQ(tokens[6], "code:102000");
-  EXPECT_FALSE(Shared.State.Flags.SweepRestart);
+  EXPECT_FALSE(Settings.IsMarked(&TUpdateFlags::SweepRestart));
 }
 
 TEST_F(TickTest, RunUpSendsOnlyTheStopOfEachResyncAndKeepsFlags) {
-  Shared.Controls.RunDown = false;
-  TUpdateFlags& flags = Shared.State.Flags;
-  flags.FreqDirty = flags.AmpAnalogDirty = flags.InvertDirty = flags.WaveDirty = true;
-  flags.ResyncAll = true;
+  Settings.ReleaseRun();
+  for (TMark mark : {&TUpdateFlags::FreqDirty, &TUpdateFlags::AmpAnalogDirty,
+                     &TUpdateFlags::InvertDirty, &TUpdateFlags::WaveDirty})
+    Settings.Mark(mark);
+  Settings.RequestResync();
   EXPECT_EQ(Tick(), "Z");
+  const TUpdateFlags& flags = Settings.Marked();
   EXPECT_FALSE(flags.ResyncAll);
   EXPECT_FALSE(flags.WaveDirty);
   EXPECT_TRUE(flags.FreqDirty && flags.AmpAnalogDirty && flags.InvertDirty);
   EXPECT_EQ(Tick(), "");
   EXPECT_EQ(Tick(), "");
-  flags.ResyncAll = true;
+  Settings.RequestResync();
   EXPECT_EQ(Tick(), "Z");
   EXPECT_EQ(Redraws, 4);
 }
 
 TEST_F(TickTest, SendsInTheFixedOrder) {
-  Shared.Controls.SquareDown = true;
-  TUpdateFlags& flags = Shared.State.Flags;
-  flags.PulseDivDirty = flags.InvertDirty = flags.WaveDirty = flags.FreqStepDirty = true;
-  flags.AmpSquareDirty = flags.AmpAnalogDirty = true;
+  Settings.SetWaveform(TWaveform::Square);
+  for (TMark mark :
+       {&TUpdateFlags::PulseDivDirty, &TUpdateFlags::InvertDirty, &TUpdateFlags::WaveDirty,
+        &TUpdateFlags::FreqStepDirty, &TUpdateFlags::AmpSquareDirty, &TUpdateFlags::AmpAnalogDirty})
+    Settings.Mark(mark);
   Shared.State.LastSentWord = 0x00123456;
   EXPECT_EQ(TickTokens(),
             (TTokens{"code:040003", "code:020009", "fine:C00000", "code:102028", "m:0", "d:1"}));
@@ -89,10 +88,10 @@ TEST_F(TickTest, SendsInTheFixedOrder) {
 
 TEST_F(TickTest, DemonstrationConsumesFlagsWritesNothingAndRedraws) {
   Shared.State.DeviceOnline = false;
-  Shared.State.Flags.ResyncAll = true;
+  Settings.RequestResync();
   EXPECT_EQ(Tick(), "");
   EXPECT_FALSE(AnyFlag());
-  Shared.State.Flags.FreqStepDirty = true;
+  Settings.Mark(&TUpdateFlags::FreqStepDirty);
   EXPECT_EQ(Tick(), "");
   EXPECT_FALSE(AnyFlag());
   EXPECT_EQ(Redraws, 2);
@@ -100,13 +99,13 @@ TEST_F(TickTest, DemonstrationConsumesFlagsWritesNothingAndRedraws) {
 
 TEST_F(TickTest, GuardSkipsCallbacksWithoutRedrawAndLeavesNoDebt) {
   Shared.State.TickGuard = 2;
-  Shared.State.Flags.AmpAnalogDirty = true;
+  Settings.Mark(&TUpdateFlags::AmpAnalogDirty);
   EXPECT_EQ(Tick(), "");
   EXPECT_EQ(Shared.State.TickGuard, 1);
   EXPECT_EQ(Tick(), "");
   EXPECT_EQ(Shared.State.TickGuard, 0);
   EXPECT_EQ(Redraws, 0);
-  EXPECT_TRUE(Shared.State.Flags.AmpAnalogDirty);
+  EXPECT_TRUE(Settings.IsMarked(&TUpdateFlags::AmpAnalogDirty));
   EXPECT_EQ(TickTokens(), (TTokens{"code:040003"}));
   EXPECT_EQ(Shared.State.TickGuard, 0);
   EXPECT_EQ(Redraws, 1);
@@ -125,10 +124,10 @@ TEST_F(TickTest, RedrawIsRequestedAfterTheLockIsReleased) {
 
 TEST_F(TickTest, VanishedDeviceGoesOfflineWithoutEscapingTheTick) {
   Device.CloseMaster();
-  Shared.State.Flags.ResyncAll = true;
+  Settings.RequestResync();
   for (int i = 0; i < 3 && Lost.empty(); ++i) {
     EXPECT_NO_THROW(Cycle.TimerCallback());
-    Shared.State.Flags.ResyncAll = true;
+    Settings.RequestResync();
   }
   ASSERT_EQ(Lost.size(), 1u);
   EXPECT_FALSE(Lost.front().empty());

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <mutex>
@@ -119,7 +120,7 @@ TEST(MultimediaTimer, OverrunSkipsMissedDeadlinesInsteadOfBursting) {
 }
 
 // The program's own period: every call belongs to a deadline of the grid laid
-// from Start, at most one call a deadline, and calls land close after their
+// from Start, at most one call a deadline, and calls land close to their
 // deadline instead of drifting away from it. A callback that takes 20 ms shows
 // drift at once (a timer that waits a period after each call lands 20 ms later
 // every call). A deadline dropped on a busy machine is the timer working.
@@ -136,19 +137,21 @@ TEST(MultimediaTimer, FiftyMillisecondCallsStayOnTheGridLaidAtStart) {
   timer.Stop();
   const auto times = log.Snapshot();
   ASSERT_GE(times.size(), 20u) << "fewer than half of 40 deadlines kept";
-  std::vector<double> latenessMs;
+  std::vector<double> offMs;
   long lastDeadline = 0;
   for (const auto& t : times) {
-    const long deadline = static_cast<long>((t - start) / Period);
-    EXPECT_GT(deadline, lastDeadline) << "two calls for one deadline, or one before its first";
+    // The nearest deadline: a system timer may fire a little early.
+    const double periods = std::chrono::duration<double>(t - start) / Period;
+    const long deadline = std::lround(periods);
+    EXPECT_GT(deadline, lastDeadline) << "two calls for one deadline, or one before the first";
     lastDeadline = deadline;
-    latenessMs.push_back(
-        std::chrono::duration<double, std::milli>(t - start - deadline * Period).count());
+    offMs.push_back(std::abs(periods - static_cast<double>(deadline)) * 50.0);
   }
-  std::sort(latenessMs.begin(), latenessMs.end());
-  const double median = latenessMs[latenessMs.size() / 2];
-  std::printf("%zu calls for 40 deadlines, median lateness %.3f ms\n", times.size(), median);
-  EXPECT_LT(median, 10.0);
+  std::sort(offMs.begin(), offMs.end());
+  const double median = offMs[offMs.size() / 2];
+  std::printf("%zu calls for 40 deadlines, median distance to the deadline %.3f ms\n", times.size(),
+              median);
+  EXPECT_LT(median, 5.0);
 }
 
 TEST(MultimediaTimer, DestructorStopsTheThread) {

@@ -5,6 +5,7 @@
 //
 // Owns everything; single thread (the test's).
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -18,11 +19,14 @@ namespace remote::test {
 
 inline double FakeSnap(double f) { return screen::TZOLScreenModel::SnapToGrid(f); }
 
+// The Function numbers.
+enum TFakeFunction { Sine, Triangle, Square, Pulse };
+
 // What Reset restores: the window's start-up state.
 struct TFakeSettings {
   bool Run = false;
   bool Inverted = false;
-  TFunction Waveform = TFunction::Sine;  // the waveform buttons' choice
+  int Waveform = Sine;  // the waveform buttons' choice
   bool PulseMode = false;
   bool SweepMode = false;
   bool Divider = false;
@@ -34,8 +38,8 @@ struct TFakeSettings {
   int AttenuationAnalog = 0;
   int AttenuationSquare = 0;
   int SweepTime = 1;
-  TSpacing Spacing = TSpacing::Logarithmic;
-  TDirection Direction = TDirection::Up;
+  bool Logarithmic = true;
+  int Direction = 0;  // up, both, down
   bool Pause = false;
   int PeriodCode = 256;
   int WidthCode = 149;
@@ -76,7 +80,7 @@ class TFakeInstrument : public TInstrument {
            S.AttenuationAnalog >= 0 && S.AttenuationAnalog <= 15 && S.AttenuationSquare >= 0 &&
            S.AttenuationSquare <= 15 && S.SweepTime >= 1 && S.SweepTime <= 100 &&
            S.PeriodCode >= 3 && S.PeriodCode <= 0xFFFF && S.WidthCode >= 1 &&
-           S.WidthCode <= 0xFFFF && S.Waveform != TFunction::Pulse;
+           S.WidthCode <= 0xFFFF && S.Waveform != Pulse;
   }
 
   std::string PortName() const override { return Port; }
@@ -100,138 +104,180 @@ class TFakeInstrument : public TInstrument {
     ++Resets;
   }
 
-  TLimits Limits(TQuantity q) const override {
+  TLimits Limits(TSetting setting) const override {
     const double tick = S.Prescaler / screen::PulseClock;
-    switch (q) {
-      case TQuantity::Frequency:
+    switch (setting) {
+      case TSetting::Frequency:
         return {Lowest, Highest, 1000.0};
-      case TQuantity::Step:
+      case TSetting::Step:
         return {Snap(0.0), Highest, 1.0};
-      case TQuantity::Start:
+      case TSetting::Start:
         return {Lowest, Highest, Lowest};
-      case TQuantity::Stop:
+      case TSetting::Stop:
         return {Lowest, Highest, Highest};
-      case TQuantity::Marker:
+      case TSetting::Marker:
         return {Lowest, Highest, 500.0};
-      case TQuantity::Attenuation:
+      case TSetting::Attenuation:
         return {0, 15, 0};
-      case TQuantity::SweepTime:
+      case TSetting::SweepTime:
         return {1, 100, 1};
-      case TQuantity::PulsePeriod:
+      case TSetting::PulsePeriod:
         return {4 * tick, 65536 * tick, 257 * tick};
-      case TQuantity::PulseWidth:
+      case TSetting::PulseWidth:
         return {2 * tick, 65536 * tick, 150 * tick};
+      case TSetting::Prescaler:
+        return {1, 1024, 1};
+      default:
+        return {0, 1, 0};
     }
-    return {};
   }
 
-  TOutcome SetRun(bool on) override {
-    S.Run = on;
-    if (!on) S.Pause = false;
-    return TOutcome::Done;
+  TOutcome Set(TSetting setting, double value) override {
+    switch (setting) {
+      case TSetting::Run:
+        S.Run = value != 0;
+        if (!S.Run) S.Pause = false;
+        return TOutcome::Done;
+      case TSetting::Invert:
+        return Guarded(S.PulseMode, [&] { S.Inverted = value != 0; });
+      case TSetting::Function:
+        return SetFunction(static_cast<int>(value));
+      case TSetting::SquareDivider:
+        return Guarded(!S.PulseMode && S.Waveform == Square, [&] { S.Divider = value != 0; });
+      case TSetting::Frequency:
+        return SetGrid(!S.SweepMode && !S.PulseMode, value, S.Frequency);
+      case TSetting::Step:
+        return SetGrid(!S.PulseMode, value, S.Step, 0.0);
+      case TSetting::Start:
+        return SetGrid(S.SweepMode, value, S.Start);
+      case TSetting::Stop:
+        return SetGrid(S.SweepMode, value, S.Stop);
+      case TSetting::Marker:
+        return SetGrid(S.SweepMode, value, S.Marker);
+      case TSetting::Attenuation:
+        if (!(value >= 0 && value <= 15) || value != std::floor(value))
+          return TOutcome::IllegalValue;
+        (Analog() ? S.AttenuationAnalog : S.AttenuationSquare) = static_cast<int>(value);
+        return TOutcome::Done;
+      case TSetting::Sweep:
+        if ((value != 0) != S.SweepMode) ChangeMode(value != 0, false);
+        return TOutcome::Done;
+      case TSetting::SweepTime:
+        if (!S.SweepMode) return TOutcome::SettingsConflict;
+        if (value < 1 || value > 100) return TOutcome::OutOfRange;
+        S.SweepTime = static_cast<int>(value);
+        return TOutcome::Done;
+      case TSetting::Spacing:
+        return Guarded(S.SweepMode, [&] { S.Logarithmic = value != 0; });
+      case TSetting::Direction:
+        return Guarded(S.SweepMode, [&] { S.Direction = static_cast<int>(value); });
+      case TSetting::Pause:
+        return Guarded(S.SweepMode && S.Run, [&] { S.Pause = value != 0; });
+      case TSetting::PulsePeriod:
+        return SetCode(value, 3, S.PeriodCode);
+      case TSetting::PulseWidth:
+        return SetCode(value, 1, S.WidthCode);
+      case TSetting::Prescaler: {
+        if (!S.PulseMode) return TOutcome::SettingsConflict;
+        const auto& table = screen::PrescalerTable;
+        if (std::find(table.begin(), table.end(), value) == table.end())
+          return TOutcome::IllegalValue;
+        S.Prescaler = static_cast<int>(value);
+        return TOutcome::Done;
+      }
+    }
+    return TOutcome::IllegalValue;
   }
-  bool Run() const override { return S.Run; }
-  TOutcome SetInverted(bool on) override {
-    return Guarded(S.PulseMode, [&] { S.Inverted = on; });
+
+  double Get(TSetting setting) const override {
+    switch (setting) {
+      case TSetting::Run:
+        return S.Run;
+      case TSetting::Invert:
+        return S.Inverted;
+      case TSetting::Function:
+        return S.PulseMode ? Pulse : S.Waveform;
+      case TSetting::SquareDivider:
+        return S.Divider;
+      case TSetting::Frequency:
+        return S.PulseMode ? 1.0 / Get(TSetting::PulsePeriod) : S.Frequency;
+      case TSetting::Step:
+        return S.Step;
+      case TSetting::Start:
+        return S.Start;
+      case TSetting::Stop:
+        return S.Stop;
+      case TSetting::Marker:
+        return S.Marker;
+      case TSetting::Attenuation:
+        return Analog() ? S.AttenuationAnalog : S.AttenuationSquare;
+      case TSetting::Sweep:
+        return S.SweepMode;
+      case TSetting::SweepTime:
+        return S.SweepTime;
+      case TSetting::Spacing:
+        return S.Logarithmic;
+      case TSetting::Direction:
+        return S.Direction;
+      case TSetting::Pause:
+        return S.Pause;
+      case TSetting::PulsePeriod:
+        return (S.PeriodCode + 1) * S.Prescaler / screen::PulseClock;
+      case TSetting::PulseWidth:
+        return (S.WidthCode + 1) * S.Prescaler / screen::PulseClock;
+      case TSetting::Prescaler:
+        return S.Prescaler;
+    }
+    return 0.0;
   }
-  bool Inverted() const override { return S.Inverted; }
-  TOutcome SetFunction(TFunction f) override {
-    if (f == TFunction::Pulse) {
-      if (!S.PulseMode) ChangeMode(false, true);
-    } else {
-      if (S.PulseMode) ChangeMode(false, false);
-      S.Waveform = f;
+
+  // Tried on a copy first, as the program does.
+  TOutcome SetAll(const std::vector<TSettingValue>& values) override {
+    const TSettings before = S;
+    for (const TSettingValue& v : values) {
+      if (const TOutcome outcome = Set(v.Setting, v.Value); outcome != TOutcome::Done) {
+        S = before;
+        return outcome;
+      }
     }
     return TOutcome::Done;
   }
-  TFunction Function() const override { return S.PulseMode ? TFunction::Pulse : S.Waveform; }
-  TOutcome SetDivider(bool on) override {
-    return Guarded(!S.PulseMode && S.Waveform == TFunction::Square, [&] { S.Divider = on; });
-  }
-  bool Divider() const override { return S.Divider; }
 
-  TOutcome SetFrequency(double f) override {
-    return SetGrid(!S.SweepMode && !S.PulseMode, f, S.Frequency);
-  }
-  double Frequency() const override { return S.Frequency; }
-  TOutcome SetStep(double f) override { return SetGrid(!S.PulseMode, f, S.Step, 0.0); }
-  double Step() const override { return S.Step; }
-  TOutcome SetStart(double f) override { return SetGrid(S.SweepMode, f, S.Start); }
-  double Start() const override { return S.Start; }
-  TOutcome SetStop(double f) override { return SetGrid(S.SweepMode, f, S.Stop); }
-  double Stop() const override { return S.Stop; }
-  TOutcome SetMarker(double f) override { return SetGrid(S.SweepMode, f, S.Marker); }
-  double Marker() const override { return S.Marker; }
-
-  TOutcome SetAttenuation(int step) override {
-    if (step < 0 || step > 15) return TOutcome::IllegalValue;
-    (Analog() ? S.AttenuationAnalog : S.AttenuationSquare) = step;
-    return TOutcome::Done;
-  }
-  int Attenuation() const override { return Analog() ? S.AttenuationAnalog : S.AttenuationSquare; }
-  double Amplitude() const override { return AmplitudeAt(Attenuation()); }
-  double AmplitudeAt(int step) const override {
-    const screen::TZOLScreenModel model;
-    const auto at = static_cast<std::size_t>(step);
-    return Analog() ? model.AnalogAmpTable.at(at) : model.SquareAmpTable.at(at);
-  }
-
-  TOutcome SetSweep(bool on) override {
-    if (on != S.SweepMode) ChangeMode(on, false);
-    return TOutcome::Done;
-  }
-  bool Sweep() const override { return S.SweepMode; }
-  TOutcome SetSweepTime(int seconds) override {
-    if (!S.SweepMode) return TOutcome::SettingsConflict;
-    if (seconds < 1 || seconds > 100) return TOutcome::OutOfRange;
-    S.SweepTime = seconds;
-    return TOutcome::Done;
-  }
-  int SweepTime() const override { return S.SweepTime; }
-  TOutcome SetSpacing(TSpacing spacing) override {
-    return Guarded(S.SweepMode, [&] { S.Spacing = spacing; });
-  }
-  TSpacing Spacing() const override { return S.Spacing; }
-  TOutcome SetDirection(TDirection d) override {
-    return Guarded(S.SweepMode, [&] { S.Direction = d; });
-  }
-  TDirection Direction() const override { return S.Direction; }
-  TOutcome SetPause(bool on) override {
-    return Guarded(S.SweepMode && S.Run, [&] { S.Pause = on; });
-  }
-  bool Pause() const override { return S.Pause; }
   TOutcome Restart() override {
     return Guarded(S.SweepMode && S.Run, [] {});
   }
 
-  TOutcome SetPulsePeriod(double seconds) override { return SetCode(seconds, 3, S.PeriodCode); }
-  double PulsePeriod() const override {
-    return (S.PeriodCode + 1) * S.Prescaler / screen::PulseClock;
+  double Amplitude() const override {
+    return AmplitudeAt(static_cast<int>(Get(TSetting::Function)),
+                       static_cast<int>(Get(TSetting::Attenuation)));
   }
-  TOutcome SetPulseWidth(double seconds) override { return SetCode(seconds, 1, S.WidthCode); }
-  double PulseWidth() const override {
-    return (S.WidthCode + 1) * S.Prescaler / screen::PulseClock;
+  double AmplitudeAt(int function, int step) const override {
+    const screen::TZOLScreenModel model;
+    const auto at = static_cast<std::size_t>(step);
+    const bool analog = function == Sine || function == Triangle;
+    return analog ? model.AnalogAmpTable.at(at) : model.SquareAmpTable.at(at);
   }
-  TOutcome SetPrescaler(int prescaler) override {
-    if (!S.PulseMode) return TOutcome::SettingsConflict;
-    for (const int allowed : screen::PrescalerTable)
-      if (prescaler == allowed) {
-        S.Prescaler = prescaler;
-        return TOutcome::Done;
-      }
-    return TOutcome::IllegalValue;
-  }
-  int Prescaler() const override { return S.Prescaler; }
 
   void WhenWritten(std::function<void()> done) override { Pending.push_back(std::move(done)); }
 
  private:
-  bool Analog() const { return !S.PulseMode && S.Waveform != TFunction::Square; }
+  bool Analog() const { return !S.PulseMode && S.Waveform != Square; }
 
   template <typename TChange>
   static TOutcome Guarded(bool enabled, TChange change) {
     if (!enabled) return TOutcome::SettingsConflict;
     change();
+    return TOutcome::Done;
+  }
+
+  TOutcome SetFunction(int f) {
+    if (f < Sine || f > Pulse) return TOutcome::IllegalValue;
+    if (f == Pulse) {
+      if (!S.PulseMode) ChangeMode(false, true);
+    } else {
+      if (S.PulseMode) ChangeMode(false, false);
+      S.Waveform = f;
+    }
     return TOutcome::Done;
   }
 

@@ -20,10 +20,10 @@ TEST_F(ScpiSiglentTest, IdentityQueryAnswersAsAnSdgGenerator) {
 }
 
 TEST_F(ScpiSiglentTest, SetUpLineOfTheBodePlotSetsSineFrequencyAmplitudeAndOutput) {
-  Device.S.Waveform = TFunction::Square;
+  Device.S.Waveform = Square;
   EXPECT_EQ(Send("C1:OUTP LOAD,50;BSWV WVTP,SINE,PHSE,0,FRQ,50000,AMP,2.1,OFST,0;OUTP ON"), "");
   EXPECT_EQ(Errors(), std::vector<int>{});
-  EXPECT_EQ(Device.S.Waveform, TFunction::Sine);
+  EXPECT_EQ(Device.S.Waveform, Sine);
   EXPECT_EQ(Device.S.Frequency, FakeSnap(50000));
   EXPECT_EQ(Device.S.AttenuationAnalog, 15)
       << "the sine's highest calibrated amplitude lies nearest 2.1 V";
@@ -43,7 +43,7 @@ TEST_F(ScpiSiglentTest, PointsOfTheSweepAndOutputOff) {
 struct TAmplitudeCase {
   const char* Name;
   std::string Line;
-  TFunction Waveform;
+  int Waveform;
   int AnalogStep;
   int SquareStep;
 };
@@ -61,12 +61,12 @@ TEST_P(ScpiSiglentAmplitudeTest, AmplitudeTakesTheNearestCalibratedStepOfTheNewW
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ScpiSiglentAmplitudeTest,
-    ::testing::Values(
-        TAmplitudeCase{"SineTable", "C1:BSWV AMP,0.2", TFunction::Sine, 7, 0},
-        TAmplitudeCase{"MillivoltsBetweenSteps", "C1:BSWV AMP,140MV", TFunction::Sine, 2, 0},
-        TAmplitudeCase{"SquareTable", "C1:BSWV AMP,2.4V,WVTP,SQUARE", TFunction::Square, 0, 7},
-        TAmplitudeCase{"RampIsTheTriangle", "C1:BSWV WVTP,RAMP,AMP,0", TFunction::Triangle, 0, 0},
-        TAmplitudeCase{"Maximum", "C1:BSWV AMP,MAX", TFunction::Sine, 15, 0}),
+    ::testing::Values(TAmplitudeCase{"SineTable", "C1:BSWV AMP,0.2", Sine, 7, 0},
+                      TAmplitudeCase{"MillivoltsBetweenSteps", "C1:BSWV AMP,140MV", Sine, 2, 0},
+                      TAmplitudeCase{"SquareTable", "C1:BSWV AMP,2.4V,WVTP,SQUARE", Square, 0, 7},
+                      TAmplitudeCase{"RampIsTheTriangle", "C1:BSWV WVTP,RAMP,AMP,0", Triangle, 0,
+                                     0},
+                      TAmplitudeCase{"Maximum", "C1:BSWV AMP,MAX", Sine, 15, 0}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // Lines that the generator refuses or ignores, and the query replies.

@@ -28,27 +28,20 @@ volatile std::sig_atomic_t Stop = 0;
 
 void OnSignal(int) { Stop = 1; }
 
-const char* FunctionName(remote::TFunction f) {
-  switch (f) {
-    case remote::TFunction::Sine:
-      return "sine";
-    case remote::TFunction::Triangle:
-      return "triangle";
-    case remote::TFunction::Square:
-      return "square";
-    case remote::TFunction::Pulse:
-      return "pulse";
-  }
-  return "?";
+const char* FunctionName(double function) {
+  static const char* const Names[] = {"sine", "triangle", "square", "pulse"};
+  const auto index = static_cast<std::size_t>(function);
+  return index < 4 ? Names[index] : "?";
 }
 
 std::string Decoded(const remote::test::TFakeInstrument& device) {
-  return std::string("written run=") + (device.Run() ? "1" : "0") +
-         " function=" + FunctionName(device.Function()) +
-         " frequency=" + remote::FormatReal(device.Frequency()) +
-         " attenuation=" + std::to_string(device.Attenuation()) +
+  using remote::TSetting;
+  return std::string("written run=") + (device.Get(TSetting::Run) != 0 ? "1" : "0") +
+         " function=" + FunctionName(device.Get(TSetting::Function)) +
+         " frequency=" + remote::FormatReal(device.Get(TSetting::Frequency)) +
+         " attenuation=" + std::to_string(static_cast<int>(device.Get(TSetting::Attenuation))) +
          " amplitude=" + remote::FormatSingle(static_cast<float>(device.Amplitude())) +
-         " inverted=" + (device.Inverted() ? "1" : "0");
+         " inverted=" + (device.Get(TSetting::Invert) != 0 ? "1" : "0");
 }
 
 struct TArguments {

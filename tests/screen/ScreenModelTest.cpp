@@ -153,65 +153,6 @@ TEST(ScreenModelSetSlotFreq, IgnoresBadRequestsAndIndices) {
   ExpectOnGrid(m.Slots[0]);
 }
 
-TEST(ScreenModelShiftSlot, LimitsAndQuantises) {
-  TZOLScreenModel m;
-  m.Slots[2].Position = 0.6;
-  m.ShiftSlot(1, 1.0);
-  EXPECT_EQ(m.Slots[1].Position, 0.6);
-  ExpectOnGrid(m.Slots[1]);
-
-  m.Slots[1].Position = 0.3;
-  m.ShiftSlot(2, -0.5);
-  EXPECT_EQ(m.Slots[2].Position, 0.3);
-
-  m.ShiftSlot(0, -5);
-  EXPECT_EQ(m.Slots[0].Position, 0.0);
-  EXPECT_EQ(m.Slots[0].Word, 1);
-
-  m.ShiftSlot(0, 5);
-  EXPECT_EQ(m.Slots[0].Position, 1.0);
-  EXPECT_EQ(m.Slots[0].Word, 0x7FFFFFF);
-
-  // Position keeps the exact sum, the frequency is quantised.
-  m.Slots[0].Position = 0.25;
-  m.ShiftSlot(0, 0.125);
-  EXPECT_EQ(m.Slots[0].Position, 0.375);
-  EXPECT_EQ(m.Slots[0].Word, static_cast<int>(std::nearbyint(DecadeFreq(0.375 * LinearSpan) *
-                                                             GridSteps / GridClock)));
-  ExpectOnGrid(m.Slots[0]);
-
-  m.LogScale = true;
-  m.Slots[0].Position = 0.0;
-  m.ShiftSlot(0, 4.0 / LogSpan);
-  EXPECT_EQ(m.Slots[0].Word, 10737);
-  m.ShiftSlot(0, 1.0);
-  EXPECT_EQ(m.Slots[0].Word, 0x7FFFFFF);
-
-  // The Marker slot is neither limited nor pushed by the others.
-  m.LogScale = false;
-  m.ShowMarkerSlot(true);
-  m.Slots[0].Position = 0.2;
-  m.Slots[3].Position = 0.5;
-  m.ShiftSlot(3, 0.3);
-  EXPECT_EQ(m.Slots[3].Position, 0.8);
-  EXPECT_EQ(m.Slots[0].Position, 0.2);
-}
-
-TEST(ScreenModelShiftSlot, BadDeltaAndIndex) {
-  TZOLScreenModel m;
-  m.ShiftSlot(0, std::numeric_limits<double>::quiet_NaN());
-  EXPECT_EQ(m.Slots[0].Position, 0.0);
-  EXPECT_EQ(m.Slots[0].Word, 1);
-  ExpectOnGrid(m.Slots[0]);
-  m.ShiftSlot(0, std::numeric_limits<double>::infinity());
-  EXPECT_EQ(m.Slots[0].Position, 1.0);
-  EXPECT_EQ(m.Slots[0].Word, 0x7FFFFFF);
-  const TZOLScreenModel before = m;
-  m.ShiftSlot(4, 0.1);
-  m.ShiftSlot(-1, 0.1);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(m.Slots[i].Position, before.Slots[i].Position);
-}
-
 TEST(ScreenModelVisibility, ShowOperations) {
   TZOLScreenModel m;
   m.ShowRangeSlots(true);
@@ -269,8 +210,6 @@ TEST(ScreenModelPulse, CodesAndTimes) {
 
   TZOLScreenModel m;
   EXPECT_EQ(m.PulsePeriodCode(), 256);
-  m.SetSlotFreq(MarkerSlot, 0.1);
-  EXPECT_EQ(m.PulseWidthCode(), 1);
   m.Divider = 2;
   EXPECT_DOUBLE_EQ(m.PulseTime(255), 256.0 * 64 / 16000000);
   m.Divider = 4;
@@ -280,6 +219,17 @@ TEST(ScreenModelPulse, CodesAndTimes) {
   EXPECT_EQ(m.Prescaler(), 1024);
   m.Divider = -1;
   EXPECT_EQ(m.Prescaler(), 1);
+}
+
+// A code is drawn at its own place: the frequency found there has that code.
+TEST(ScreenModelPulse, EveryCodeHasAPlaceWhoseFrequencyGivesItBack) {
+  for (int code = 1; code <= 0xFFFF; code += code < 64 ? 1 : 61)
+    EXPECT_EQ(PulseCode(1, PulseCodeFrequency(code)), code) << code;
+  EXPECT_EQ(PulseCode(1, PulseCodeFrequency(0xFFFF)), 0xFFFF);
+  TZOLScreenModel m;
+  m.ShowPulseCode(FrequencySlot, 4);
+  EXPECT_DOUBLE_EQ(m.Slots[FrequencySlot].Position, (DecadeCoord(1.0) + 1.0) / LinearSpan);
+  EXPECT_GE(m.Slots[FrequencySlot].Word, 1);
 }
 
 TEST(ScreenModelPulse, DividerFactor) {

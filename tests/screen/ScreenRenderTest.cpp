@@ -273,10 +273,8 @@ TEST_F(ScreenRenderTest, DegenerateSizesRender) {
   for (int size : {1, 2, 10, 46, 48, 60}) {
     const QImage& image = Screen.ResizeBitmap(size, size);
     EXPECT_EQ(image.size(), QSize(size, size));
-    Screen.DragSlotTo(FrequencySlot, 5);
-    EXPECT_GE(Screen.Slots[FrequencySlot].Position, 0.0);
-    EXPECT_LE(Screen.Slots[FrequencySlot].Position, 1.0);
-    EXPECT_GE(Screen.Slots[FrequencySlot].Word, 1);
+    EXPECT_GE(Screen.ColumnToPosition(5), 0.0);
+    EXPECT_LE(Screen.ColumnToPosition(5), 1.0);
   }
   EXPECT_EQ(Pixel(Screen.ResizeBitmap(1, 1), 0, 0), Navy);
 }

@@ -94,12 +94,13 @@ class MainWindowFixture : public ::testing::Test, protected TWindowOnRun {
         [](const TControlState& s, const screen::TZOLScreenModel&) { return s.DeviceOnline; });
   }
 
+  // What the settings have marked to be sent.
   TUpdateFlags Flags() {
-    return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s.Flags; });
+    return Locked([](TSharedState& s) { return s.Settings.Marked(); });
   }
 
   void ClearFlags() {
-    Locked([](TControlState& s, screen::TZOLScreenModel&) { s.ClearUpdateFlags(); });
+    Locked([](TSharedState& s) { s.Settings.UnmarkAll(); });
   }
 
   // For handler tests: no tick consumes the flags a handler sets.

@@ -98,6 +98,17 @@ TEST_F(CommandsTest, FailedIdentityProbeGoesOfflineIntoDemonstration) {
   EXPECT_TRUE(Dialogs->Messages.empty());
 }
 
+TEST_F(CommandsTest, FailedIdentityProbeIsToldAsTheGeneratorsLoss) {
+  int lost = 0;
+  Run->Control().Connection().DeviceLost = [&] { ++lost; };
+  sim::TFaults faults;
+  faults.HangUpAfter = 5;
+  ConnectDevice(faults);
+  Form->RunBtn->click();
+  EXPECT_FALSE(Online());
+  EXPECT_EQ(lost, 1) << "the remote clients hear of it as of a hang-up";
+}
+
 TEST_F(CommandsTest, WaveformAndAmplitudeChanges) {
   std::size_t mark = RunConnected();
   Form->TriBtn->click();

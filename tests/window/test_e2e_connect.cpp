@@ -238,7 +238,7 @@ TEST_F(ConnectTest, RemovalOfTheConnectedPortGoesOfflineQuietly) {
   Form->WMDeviceChange(PortName);
   EXPECT_FALSE(Form->RunBtn->isChecked());
   // With Run up the tick leaves raised flags alone; a disconnect clears them.
-  Locked([](TControlState& s, screen::TZOLScreenModel&) { s.Flags.FreqDirty = true; });
+  Locked([](TSharedState& s) { s.Settings.Mark(&TUpdateFlags::FreqDirty); });
   EXPECT_TRUE(WaitForTicks(3));
   ASSERT_TRUE(Flags().FreqDirty);
   Form->WMDeviceChange(PortName);

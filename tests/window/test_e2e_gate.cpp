@@ -134,9 +134,9 @@ TEST_F(GateTest, ConnectAfterASweepLeavesPauseAsTheModesHaveIt) {
   EXPECT_FALSE(Form->SwRstBtn->isEnabled());
   Form->SweepBtn->click();
   TRemoteInstrument remote = Remote();
-  EXPECT_EQ(remote.SetPause(true), remote::TOutcome::SettingsConflict);
+  EXPECT_EQ(remote.Set(TSetting::Pause, 1), remote::TOutcome::SettingsConflict);
   EXPECT_EQ(remote.Restart(), remote::TOutcome::SettingsConflict);
-  EXPECT_FALSE(Locked([](TSharedState& s) { return s.Controls.PauseDown; }));
+  EXPECT_FALSE(Locked([](TSharedState& s) { return s.Settings.Pause(); }));
 }
 
 class RemoteConnectTest : public GateTest {
@@ -176,7 +176,7 @@ TEST_F(RemoteConnectTest, APortThatCannotBeUsedLeavesTheWorkingConnection) {
   EXPECT_TRUE(WaitForTicks(2));
   EXPECT_TRUE(Online());
   EXPECT_EQ(remote.PortName(), PortName);
-  EXPECT_TRUE(remote.Run());
+  EXPECT_EQ(remote.Get(TSetting::Run), 1);
   EXPECT_TRUE(Run->Port().Connected());
   EXPECT_EQ(CommandCount(), mark) << "the old device was stopped";
 }
@@ -206,7 +206,7 @@ TEST_F(RemoteConnectTest, AFailedHandshakeIsOfflineAtOnce) {
   TRemoteInstrument remote = Remote();
   EXPECT_EQ(remote.Connect(SecondName), remote::TOutcome::Failed);
   EXPECT_FALSE(remote.Online());
-  EXPECT_FALSE(remote.Run());
+  EXPECT_EQ(remote.Get(TSetting::Run), 0);
   EXPECT_FALSE(Run->Port().Connected());
   EXPECT_EQ(Received().back().Kind, Kind::Stop) << "the old device stopped";
 }

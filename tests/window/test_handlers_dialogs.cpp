@@ -17,8 +17,20 @@ class DialogTest : public MainWindowFixture {
     StopTicksAndClearFlags();
   }
 
+  // A frequency setting as if typed, by the slot that shows it.
   void SetSlot(int slot, double f) {
-    Locked([=](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(slot, f); });
+    Locked([=](TSharedState& s) {
+      const TFrequency asked = AskedFrequency(f);
+      if (slot == screen::FrequencySlot) s.Settings.SetFrequency(asked);
+      if (slot == screen::StartSlot) s.Settings.SetStart(asked);
+      if (slot == screen::StopSlot) s.Settings.SetStop(asked);
+      if (slot == screen::MarkerSlot) s.Settings.SetMarker(asked);
+      s.Settings.UnmarkAll();
+    });
+    Form->WMRedraw();
+  }
+  void SetStep(double f) {
+    Locked([=](TSharedState& s) { s.Settings.SetStep(f); });
   }
 
   double SlotFreq(int slot) { return Model().Slots[slot].Freq; }
@@ -240,7 +252,7 @@ TEST_F(DialogTest, DividedSquareHalvesWhatTheDialogsShowAndDoublesWhatIsTyped) {
 
 TEST_F(DialogTest, DownStepNeverGoesBelowATenthOfAHertz) {
   SetSlot(screen::FrequencySlot, 0.5);
-  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetStep(1.0); });
+  SetStep(1.0);
   Run->Control().Frequency().StepFrequency(1);
   EXPECT_EQ(SlotFreq(screen::FrequencySlot), Grid(0.1));
   EXPECT_TRUE(Flags().FreqStepDirty);
@@ -278,7 +290,7 @@ TEST_F(DialogTest, SweepArrowsMoveTheMarkerOntoTheLimitsExactly) {
   SetSlot(screen::StartSlot, 1000);
   SetSlot(screen::StopSlot, 2000);
   SetSlot(screen::MarkerSlot, 1950);
-  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.SetStep(100); });
+  SetStep(100);
   const double output = SlotFreq(screen::FrequencySlot);
 
   Run->Control().Frequency().StepFrequency(2);

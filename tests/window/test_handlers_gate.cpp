@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 #include <functional>
 #include <tuple>
+#include <variant>
 
 #include "command/GeneratorControl.h"
 #include "command/RemoteInstrument.h"
@@ -76,63 +77,61 @@ TInput Dialog(std::function<void(TMainForm&)> handler, const char* answer) {
           }};
 }
 
-template <class F>
-TInput Remote(F f) {
-  return {"remote", [f](TInputs& in) { f(in.Remote); }};
+TInput Remote(TSetting setting, double value) {
+  return {"remote", [setting, value](TInputs& in) { in.Remote.Set(setting, value); }};
 }
 
+// The opposite of a choice's value now.
+TInput RemoteToggle(TSetting setting) {
+  return {"remote",
+          [setting](TInputs& in) { in.Remote.Set(setting, in.Remote.Get(setting) == 0 ? 1 : 0); }};
+}
+
+// A control, or a setting that only the remote control sets by meaning.
 struct TRow {
-  TControl Control;
+  std::variant<TControl, TSetting> Key;
   std::vector<TInput> Inputs;
 };
 
 std::vector<TRow> Rows() {
   using F = TMainForm;
-  using R = TRemoteInstrument&;
+  using S = TSetting;
   return {
-      {TControl::RunBtn,
-       {Click(&F::RunBtn), Assist(&F::RunBtn), Remote([](R r) { r.SetRun(!r.Run()); })}},
+      {TControl::RunBtn, {Click(&F::RunBtn), Assist(&F::RunBtn), RemoteToggle(S::Run)}},
       {TControl::SweepBtn, {Click(&F::SweepBtn), Assist(&F::SweepBtn)}},
       {TControl::PulseBtn, {Click(&F::PulseBtn), Assist(&F::PulseBtn)}},
       {TControl::FSetBtn,
-       {Dialog(&F::FSetBtnClick, "1234"), Assist(&F::FSetBtn, "1234"),
-        Remote([](R r) { r.SetFrequency(1234); })}},
+       {Dialog(&F::FSetBtnClick, "1234"), Assist(&F::FSetBtn, "1234"), Remote(S::Frequency, 1234)}},
       {TControl::FStartBtn,
-       {Dialog([](F& f) { f.FSetRangeBtnClick(1); }, "2"), Remote([](R r) { r.SetStart(2); })}},
-      {TControl::FstopBtn, {Dialog([](F& f) { f.FSetRangeBtnClick(2); }, "3000"), Remote([](R r) {
-                              r.SetStop(3000);
-                            })}},
-      {TControl::FDeltaFBtn, {Dialog(&F::FDeltaFBtnClick, "5"), Remote([](R r) { r.SetStep(5); })}},
+       {Dialog([](F& f) { f.FSetRangeBtnClick(1); }, "2"), Remote(S::Start, 2)}},
+      {TControl::FstopBtn,
+       {Dialog([](F& f) { f.FSetRangeBtnClick(2); }, "3000"), Remote(S::Stop, 3000)}},
+      {TControl::FDeltaFBtn, {Dialog(&F::FDeltaFBtnClick, "5"), Remote(S::Step, 5)}},
       {TControl::FLeftBtn, {Hold(&F::FLeftBtn), Wheel(-120), Assist(&F::FLeftBtn)}},
       {TControl::FRightBtn, {Hold(&F::FRightBtn), Wheel(120), Assist(&F::FRightBtn)}},
       {TControl::SineBtn, {Click(&F::SineBtn), Assist(&F::SineBtn)}},
       {TControl::TriBtn, {Click(&F::TriBtn), Assist(&F::TriBtn)}},
       {TControl::SquareBtn, {Click(&F::SquareBtn), Assist(&F::SquareBtn)}},
-      {TControl::InvertBtn, {Click(&F::InvertBtn), Assist(&F::InvertBtn), Remote([](R r) {
-                               r.SetInverted(!r.Inverted());
-                             })}},
+      {TControl::InvertBtn, {Click(&F::InvertBtn), Assist(&F::InvertBtn), RemoteToggle(S::Invert)}},
       {TControl::SwRstBtn,
-       {Click(&F::SwRstBtn), Assist(&F::SwRstBtn), Remote([](R r) { r.Restart(); })}},
-      {TControl::PauseBtn,
-       {Click(&F::PauseBtn), Assist(&F::PauseBtn), Remote([](R r) { r.SetPause(!r.Pause()); })}},
+       {Click(&F::SwRstBtn),
+        Assist(&F::SwRstBtn),
+        {"remote", [](TInputs& in) { in.Remote.Restart(); }}}},
+      {TControl::PauseBtn, {Click(&F::PauseBtn), Assist(&F::PauseBtn), RemoteToggle(S::Pause)}},
       {TControl::AmpGaugeBar,
-       {Move(&F::AmpGaugeBar, -5), AssistValue(&F::AmpGaugeBar, -5),
-        Remote([](R r) { r.SetAttenuation(5); })}},
+       {Move(&F::AmpGaugeBar, -5), AssistValue(&F::AmpGaugeBar, -5), Remote(S::Attenuation, 5)}},
       {TControl::DivGaugeBar, {Move(&F::DivGaugeBar, -1), AssistValue(&F::DivGaugeBar, -1)}},
-      {TControl::SquareDivider, {Remote([](R r) { r.SetDivider(true); })}},
-      {TControl::Prescaler, {Remote([](R r) { r.SetPrescaler(8); })}},
+      {S::SquareDivider, {Remote(S::SquareDivider, 1)}},
+      {S::Prescaler, {Remote(S::Prescaler, 8)}},
       {TControl::LinLogGauge,
-       {Move(&F::LinLogGauge, 0), AssistValue(&F::LinLogGauge, 0),
-        Remote([](R r) { r.SetSpacing(remote::TSpacing::Linear); })}},
+       {Move(&F::LinLogGauge, 0), AssistValue(&F::LinLogGauge, 0), Remote(S::Spacing, 0)}},
       {TControl::SweepDirBar,
-       {Move(&F::SweepDirBar, 2), AssistValue(&F::SweepDirBar, 2),
-        Remote([](R r) { r.SetDirection(remote::TDirection::Down); })}},
+       {Move(&F::SweepDirBar, 2), AssistValue(&F::SweepDirBar, 2), Remote(S::Direction, 2)}},
       {TControl::SwGaugeBar,
-       {Move(&F::SwGaugeBar, 37), AssistValue(&F::SwGaugeBar, 37),
-        Remote([](R r) { r.SetSweepTime(37); })}},
-      {TControl::SweepMarker, {Remote([](R r) { r.SetMarker(700); })}},
-      {TControl::PulsePeriod, {Remote([](R r) { r.SetPulsePeriod(1e-3); })}},
-      {TControl::PulseWidth, {Remote([](R r) { r.SetPulseWidth(1e-5); })}},
+       {Move(&F::SwGaugeBar, 37), AssistValue(&F::SwGaugeBar, 37), Remote(S::SweepTime, 37)}},
+      {S::Marker, {Remote(S::Marker, 700)}},
+      {S::PulsePeriod, {Remote(S::PulsePeriod, 1e-3)}},
+      {S::PulseWidth, {Remote(S::PulseWidth, 1e-5)}},
   };
 }
 
@@ -147,19 +146,11 @@ const std::vector<std::pair<const char*, std::vector<TButton>>> Modes = {
 
 class GateTableTest : public MainWindowFixture {
  protected:
-  // What a refused input leaves as it was: the controls, the flags and the model's settings.
+  // What a refused input leaves as it was: the controls and the settings
+  // with their marks.
   auto Seen() {
     return Locked([this](TSharedState& s) {
-      const screen::TZOLScreenModel& m = s.Model;
-      std::vector<double> settings = {m.Step, double(m.Waveform), double(m.Divider),
-                                      double(m.AmpLevelAnalog), double(m.AmpLevelSquare)};
-      for (const screen::TFreqSlot& slot : m.Slots) settings.push_back(slot.Freq);
-      const TUpdateFlags& f = s.State.Flags;
-      const std::vector<bool> flags = {f.ResyncAll,      f.PulseModeDirty,  f.AmpSquareDirty,
-                                       f.AmpAnalogDirty, f.PulseWidthDirty, f.InvertDirty,
-                                       f.SweepRestart,   f.FreqDirty,       f.FreqStepDirty,
-                                       f.WaveDirty,      f.PulseDivDirty};
-      return std::make_tuple(Run->Control().Panel(), flags, settings);
+      return std::make_tuple(Run->Control().Panel(), s.Settings.Marked(), s.Settings, s.Model.Step);
     });
   }
 };
@@ -172,13 +163,15 @@ TEST_F(GateTableTest, EveryInputOfAControlIsAcceptedOrRefusedAlike) {
         Run->Control().ResetSettings();
         for (TButton b : presses) (Form.get()->*b)->click();
         ClearFlags();
-        const bool takes = Run->Control().Takes(row.Control);
+        const bool takes =
+            std::visit([this](auto key) { return Run->Control().Takes(key); }, row.Key);
         const auto before = Seen();
         TInputs inputs{*Form, *Dialogs, TRemoteInstrument(Run->Control(), [](unsigned) {})};
         apply(inputs);
         Dialogs->Answers.clear();
         EXPECT_EQ(Seen() != before, takes)
-            << mode << ": " << kind << " on control " << static_cast<int>(row.Control);
+            << mode << ": " << kind << " on control " << row.Key.index() << "/"
+            << std::visit([](auto key) { return static_cast<int>(key); }, row.Key);
       }
     }
   }

@@ -178,29 +178,28 @@ TEST_F(HandlerTest, SweepModeResetsTheMarkerStateAndShowsTheLogScale) {
 }
 
 TEST_F(HandlerTest, PulseHalvesAMarkerAboveTheOutputFrequency) {
-  Locked([](TControlState&, screen::TZOLScreenModel& s) {
-    s.SetSlotFreq(screen::FrequencySlot, 1000);
-    s.SetSlotFreq(screen::MarkerSlot, 3000);
-  });
+  auto setMarker = [this](auto of) {
+    Locked([&](TSharedState& s) { s.Settings.SetMarker(of(s.Settings)); });
+  };
+  auto marker = [this] { return Run->Control().Settings().Marker().GridHz(); };
+  Locked([](TSharedState& s) { s.Settings.SetFrequency(AskedFrequency(1000)); });
+  setMarker([](const TGeneratorSettings&) { return AskedFrequency(3000); });
   Form->PulseBtn->click();
-  screen::TZOLScreenModel m = Model();
-  EXPECT_EQ(m.Slots[screen::MarkerSlot].Freq,
-            screen::TZOLScreenModel::SnapToGrid(m.Slots[screen::FrequencySlot].Freq / 2));
+  TGeneratorSettings s = Run->Control().Settings();
+  EXPECT_EQ(marker(), screen::TZOLScreenModel::SnapToGrid(s.Frequency().GridHz() / 2));
+  EXPECT_EQ(s.WidthCode(), screen::PulseCode(1, marker())) << "the width is the marker";
 
   Form->PulseBtn->click();
-  Locked(
-      [](TControlState&, screen::TZOLScreenModel& s) { s.SetSlotFreq(screen::MarkerSlot, 700); });
+  setMarker([](const TGeneratorSettings&) { return AskedFrequency(700); });
   Form->PulseBtn->click();
-  EXPECT_EQ(Model().Slots[screen::MarkerSlot].Freq, screen::TZOLScreenModel::SnapToGrid(700));
+  EXPECT_EQ(marker(), screen::TZOLScreenModel::SnapToGrid(700));
 
   // A marker equal to the output frequency stays.
   Form->PulseBtn->click();
-  Locked([](TControlState&, screen::TZOLScreenModel& s) {
-    s.SetSlotFreq(screen::MarkerSlot, s.Slots[screen::FrequencySlot].Freq);
-  });
+  setMarker([](const TGeneratorSettings& now) { return now.Frequency(); });
   Form->PulseBtn->click();
-  m = Model();
-  EXPECT_EQ(m.Slots[screen::MarkerSlot].Freq, m.Slots[screen::FrequencySlot].Freq);
+  s = Run->Control().Settings();
+  EXPECT_EQ(marker(), s.Frequency().GridHz());
 }
 
 TEST_F(HandlerTest, DividerGaugeReturnsToZeroOnEveryModeChange) {
@@ -224,7 +223,7 @@ TEST_F(HandlerTest, DividerGaugeReturnsToZeroOnEveryModeChange) {
 TEST_F(HandlerTest, PulseWithTriangleUsesTheSquareLevelAndRestoresTheAnalogOne) {
   Form->TriBtn->click();
   Form->AmpGaugeBar->setValue(-4);
-  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.AmpLevelSquare = 11; });
+  Locked([](TSharedState& s) { s.Settings.SetAttenuation(TWaveform::Square, 11); });
   Form->PulseBtn->click();
   EXPECT_EQ(Model().Waveform, -2);
   EXPECT_EQ(Form->AmpGaugeBar->value(), -11);
@@ -268,7 +267,7 @@ TEST_F(HandlerTest, SweepDirectionAndRestart) {
 
 TEST_F(HandlerTest, SquareLoadsItsRememberedLevel) {
   Form->AmpGaugeBar->setValue(-5);
-  Locked([](TControlState&, screen::TZOLScreenModel& s) { s.AmpLevelSquare = 9; });
+  Locked([](TSharedState& s) { s.Settings.SetAttenuation(TWaveform::Square, 9); });
   ClearFlags();
   Form->SquareBtn->click();
   EXPECT_EQ(Form->AmpGaugeBar->value(), -9);
@@ -281,7 +280,6 @@ TEST_F(HandlerTest, SquareLoadsItsRememberedLevel) {
   EXPECT_EQ(Form->SquareBtn->FontColor(), colors::Red);
   EXPECT_EQ(Form->SineBtn->FontColor(), colors::Navy);
   EXPECT_EQ(Form->TriBtn->FontColor(), colors::Navy);
-  EXPECT_FALSE(Model().AmpFromWaveform);
 }
 
 TEST_F(HandlerTest, SineToTriangleKeepsTheGauge) {

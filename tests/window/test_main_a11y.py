@@ -145,6 +145,14 @@ def main():
     check(moved and frequency_hz(screen.description) > 10 * before,
           f"a press on the scale moved the frequency up: {screen.description}")
 
+    # A gauge is called by what it sets: the divider gauge is the
+    # prescaler in pulse mode.
+    pulse = named(window, "Pulse")
+    if check(pulse is not None, "the Pulse button is there"):
+        press(pulse, "Toggle")
+        check(wait_for(lambda: named(window, "Prescaler") is not None),
+              "in pulse mode the divider gauge is the Prescaler")
+
     print(f"{len(failures)} failed" if failures else "all passed", flush=True)
     return 1 if failures else 0
 

@@ -45,12 +45,12 @@ TEST_F(TMainFormLife, CreationSetsTheInitialStateAndStartsTheTimer) {
     EXPECT_EQ(st.RepeatTag, -1);
     EXPECT_TRUE(st.PortName.empty());
     EXPECT_EQ(st.IdentityText, "Zolvek");
-    EXPECT_FALSE(st.Flags.ResyncAll);
-    EXPECT_FALSE(st.Flags.FreqDirty);
-    EXPECT_FALSE(st.Flags.WaveDirty);
-    EXPECT_EQ(s.Controls.LinLogPos, 1);
-    EXPECT_EQ(s.Controls.SwGaugePos, 1);
-    EXPECT_FALSE(s.Controls.RunDown);
+    EXPECT_FALSE(s.Settings.Marked().ResyncAll);
+    EXPECT_FALSE(s.Settings.Marked().FreqDirty);
+    EXPECT_FALSE(s.Settings.Marked().WaveDirty);
+    EXPECT_TRUE(s.Settings.LogSpacing());
+    EXPECT_EQ(s.Settings.SweepTime(), 1);
+    EXPECT_FALSE(s.Settings.Run());
     return 0;
   });
   EXPECT_EQ(Form->FLeftBtn->Tag, 1);
@@ -67,40 +67,33 @@ TEST_F(TMainFormLife, CreationSetsTheInitialStateAndStartsTheTimer) {
   EXPECT_EQ(Form->Screen->ScaleFont, &Form->BottomPanelFont);
 }
 
-TEST_F(TMainFormLife, SnapshotFollowsTheWidgetsTheTickReads) {
+TEST_F(TMainFormLife, TheWidgetsWorkTheSettingsTheTickReads) {
   Run->StopTicks();
-  auto controls = [this] { return Locked([](TSharedState& s) { return s.Controls; }); };
+  auto settings = [this] { return Locked([](TSharedState& s) { return s.Settings; }); };
   Form->RunBtn->click();
-  EXPECT_TRUE(controls().RunDown);
+  EXPECT_TRUE(settings().Run());
   Form->TriBtn->click();
-  EXPECT_TRUE(controls().TriDown);
+  EXPECT_EQ(settings().Waveform(), TWaveform::Triangle);
   EXPECT_FALSE(Form->SineBtn->isChecked()) << "waveform group";
   Form->SquareBtn->click();
-  EXPECT_TRUE(controls().SquareDown);
-  EXPECT_FALSE(controls().TriDown);
+  EXPECT_EQ(settings().Waveform(), TWaveform::Square);
+  EXPECT_FALSE(Form->TriBtn->isChecked());
   // The sweep's gauges take input in sweep mode.
   Form->SweepBtn->click();
   Form->SweepDirBar->setValue(2);
-  EXPECT_EQ(controls().SweepDirPos, 2);
+  EXPECT_EQ(settings().Direction(), TDirection::Down);
   Form->SwGaugeBar->setValue(37);
-  EXPECT_EQ(controls().SwGaugePos, 37);
+  EXPECT_EQ(settings().SweepTime(), 37);
   Form->LinLogGauge->setValue(0);
-  EXPECT_EQ(controls().LinLogPos, 0);
+  EXPECT_FALSE(settings().LogSpacing());
   Form->SweepBtn->click();
   Form->PulseBtn->click();
-  EXPECT_TRUE(controls().PulseDown);
+  EXPECT_EQ(settings().Mode(), TMode::Pulse);
   Form->DivGaugeBar->setValue(-3);
-  EXPECT_EQ(controls().DivGaugePos, -3);
+  EXPECT_EQ(settings().PrescalerIndex(), 3);
   Form->InvertBtn->click();
-  EXPECT_TRUE(controls().InvertDown);
-  Form->PulseBtn->setChecked(false);
-  Form->SweepBtn->setChecked(true);
-  EXPECT_TRUE(controls().SweepDown);
-  EXPECT_FALSE(controls().PulseDown);
-  Form->PulseBtn->setChecked(true);
+  EXPECT_TRUE(settings().Invert());
   EXPECT_FALSE(Form->SweepBtn->isChecked()) << "Sweep and Pulse share a group";
-  Form->PauseBtn->setChecked(true);
-  EXPECT_TRUE(controls().PauseDown);
 }
 
 TEST_F(TMainFormLife, RedrawEventRendersAndShowsTheScreen) {
@@ -160,10 +153,10 @@ TEST_F(TMainFormLife, DemonstrationRedrawsTwentyTimesASecondAndWritesNothing) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return RedrawCount - before >= 20; }, 10000));
   EXPECT_GE(elapsed.elapsed(), 900);
   Locked([](TSharedState& s) {
-    EXPECT_FALSE(s.State.Flags.ResyncAll) << "the tick consumed the resync";
-    EXPECT_FALSE(s.State.Flags.WaveDirty);
-    EXPECT_FALSE(s.State.Flags.AmpAnalogDirty);
-    EXPECT_FALSE(s.State.Flags.FreqDirty);
+    EXPECT_FALSE(s.Settings.Marked().ResyncAll) << "the tick consumed the resync";
+    EXPECT_FALSE(s.Settings.Marked().WaveDirty);
+    EXPECT_FALSE(s.Settings.Marked().AmpAnalogDirty);
+    EXPECT_FALSE(s.Settings.Marked().FreqDirty);
     EXPECT_FALSE(s.State.DeviceOnline);
     return 0;
   });
