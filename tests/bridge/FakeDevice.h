@@ -1,7 +1,7 @@
 #pragma once
-// The command path as the bridge's reconnect sees it, scripted: which
-// connects succeed, the panel's Run and Pause, and the handshake's release
-// of Run, which fires the change callback as the real frame does.
+// The command path as the reconnect sees it, scripted: whether a connect
+// succeeds, the panel's Run and Pause, and the handshake's release of Run,
+// which tells of the change as the real frame does.
 
 #include <functional>
 #include <string>
@@ -11,39 +11,33 @@
 
 namespace bridge::test {
 
-class TFakeDevice final : public TDeviceCalls {
- public:
+struct TFakeDevice final : TDeviceCalls {
   bool Online() const override { return IsOnline; }
   std::string PortName() const override { return Port; }
   std::string Identity() const override { return "Zolvek"; }
   bool Connect(const std::string& name, std::string& why) override {
     Attempts.push_back(name);
-    // The handshake releases Run (and Pause with it) and tells of it.
-    Run = Pause = false;
+    Run = Pause = false;  // the handshake releases them and tells of it
     Fire();
-    if (!Answers) {
-      why = "the device did not answer as a generator";
-      return false;
-    }
-    Port = name;
-    IsOnline = true;
-    Fire();
-    return true;
+    why = Answers ? "" : "the device did not answer as a generator";
+    if (Answers) Set(IsOnline = true, Port = name);
+    return Answers;
   }
   bool RunDown() const override { return Run; }
   bool PauseDown() const override { return Pause; }
-  void PressRun() override { ClientSets(Run = true); }
-  void PressPause() override { ClientSets(Pause = true); }
+  void PressRun() override { Set(Run = true); }
+  void PressPause() override { Set(Pause = true); }
   void OnLoss(std::function<void()> lost) override { Lost = std::move(lost); }
   void OnChanged(std::function<void()> changed) override { Changed = std::move(changed); }
 
-  // A client's change of the panel, or the bridge's press.
-  void ClientSets(bool) { Fire(); }
+  // A change of the panel (a client's, the bridge's press), told.
+  template <class... T>
+  void Set(T&&...) {
+    Fire();
+  }
   // The device is lost: offline with Run and Pause released, then told.
   void Lose() {
-    IsOnline = false;
-    Run = Pause = false;
-    Fire();
+    Set(IsOnline = Run = Pause = false);
     if (Lost) Lost();
   }
   void Fire() {
