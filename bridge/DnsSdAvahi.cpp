@@ -108,6 +108,8 @@ struct TDnsSd::TState {
       Say(TLevel::Warning, std::string("DNS-SD: ") + avahi_strerror(avahi_client_errno(Client)));
       return;
     }
+    // Published already: the daemon tells the running state more than once.
+    if (!avahi_entry_group_is_empty(Group)) return;
     if (Name.empty()) Name = ServiceName(Identity, avahi_client_get_host_name(Client));
     AddAll();
   }
