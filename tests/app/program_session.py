@@ -116,8 +116,9 @@ class ProgramSession:
         shutil.rmtree(self.dir, ignore_errors=True)
 
     def records(self):
+        """The log's whole lines: the generator may be writing the last one."""
         with open(self.log) as log:
-            return [json.loads(line) for line in log if line.strip()]
+            return [json.loads(line) for line in log if line.endswith("\n") and line.strip()]
 
     def kinds_from(self, mark):
         return [r["kind"] for r in self.records()[mark:]]
