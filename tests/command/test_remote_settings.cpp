@@ -105,9 +105,9 @@ struct TQuantityCase {
 };
 
 const TQuantityCase Quantities[] = {
-    {"FREQ", "N", true},       {"FREQ:STEP", "NS", true}, {"FREQ:STAR", "S", true},
-    {"FREQ:STOP", "S", true},  {"MARK:FREQ", "S", true},  {"VOLT:ATT", "NSP", false},
-    {"SWE:TIME", "S", false},  {"PULS:PER", "P", false},  {"PULS:WIDT", "P", false},
+    {"FREQ", "N", true},      {"FREQ:STEP", "NS", true}, {"FREQ:STAR", "S", true},
+    {"FREQ:STOP", "S", true}, {"MARK:FREQ", "S", true},  {"VOLT:ATT", "NSP", false},
+    {"SWE:TIME", "S", false}, {"PULS:PER", "P", false},  {"PULS:WIDT", "P", false},
 };
 
 TEST_F(RemoteSettingsTest, MinMaxAndDefaultAreTakenAndReadBackWithinTheLimitsInEveryState) {

@@ -225,8 +225,7 @@ TEST_F(PtyDeviceTest, StampsEachCommandWhenItsLastByteIsRead) {
   }
   std::sort(delays.begin(), delays.end());
   std::printf("last byte -> record: min %lld us, median %lld us, 95%% %lld us, max %lld us\n",
-              static_cast<long long>(delays.front()),
-              static_cast<long long>(delays[kCommands / 2]),
+              static_cast<long long>(delays.front()), static_cast<long long>(delays[kCommands / 2]),
               static_cast<long long>(delays[kCommands * 95 / 100]),
               static_cast<long long>(delays.back()));
 }
