@@ -21,7 +21,8 @@ struct TPanelExtras {
 // Down states, fonts, gauge positions and ranges, the Run caption and the
 // sweep-time text. The Connect button's down state and face are the
 // connection's, and left as they are.
-void ShowOnPanel(const TGeneratorSettings& settings, const TPanelExtras& extras, TPanelState& panel);
+void ShowOnPanel(const TGeneratorSettings& settings, const TPanelExtras& extras,
+                 TPanelState& panel);
 
 // The slots (what each pointer carries in the mode, where, whether shown),
 // the scale, the step, the waveform, the divider, the attenuators and the

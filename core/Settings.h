@@ -118,7 +118,9 @@ class TGeneratorSettings {
   // The attenuator step (0..15) of a waveform's attenuator.
   int Attenuation(TWaveform of) const { return IsAnalog(of) ? FAnalogStep : FSquareStep; }
   // The attenuator in use: the square's in pulse mode.
-  int Attenuation() const { return Attenuation(Mode() == TMode::Pulse ? TWaveform::Square : FWaveform); }
+  int Attenuation() const {
+    return Attenuation(Mode() == TMode::Pulse ? TWaveform::Square : FWaveform);
+  }
   // The divider gauge's one value: the square's divide-by-two (0, 1) outside
   // pulse mode, the prescaler's index (0..4) in it.
   int Divider() const { return FDivider; }
