@@ -58,8 +58,9 @@ void CheckNumber(const std::string& line) {
   fuzz::Check(std::isfinite(value), "a calibration value is finite");
   char text[64];
   const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-  fuzz::Check(error == std::errc() && control::ParseCalibrationValue(std::string(text, end)) == value,
-              "a calibration value formats back to itself");
+  fuzz::Check(
+      error == std::errc() && control::ParseCalibrationValue(std::string(text, end)) == value,
+      "a calibration value formats back to itself");
 }
 
 std::optional<control::TCalibrationTable> ExpectedTable(std::string_view reply, float divisor) {
@@ -121,8 +122,9 @@ void DeviceReplies(std::string_view bytes) {
                 "a failed handshake leaves the tables as they were");
   if (clean) {
     fuzz::Check(read == (square && analog), "the tables are read when both replies hold them");
-    if (read) fuzz::Check(tables.Square == *square && tables.Analog == *analog,
-                          "the tables hold the replies' numbers");
+    if (read)
+      fuzz::Check(tables.Square == *square && tables.Analog == *analog,
+                  "the tables hold the replies' numbers");
     fuzz::Check(script->Written == std::string("&V") + (square ? "v" : ""),
                 "the second table is requested only after the first");
     fuzz::Check(waits == (square ? std::vector<unsigned>{1000, 300} : std::vector<unsigned>{1000}),

@@ -46,10 +46,10 @@ struct TRegistration {
 }  // namespace fuzz
 
 #ifdef ZOLVEK_FUZZ_ENTRY
-#define ZOLVEK_FUZZ_TARGET(name, function)                                               \
-  extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {   \
-    function(std::string_view(reinterpret_cast<const char*>(data), size));               \
-    return 0;                                                                            \
+#define ZOLVEK_FUZZ_TARGET(name, function)                                            \
+  extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
+    function(std::string_view(reinterpret_cast<const char*>(data), size));            \
+    return 0;                                                                         \
   }
 #else
 #define ZOLVEK_FUZZ_TARGET(name, function) \

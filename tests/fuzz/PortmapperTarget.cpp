@@ -29,8 +29,7 @@ constexpr std::size_t MaxDatagramReply = 512;
 std::uint32_t MappedPort(const portmap::TView& view, std::uint32_t program, std::uint32_t version,
                          std::uint32_t protocol) {
   const bool transport = protocol == portmap::TcpProtocol || protocol == portmap::UdpProtocol;
-  if (program == portmap::Program && version >= 2 && version <= 4 && transport)
-    return view.OwnPort;
+  if (program == portmap::Program && version >= 2 && version <= 4 && transport) return view.OwnPort;
   if (program == vxi11::CoreProgram && version == vxi11::CoreVersion &&
       protocol == portmap::TcpProtocol)
     return view.CorePort;
@@ -59,8 +58,8 @@ void CheckResults(const TRpcCall& call, TXdrReader& r, const portmap::TView& vie
                                                                        : 0;
     const std::uint32_t port = MappedPort(view, program, version, protocol);
     fuzz::Check(r.Opaque(answer, 255) &&
-                    answer == (port ? portmap::UniversalAddress(
-                                          view.LocalAddress, static_cast<std::uint16_t>(port))
+                    answer == (port ? portmap::UniversalAddress(view.LocalAddress,
+                                                                static_cast<std::uint16_t>(port))
                                     : std::string()),
                 "GETADDR answers the mapping's universal address, or nothing");
   } else if (call.Procedure == 4) {  // DUMP

@@ -17,11 +17,11 @@
 namespace fuzz {
 
 struct TDeviceScript {
-  std::string Arrived;               // in the input queue, not read yet
-  std::deque<std::string> Replies;   // one released by each write
-  std::string Written;               // everything the program wrote
-  bool LeavePending = false;         // reads finish in the wait, not at once
-  int FailFromRead = -1;             // this read and every later one fail
+  std::string Arrived;              // in the input queue, not read yet
+  std::deque<std::string> Replies;  // one released by each write
+  std::string Written;              // everything the program wrote
+  bool LeavePending = false;        // reads finish in the wait, not at once
+  int FailFromRead = -1;            // this read and every later one fail
   int Reads = 0;
   bool Open = false;
 };

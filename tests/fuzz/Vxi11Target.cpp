@@ -74,9 +74,9 @@ std::optional<TEncoded> Reencoded(std::uint32_t procedure, std::string_view args
     case vxi11::proc::DeviceRead: {
       vxi11::TReadParms p;
       if (!vxi11::Decode(args, p)) return std::nullopt;
-      for (const std::uint32_t word : {static_cast<std::uint32_t>(p.Link), p.RequestSize,
-                                       p.IoTimeout, p.LockTimeout,
-                                       static_cast<std::uint32_t>(p.Flags)})
+      for (const std::uint32_t word :
+           {static_cast<std::uint32_t>(p.Link), p.RequestSize, p.IoTimeout, p.LockTimeout,
+            static_cast<std::uint32_t>(p.Flags)})
         w.Word(word);
       // The terminating character travels as a whole word; only its low byte counts.
       w.Word(static_cast<unsigned char>(p.TermChar));
@@ -177,8 +177,8 @@ class TChannel {
     for (const auto& [connection, stream] : Streams) {
       if (ClosedAt.count(connection)) continue;
       const fuzz::TRecordScan scan = fuzz::ScanRecords(stream, rpc::MaxRecord);
-      const auto& seen = Records.count(connection) ? Records.at(connection)
-                                                   : std::vector<std::string>{};
+      const auto& seen =
+          Records.count(connection) ? Records.at(connection) : std::vector<std::string>{};
       fuzz::Check(seen.size() <= scan.Records.size(), "no record beyond those in the stream");
       for (std::size_t i = 0; i < seen.size(); ++i)
         fuzz::Check(seen[i] == scan.Records[i], "records read in pieces are those of the stream");
@@ -213,9 +213,9 @@ class TChannel {
     fuzz::Check(record.size() <= rpc::MaxRecord, "a record stays within the limit");
     TRecordReader again(rpc::MaxRecord);
     const std::string marked = RecordMarked(record);
-    fuzz::Check(again.Feed(marked) == marked.size() && again.HasRecord() &&
-                    again.TakeRecord() == record,
-                "a record marked again reads back the same");
+    fuzz::Check(
+        again.Feed(marked) == marked.size() && again.HasRecord() && again.TakeRecord() == record,
+        "a record marked again reads back the same");
     Records[connection].push_back(record);
     LastCall[connection] = Clock;
     TRpcCall call;
@@ -280,7 +280,7 @@ class TChannel {
   std::int64_t Clock = 0;
   TVxi11Service Service{Core, [this] { return Clock; }};
   std::map<TConnection, TRecordReader> Readers{{1, TRecordReader(rpc::MaxRecord)},
-                                              {2, TRecordReader(rpc::MaxRecord)}};
+                                               {2, TRecordReader(rpc::MaxRecord)}};
   std::map<TConnection, std::string> Streams, Unread;
   std::map<TConnection, std::vector<std::string>> Records;
   std::map<TConnection, TCall> Pending;
