@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ struct TInput {
   std::string Target;
   fs::path File;
 };
+
+void PrintTo(const TInput& input, std::ostream* out) { *out << input.File.string(); }
 
 std::vector<TInput> KeptInputs() {
   std::vector<TInput> inputs;
