@@ -3,7 +3,8 @@
 // commands and the status). The first byte chooses the delivery:
 //   bit 0  line by line, each line cut into pieces by the pacing; the same
 //          input then runs again a whole line at a time, and both runs
-//          must answer and end alike
+//          must answer and end alike, as must its complete lines over the
+//          other transport
 //   bit 1  messages as VXI-11 writes carry them (each line one message,
 //          settings waited for) instead of a raw socket's byte stream
 //   bit 2  the generator is online
@@ -193,6 +194,15 @@ void ScpiSession(std::string_view bytes) {
   whole.LineByLine(text, nullptr);
   fuzz::Check(pieces.Outcome() == whole.Outcome(),
               "a line answers and acts alike however it is cut");
+  // The complete lines, as the other transport carries them.
+  TOptions other = options;
+  other.Messages = !options.Messages;
+  const std::string_view complete = text.substr(0, text.rfind('\n') + 1);
+  TRun mine(options), theirs(other);
+  mine.LineByLine(complete, nullptr);
+  theirs.LineByLine(complete, nullptr);
+  fuzz::Check(mine.Outcome() == theirs.Outcome(),
+              "a raw socket's line and a VXI-11 message answer and act alike");
 }
 
 }  // namespace
