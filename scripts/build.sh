@@ -13,7 +13,7 @@ case "$config" in
   asan)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_ASAN=ON) ;;
   tsan)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_TSAN=ON) ;;
   fuzz)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_FUZZ=ON -DZOLVEK_TESTS=OFF
-                  -DZOLVEK_BENCH=OFF -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14) ;;
+                  -DZOLVEK_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++-14) ;;
   *) echo "unknown configuration: $config (release, asan, tsan or fuzz)" >&2; exit 2 ;;
 esac
 
