@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds one configuration: release (default), asan or tsan.
-# Usage: scripts/build.sh [release|asan|tsan] [cmake --build arguments...]
+# Configures and builds one configuration: release (default), asan or tsan,
+# or fuzz: the fuzz targets with clang, libFuzzer, ASan and UBSan
+# (scripts/fuzz builds them with --target fuzzers).
+# Usage: scripts/build.sh [release|asan|tsan|fuzz] [cmake --build arguments...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 config=${1:-release}
@@ -10,7 +12,9 @@ case "$config" in
   release) flags=(-DCMAKE_BUILD_TYPE=Release) ;;
   asan)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_ASAN=ON) ;;
   tsan)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_TSAN=ON) ;;
-  *) echo "unknown configuration: $config (release, asan or tsan)" >&2; exit 2 ;;
+  fuzz)    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOLVEK_FUZZ=ON -DZOLVEK_TESTS=OFF
+                  -DZOLVEK_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++-14) ;;
+  *) echo "unknown configuration: $config (release, asan, tsan or fuzz)" >&2; exit 2 ;;
 esac
 
 dir="$top/build/$config"

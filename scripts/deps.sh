@@ -2,18 +2,26 @@
 # Installs the Debian packages the build, the program and the tests need,
 # and any packages named as arguments, skipping what is already there.
 # With --windows first, also what the Windows cross build and its tests
-# under Wine need (scripts/test windows). Uses sudo when not root.
+# under Wine need (scripts/test windows); with --fuzz, the compiler and
+# libFuzzer of the fuzz targets (scripts/fuzz). Uses sudo when not root.
 set -euo pipefail
 
 # mingw-w64 with posix threads (std::thread), GoogleTest's sources for the
 # cross compiler, the 64-bit Wine loader and Wine's own fonts (the dialogs'
 # face), makensis for the installer and zip for the portable folder.
 windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 nsis zip fonts-wine)
+# clang with its run-time libraries: libFuzzer, FuzzedDataProvider.h and
+# the sanitizers for clang.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
 extra=()
-if [ "${1:-}" = --windows ]; then
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --windows) extra+=("${windows_packages[@]}") ;;
+    --fuzz) extra+=("${fuzz_packages[@]}") ;;
+    *) break ;;
+  esac
   shift
-  extra=("${windows_packages[@]}")
-fi
+done
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
