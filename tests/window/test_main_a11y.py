@@ -163,10 +163,10 @@ def main():
         check(wait_for(lambda: sweep.getState().contains(pyatspi.STATE_CHECKED)), "Sweep is down")
         press(run, "Toggle")  # entering sweep mode released Run
         check(wait_for(lambda: run.getState().contains(pyatspi.STATE_CHECKED)), "Run is down again")
-        pump(1.5)
+        pump(1.2)
         del announced[:]
         begun = time.monotonic()
-        pump(4.0)
+        pump(3.0)
         seconds = time.monotonic() - begun
         check(1 <= len(announced) <= seconds + 1,
               f"the sweep was announced {len(announced)} times in {seconds:.1f} s, at most once a second")
