@@ -2,15 +2,19 @@
 # Installs the Debian packages the build, the program and the tests need,
 # and any packages named as arguments, skipping what is already there.
 # With --windows first, also what the Windows cross build and its tests
-# under Wine need (scripts/test windows); with --arm64, what the arm64 cross
-# build, its packages and its tests under emulation need (scripts/package
-# arm64, scripts/test arm64). Uses sudo when not root.
+# under Wine need (scripts/test windows); with --fuzz, the compiler and
+# libFuzzer of the fuzz targets (scripts/fuzz); with --arm64, what the arm64
+# cross build, its packages and its tests under emulation need
+# (scripts/package arm64, scripts/test arm64). Uses sudo when not root.
 set -euo pipefail
 
 # mingw-w64 with posix threads (std::thread), GoogleTest's sources for the
 # cross compiler, the 64-bit Wine loader and Wine's own fonts (the dialogs'
 # face), makensis for the installer and zip for the portable folder.
 windows_packages=(g++-mingw-w64-x86-64-posix googletest wine64 nsis zip fonts-wine)
+# clang with its run-time libraries: libFuzzer, FuzzedDataProvider.h and
+# the sanitizers for clang.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
 # Debian's cross compiler, qemu's user-mode emulator, and the arm64 Qt and
 # libraries through multiarch beside the machine's own (their Multi-Arch:
 # same packages), as the bridge and the plain libraries' tests link them.
@@ -22,6 +26,7 @@ arm64=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --windows) extra+=("${windows_packages[@]}") ;;
+    --fuzz) extra+=("${fuzz_packages[@]}") ;;
     --arm64) extra+=("${arm64_packages[@]}"); arm64=1 ;;
     *) break ;;
   esac

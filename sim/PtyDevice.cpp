@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
@@ -171,7 +173,18 @@ bool TPtyDevice::WaitForHangUp(std::chrono::milliseconds timeout) const {
   return Changed_.wait_for(lock, timeout, [&] { return HungUp_; });
 }
 
+// The device reads each byte as it comes, like the hardware, so that its
+// stamps tell when a command arrived and not when a busy machine let it
+// read: the lowest real-time priority where the user may have it, normal
+// scheduling where not.
+static void RaiseDeviceThreadPriority() {
+  sched_param param{};
+  param.sched_priority = sched_get_priority_min(SCHED_FIFO);
+  (void)pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+
 void TPtyDevice::Run() {
+  RaiseDeviceThreadPriority();
   RunLoop();
   std::lock_guard lock(Mutex_);
   Finished_ = true;

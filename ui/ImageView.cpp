@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <utility>
 
 #include "ui/Accessibility.h"
 
@@ -13,11 +14,26 @@ TImageView::TImageView(QWidget* parent) : QWidget(parent) {
   InstallAccessibleInterfaces();
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  FAnnounceQuiet.setSingleShot(true);
+  FAnnounceQuiet.setTimerType(Qt::PreciseTimer);
+  FAnnounceQuiet.setInterval(AnnounceInterval);
+  connect(&FAnnounceQuiet, &QTimer::timeout, this, [this] {
+    if (std::exchange(FAnnounceDue, false)) Announce();
+  });
 }
 
 void TImageView::SetAccessibleValue(const QString& text) {
   if (text == FAccessibleValue) return;
   FAccessibleValue = text;
+  if (FAnnounceQuiet.isActive())
+    FAnnounceDue = true;
+  else
+    Announce();
+}
+
+void TImageView::Announce() {
+  FAnnounceQuiet.start();
+  emit Announced();
   if (!QAccessible::isActive()) return;
   // AT-SPI carries the words as the description, and Qt's bridge drops a
   // value change of an object without a numeric value: announce the

@@ -8,6 +8,7 @@
 // Keeps its own (implicitly shared) copy of the picture. GUI thread only.
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/WheelNotches.h"
@@ -24,7 +25,12 @@ class TImageView : public QWidget {
   const QImage& Image() const { return FImage; }
   void SetBackground(const QColor& color) { FBackground = color; }
   // What the picture shows in words, for assistive technology; a change is
-  // announced to it (when one listens).
+  // announced to it (when one listens), at most once an AnnounceInterval:
+  // a running sweep changes the words twenty times a second, and a screen
+  // reader speaks each announcement. A change within the interval is
+  // announced when it is up, with the words of then; a reader that asks
+  // has the current words at any time.
+  static constexpr int AnnounceInterval = 1000;  // milliseconds
   void SetAccessibleValue(const QString& text);
   const QString& AccessibleValue() const { return FAccessibleValue; }
 
@@ -36,6 +42,9 @@ class TImageView : public QWidget {
   // Whole notches of the wheel, positive when turned away from the user
   // (whatever the desktop's scrolling direction).
   void WheelTurned(int notches);
+  // The words' change was announced (to assistive technology, when one
+  // listens).
+  void Announced();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -50,6 +59,9 @@ class TImageView : public QWidget {
   QColor FBackground{0, 0, 0x80};
   TWheelNotches FWheel;
   QString FAccessibleValue;
+  QTimer FAnnounceQuiet;  // runs for an interval after each announcement
+  bool FAnnounceDue = false;
+  void Announce();
 };
 
 }  // namespace ui

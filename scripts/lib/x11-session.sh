@@ -22,15 +22,33 @@ start_xvfb() {
 }
 
 stop_xvfb() {
-  [ -n "${xvfb_pid:-}" ] || return 0
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null || true
+  stop_processes "${xvfb_pid:-}"
+  xvfb_pid=
 }
 
-# Prints the id of the visible window with exactly this title, waiting for it;
-# prints nothing (and succeeds) when none appears.
+# Ends the processes with these ids (empty ones skipped) and waits for them.
+# Never fails, so that a cleanup under set -e goes on to the next server
+# when one has ended already (a program that died at start).
+stop_processes() {
+  local pid
+  for pid in "$@"; do
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+}
+
+# Prints the id of the visible window with exactly this title, waiting for it
+# up to 30 s, or until the process PROGRAM_PID (if given) has ended; prints
+# nothing (and succeeds) when none appears.
 wait_for_window() {
-  timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1 || true
+  local title=$1 program=${2:-} id
+  for _ in $(seq 150); do
+    id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n 1 || true)
+    [ -z "$id" ] || { echo "$id"; return 0; }
+    [ -z "$program" ] || kill -0 "$program" 2>/dev/null || return 0
+    sleep 0.2
+  done
 }
 
 # Clicks at a point given in the window's own coordinates.

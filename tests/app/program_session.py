@@ -143,11 +143,14 @@ class ProgramSession:
         ticks = [r["t_us"] for r in self.records()[mark:] if r["kind"] in ("coarse", "fine")]
         return sorted((b - a) / 1000 for a, b in zip(ticks, ticks[1:])) or [0]
 
-    def check_answers_on_time(self, allowed):
-        """An answer given before its tick comes up to a tick (50 ms) before
-        the command; the generator reads within a few ms, a little more on a
-        loaded machine. More than `allowed` answers 20 ms or more ahead fail."""
-        early = [(what, ms) for what, ms in self.lateness if ms >= 20]
-        if len(early) > allowed:
+    def check_answers_on_time(self):
+        """An answer given before its tick comes up to a tick (50 ms) ahead of
+        its command, and so does every answer of such a program. A busy
+        machine delivers a command written to the pseudo-terminal late now
+        and then (the kernel moves its bytes on a worker thread): the answers
+        are early when most of them are, their median 20 ms or more ahead."""
+        times = sorted(ms for _, ms in self.lateness)
+        if times and times[len(times) // 2] >= 20:
+            early = [(what, ms) for what, ms in self.lateness if ms >= 20]
             fail(f"{len(early)} of {len(self.lateness)} answers came before their command was on the line:",
                  ", ".join(f"{what} {ms:.1f} ms" for what, ms in early[:5]))

@@ -69,8 +69,8 @@ def check_admission(s):
     newcomer = connect(s.scpi)
     if not ask(newcomer, "*IDN?").startswith("Zolvek,") or not closed(idle[0], 1):
         fail("the ninth SCPI client did not take the place of the client idle longest")
-    if not all(closed(c, 5.5) for c in idle[1:]) or closed(newcomer, 0.05) or "idle for" not in "".join(s.said):
-        fail("the 5 s idle time-out, or its notice:", "".join(s.said))
+    if not all(closed(c, 3.5) for c in idle[1:]) or closed(newcomer, 0.05) or "idle for" not in "".join(s.said):
+        fail("the 3 s idle time-out, or its notice:", "".join(s.said))
     hoarder = vxi.Link(HOST, s.core)
     hoarder.call(18, struct.pack(">iiI", hoarder.lid, 0, 0))  # device_lock
     if [create_link(hoarder) for _ in range(4)] != [0, 0, 0, 9]:
@@ -198,7 +198,7 @@ def check_hostile(s):
         stop.set()
 
 
-OPTIONS = {"admission": ["--idle-timeout=5"], "allow": ["--allow=127.0.0.1,::1"]}
+OPTIONS = {"admission": ["--idle-timeout=3"], "allow": ["--allow=127.0.0.1,::1"]}
 
 if __name__ == "__main__":
     for name in sys.argv[3:] or ("admission", "allow", "output", "loss", "small", "hostile"):

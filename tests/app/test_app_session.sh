@@ -17,10 +17,7 @@ work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work
 log=$work/sim.log
 cleanup() {
-  for pid in ${zolvek_pid:-} ${sim_pid:-}; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null || true
-  done
+  stop_processes "${zolvek_pid:-}" "${sim_pid:-}"
   stop_xvfb
   rm -rf "$work"
 }
@@ -49,7 +46,7 @@ for _ in $(seq 50); do [ -L "$work/zolvek-ports/sim0" ] && break; sleep 0.1; don
 
 "$zolvek" &
 zolvek_pid=$!
-main=$(wait_for_window "Varnel Generator")
+main=$(wait_for_window "Varnel Generator" "$zolvek_pid")
 [ -n "$main" ] || fail "the main window did not appear"
 
 connect_first_port "$main" || fail "no port dialog"

@@ -73,7 +73,7 @@ def check(s):
 
     mark = len(s.records())
     times = vxi.bode_session("127.0.0.1", on_point=on_point)
-    s.check_answers_on_time(allowed=3)
+    s.check_answers_on_time()
     wait_for(lambda: s.records()[-1]["kind"] == "stop", 10)
     kinds = [r["kind"] for r in s.records()[mark:]]
     for wanted in ("amp_analog", "control_word", "stop"):

@@ -39,17 +39,20 @@ TEST(MultimediaTimer, CallsPeriodicallyFromItsOwnThread) {
   TCallLog log;
   std::atomic<bool> onOtherThread{true};
   const auto testThread = std::this_thread::get_id();
+  const auto start = Clock::now();
   ASSERT_TRUE(timer.Start(10ms, [&] {
     if (std::this_thread::get_id() == testThread) onOtherThread = false;
     log.Record();
   }));
   EXPECT_TRUE(timer.Running());
-  std::this_thread::sleep_for(205ms);
+  // Calls keep coming, however busy the machine, and never more than the
+  // deadlines that have passed.
+  while (log.Count() < 10 && Clock::now() - start < 5s) std::this_thread::sleep_for(5ms);
   timer.Stop();
+  const auto elapsed = Clock::now() - start;
   EXPECT_FALSE(timer.Running());
-  // 20 deadlines in the window; allow for a loaded machine.
-  EXPECT_GE(log.Count(), 8u);
-  EXPECT_LE(log.Count(), 21u);
+  EXPECT_GE(log.Count(), 10u);
+  EXPECT_LE(log.Count(), static_cast<std::size_t>(elapsed / 10ms));
   EXPECT_TRUE(onOtherThread);
 }
 
@@ -120,12 +123,14 @@ TEST(MultimediaTimer, OverrunSkipsMissedDeadlinesInsteadOfBursting) {
 }
 
 // The program's own period: every call belongs to a deadline of the grid laid
-// from Start, at most one call a deadline, and calls land close to their
+// from Start, at most one call a deadline, and calls land close after their
 // deadline instead of drifting away from it. A callback that takes 20 ms shows
 // drift at once (a timer that waits a period after each call lands 20 ms later
 // every call). A deadline dropped on a busy machine is the timer working.
 TEST(MultimediaTimer, FiftyMillisecondCallsStayOnTheGridLaidAtStart) {
   constexpr auto Period = 50ms;
+  // A system timer may fire a little early (Windows' by a millisecond).
+  constexpr auto Early = 5ms;
   platform::TMultimediaTimer timer;
   TCallLog log;
   const auto start = Clock::now();
@@ -137,21 +142,19 @@ TEST(MultimediaTimer, FiftyMillisecondCallsStayOnTheGridLaidAtStart) {
   timer.Stop();
   const auto times = log.Snapshot();
   ASSERT_GE(times.size(), 20u) << "fewer than half of 40 deadlines kept";
-  std::vector<double> offMs;
+  std::vector<double> latenessMs;
   long lastDeadline = 0;
   for (const auto& t : times) {
-    // The nearest deadline: a system timer may fire a little early.
-    const double periods = std::chrono::duration<double>(t - start) / Period;
-    const long deadline = std::lround(periods);
+    const long deadline = static_cast<long>((t - start + Early) / Period);
     EXPECT_GT(deadline, lastDeadline) << "two calls for one deadline, or one before the first";
     lastDeadline = deadline;
-    offMs.push_back(std::abs(periods - static_cast<double>(deadline)) * 50.0);
+    latenessMs.push_back(
+        std::chrono::duration<double, std::milli>(t - start - deadline * Period).count());
   }
-  std::sort(offMs.begin(), offMs.end());
-  const double median = offMs[offMs.size() / 2];
-  std::printf("%zu calls for 40 deadlines, median distance to the deadline %.3f ms\n", times.size(),
-              median);
-  EXPECT_LT(median, 5.0);
+  std::sort(latenessMs.begin(), latenessMs.end());
+  const double median = latenessMs[latenessMs.size() / 2];
+  std::printf("%zu calls for 40 deadlines, median lateness %.3f ms\n", times.size(), median);
+  EXPECT_LT(median, 10.0);
 }
 
 TEST(MultimediaTimer, DestructorStopsTheThread) {

@@ -4,16 +4,19 @@ lxi-tools, PyVISA and rpcinfo, through the program's own portmapper or
 through rpcbind, and the replay of a Siglent oscilloscope's Bode session
 checked point by point on the generator's decoded log.
 
-    /usr/bin/python3 vxi11_clients_test.py SERVER [OwnPortmapperTest|RpcbindTest]
+    /usr/bin/python3 vxi11_clients_test.py SERVER [OwnPortmapperTest|RpcbindTest|StoppedRpcbindTest]
 
-Both need port 111: run as root (CI does). OwnPortmapperTest skips where
+All need port 111: run as root (CI does). OwnPortmapperTest skips where
 something else holds port 111; RpcbindTest starts rpcbind when none runs
-(and stops it after), and skips where it cannot.
+(and stops it after, also when the server fails to start), and skips where
+it cannot; StoppedRpcbindTest stops the rpcbind it started, so it skips
+where one of the machine's runs.
 """
 
 import os
 import re
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -112,31 +115,37 @@ class OwnPortmapperTest(ClientChecks, unittest.TestCase):
         self.assertEqual(self.server.next_written()["run"], "0", "OUTP OFF reached the generator")
 
 
-class RpcbindTest(ClientChecks, unittest.TestCase):
-    rpcbind = None
+def start_rpcbind(test_class):
+    """An rpcbind of the test's own when none runs (ended by the class's
+    cleanup, also when its set-up fails later); None when one runs."""
+    if rpcinfo_running():
+        return None
+    if os.geteuid() != 0 or not shutil.which("rpcbind", path="/usr/sbin:/sbin:/usr/bin"):
+        raise unittest.SkipTest("no rpcbind runs and this user cannot start one")
+    if port_in_use(111):
+        raise unittest.SkipTest("port 111 is held by something other than rpcbind")
+    rpcbind = subprocess.Popen([shutil.which("rpcbind", path="/usr/sbin:/sbin:/usr/bin"), "-f"])
 
+    def stop():
+        rpcbind.send_signal(signal.SIGCONT)  # a test may have stopped it
+        rpcbind.terminate()
+        rpcbind.wait(10)
+    test_class.addClassCleanup(stop)
+    deadline = time.monotonic() + 5
+    while not rpcinfo_running():
+        if time.monotonic() > deadline:
+            raise unittest.SkipTest("rpcbind did not start")
+        time.sleep(0.05)
+    return rpcbind
+
+
+class RpcbindTest(ClientChecks, unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if not rpcinfo_running():
-            if os.geteuid() != 0 or not shutil.which("rpcbind", path="/usr/sbin:/sbin:/usr/bin"):
-                raise unittest.SkipTest("no rpcbind runs and this user cannot start one")
-            if port_in_use(111):
-                raise unittest.SkipTest("port 111 is held by something other than rpcbind")
-            cls.rpcbind = subprocess.Popen([shutil.which("rpcbind", path="/usr/sbin:/sbin:/usr/bin"), "-f"])
-            deadline = time.monotonic() + 5
-            while not rpcinfo_running():
-                if time.monotonic() > deadline:
-                    raise unittest.SkipTest("rpcbind did not start")
-                time.sleep(0.05)
+        start_rpcbind(cls)
         cls.server = vxi.FakeServer(SERVER, "--core-port", "0")
+        cls.addClassCleanup(lambda: cls.server.stop())
         assert cls.server.finding == "rpcbind", cls.server.finding
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.server.stop()
-        if cls.rpcbind:
-            cls.rpcbind.terminate()
-            cls.rpcbind.wait(10)
 
     def test_registration_goes_at_exit_and_a_stale_one_is_replaced(self):
         self.assertEqual(rpcinfo_core_ports(), [self.server.core_ports[0]])
@@ -151,6 +160,48 @@ class RpcbindTest(ClientChecks, unittest.TestCase):
         self.assertEqual(rpcinfo_core_ports(), [], "unregistered at exit")
         type(self).server.stop()
         type(self).server = vxi.FakeServer(SERVER, "--core-port", "0")
+
+
+class StoppedRpcbindTest(unittest.TestCase):
+    """An rpcbind that takes connections and answers nothing (a stopped
+    process) holds neither the start nor the end of the program for long:
+    libtirpc alone would wait a minute for each call."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.rpcbind = start_rpcbind(cls)
+        if cls.rpcbind is None:
+            raise unittest.SkipTest("an rpcbind of the machine's runs: it is not this test's to stop")
+
+    def timed_start(self):
+        begun = time.monotonic()
+        server = vxi.FakeServer(SERVER, "--core-port", "0", "--raw", "0")
+        return server, time.monotonic() - begun
+
+    def test_start_goes_on_without_the_registration(self):
+        self.rpcbind.send_signal(signal.SIGSTOP)
+        try:
+            server, took = self.timed_start()
+            try:
+                self.assertLess(took, 15, "the registration's wait is bounded")
+                self.assertEqual(server.finding, "none", "port 111 is the stopped rpcbind's")
+                result = run("lxi", "scpi", "-a", HOST, "-r", "-p", str(server.raw_port), "*IDN?")
+                self.assertTrue(result.stdout.startswith(IDENTITY), result.stdout + result.stderr)
+            finally:
+                server.stop()
+        finally:
+            self.rpcbind.send_signal(signal.SIGCONT)
+
+    def test_exit_goes_on_without_the_unregistration(self):
+        server, _ = self.timed_start()
+        self.assertEqual(server.finding, "rpcbind")
+        self.rpcbind.send_signal(signal.SIGSTOP)
+        try:
+            begun = time.monotonic()
+            server.stop()
+            self.assertLess(time.monotonic() - begun, 8, "the unregistration's wait is bounded")
+        finally:
+            self.rpcbind.send_signal(signal.SIGCONT)
 
 
 def rpcinfo_running():

@@ -89,6 +89,32 @@ class MainWindowFixture : public ::testing::Test, protected TWindowOnRun {
     return WaitUntil([&] { return RedrawCount >= until; }, timeout);
   }
 
+  // Waits until `ticks` more ticks have written their commands: what was
+  // changed before has reached the line (a busy machine's redraws may lag).
+  bool WaitForTicksWritten(std::uint64_t ticks, std::chrono::milliseconds timeout = 10000ms) {
+    const std::uint64_t until =
+        Locked([](TSharedState& s) { return s.State.TicksStarted; }) + ticks;
+    return WaitUntil(
+        [&] { return Locked([](TSharedState& s) { return s.State.TicksWritten; }) >= until; },
+        timeout);
+  }
+
+  // Waits until the device has read nothing new for 30 ms.
+  bool WaitForQuietLine(std::chrono::milliseconds timeout = 5000ms) {
+    std::size_t seen = CommandCount();
+    auto since = std::chrono::steady_clock::now();
+    return WaitUntil(
+        [&] {
+          const std::size_t now = CommandCount();
+          if (now != seen) {
+            seen = now;
+            since = std::chrono::steady_clock::now();
+          }
+          return std::chrono::steady_clock::now() - since >= 30ms;
+        },
+        timeout);
+  }
+
   bool Online() {
     return Locked(
         [](const TControlState& s, const screen::TZOLScreenModel&) { return s.DeviceOnline; });

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTest>
 #include <ostream>
 
 #include "ui/ImageView.h"
@@ -89,6 +91,40 @@ TEST(ImageViewAccessible, AGraphicWhoseValueAndDescriptionAreItsWords) {
   EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Frequency 1.0000 KHz."));
   view.SetAccessibleValue(QStringLiteral("Frequency 2.0000 KHz."));
   EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("Frequency 2.0000 KHz."));
+}
+
+// The announcements a screen reader would hear of one image view.
+class AnnouncementTest : public ::testing::Test {
+ protected:
+  static QString Words(int i) { return QStringLiteral("Frequency %1 Hz.").arg(i); }
+
+  ui::TImageView View;
+  QSignalSpy Heard{&View, &ui::TImageView::Announced};
+};
+
+// A sweep's twenty changes a second come to one announcement now and one
+// when the interval is up, which has the words of then.
+TEST_F(AnnouncementTest, ChangesWithinTheIntervalComeAsOneWhenItIsUp) {
+  QElapsedTimer since;
+  since.start();
+  for (int i = 0; i < 20; ++i) View.SetAccessibleValue(Words(i));
+  EXPECT_EQ(Heard.count(), 1) << "the first change is announced at once";
+  EXPECT_EQ(View.AccessibleValue(), Words(19)) << "a reader that asks has the current words";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Heard.count() == 2; }, 5000));
+  EXPECT_GE(since.elapsed(), ui::TImageView::AnnounceInterval);
+  QTest::qWait(ui::TImageView::AnnounceInterval + 200);
+  EXPECT_EQ(Heard.count(), 2) << "nothing more without a change";
+}
+
+TEST_F(AnnouncementTest, AChangeAfterAQuietIntervalIsAnnouncedAtOnce) {
+  View.SetAccessibleValue(Words(1));
+  ASSERT_EQ(Heard.count(), 1);
+  QTest::qWait(ui::TImageView::AnnounceInterval + 200);
+  View.SetAccessibleValue(Words(2));
+  EXPECT_EQ(Heard.count(), 2);
+  View.SetAccessibleValue(Words(2));
+  QTest::qWait(ui::TImageView::AnnounceInterval + 200);
+  EXPECT_EQ(Heard.count(), 2) << "the same words again are no change";
 }
 
 }  // namespace

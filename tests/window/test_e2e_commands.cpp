@@ -230,13 +230,17 @@ TEST_F(CommandsTest, ArrowPressStepsOnceWithOneFinePacket) {
 
 TEST_F(CommandsTest, HeldArrowRepeatsUntilReleased) {
   const std::size_t mark = RunConnected();
+  const std::int32_t word = FrequencyWord();
+  const std::uint64_t pressed = RedrawCount;
   QTest::mousePress(Form->FLeftBtn, Qt::LeftButton);
-  ProcessEventsFor(1200ms);
+  // One step on the press, then one a redraw after ten redraws: 5 in 14.
+  ASSERT_TRUE(WaitUntil([&] { return RedrawCount >= pressed + 14; }, 10s));
   QTest::mouseRelease(Form->FLeftBtn, Qt::LeftButton);
   EXPECT_TRUE(WaitForTicks(4));
   const std::size_t afterRelease = CommandCount();
-  // One step on the press, then one per redraw after ten redraws (~13 in 1.2 s).
-  EXPECT_GE(afterRelease - mark, 5u);
+  const double step = Model().Step;
+  EXPECT_NEAR(word - FrequencyWord(), 5 * step / (25e6 / 268435456.0), 5.5) << "five steps down";
+  EXPECT_GE(afterRelease - mark, 1u);
   for (Kind k : ReceivedKinds(mark)) EXPECT_EQ(k, Kind::Fine);
   EXPECT_TRUE(WaitForTicks(6));
   EXPECT_EQ(CommandCount(), afterRelease);
@@ -490,17 +494,21 @@ TEST_F(CommandsTest, PausedSweepHoldsItsFrequencyAndRestartsOnceToItsStart) {
   ConnectDevice();
   Form->SweepBtn->click();
   Form->RunBtn->click();
-  ProcessEventsFor(300ms);
+  ASSERT_TRUE(WaitForTicksWritten(6));
   Form->PauseBtn->click();
-  ProcessEventsFor(120ms);
+  // Every tick begun before the pause has written its steps, and the
+  // device has read them.
+  ASSERT_TRUE(WaitForTicksWritten(2));
+  ASSERT_TRUE(WaitForQuietLine());
   const std::size_t paused = CommandCount();
   const std::int32_t heldWord = FrequencyWord();
-  ProcessEventsFor(300ms);
+  ASSERT_TRUE(WaitForTicksWritten(6));
   EXPECT_EQ(CommandCount(), paused) << "a paused sweep sends nothing";
   EXPECT_EQ(FrequencyWord(), heldWord);
 
   Form->SwRstBtn->click();
-  ProcessEventsFor(400ms);
+  ASSERT_TRUE(WaitForTicksWritten(4));
+  ASSERT_TRUE(WaitForQuietLine());
   const auto kinds = ReceivedKinds(paused);
   EXPECT_EQ(kinds,
             (std::vector<Kind>{Kind::MarkerClear, Kind::Coarse, Kind::Fine, Kind::MarkerSet}));

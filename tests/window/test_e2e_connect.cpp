@@ -6,6 +6,7 @@
 #include <thread>
 
 #include <QTimer>
+#include <algorithm>
 
 #include "tests/support/MainWindowFixture.h"
 
@@ -183,11 +184,18 @@ TEST_F(ConnectTest, ReleasingConnectWhileOnlineSendsNothingAndClosesThePort) {
 
 TEST_F(ConnectTest, ReleasingConnectWhileTablesAreReadEndsTheHandshake) {
   StartDevice();
-  // Both clicks land in the handshake's wait after the first table request:
-  // the release takes the window offline, the press that follows is ignored
-  // (no second port dialog) because a handshake is still running.
-  QTimer::singleShot(300ms, Form.get(), [this] { Form->ConnectBtn->click(); });
-  QTimer::singleShot(500ms, Form.get(), [this] { Form->ConnectBtn->click(); });
+  // Both clicks land in the handshake's wait once the first table was asked
+  // for: the release takes the window offline, the press that follows is
+  // ignored (no second port dialog) because a handshake is still running.
+  QTimer asked;
+  QObject::connect(&asked, &QTimer::timeout, Form.get(), [&] {
+    const auto kinds = ReceivedKinds();
+    if (std::find(kinds.begin(), kinds.end(), Kind::SquareTable) == kinds.end()) return;
+    asked.stop();
+    Form->ConnectBtn->click();
+    QTimer::singleShot(200ms, Form.get(), [this] { Form->ConnectBtn->click(); });
+  });
+  asked.start(5);
   PressConnect();
   ExpectOffline();
   EXPECT_EQ(Form->ConnectBtn->FontColor(), colors::Purple);

@@ -6,6 +6,7 @@ through their accessible actions, sets a disabled gauge and sees it refuse,
 presses the scale with the mouse, and sees the screen's value follow,
 announced. Exits 0 when all holds, 1 otherwise."""
 
+import os
 import re
 import subprocess
 import sys
@@ -45,12 +46,21 @@ def pump(seconds):
 
 def wait_for(predicate, seconds=10.0):
     end = time.monotonic() + seconds
-    while time.monotonic() < end:
+    while time.monotonic() < end and not program_ended():
         result = predicate()
         if result:
             return result
         pump(0.05)
     return predicate()
+
+
+def program_ended():
+    """The program under test (ZOLVEK_PID) is gone: no window will come."""
+    try:
+        os.kill(int(os.environ.get("ZOLVEK_PID", "0")) or os.getpid(), 0)
+        return False
+    except OSError:
+        return True
 
 
 def main_window():
@@ -145,10 +155,28 @@ def main():
     check(moved and frequency_hz(screen.description) > 10 * before,
           f"a press on the scale moved the frequency up: {screen.description}")
 
+    # A running sweep changes the screen twenty times a second; a listener
+    # hears of it about once a second, so that it can follow by ear.
+    sweep = named(window, "Sweep")
+    if check(sweep is not None and run is not None, "the Sweep and Run buttons are there"):
+        press(sweep, "Toggle")
+        check(wait_for(lambda: sweep.getState().contains(pyatspi.STATE_CHECKED)), "Sweep is down")
+        press(run, "Toggle")  # entering sweep mode released Run
+        check(wait_for(lambda: run.getState().contains(pyatspi.STATE_CHECKED)), "Run is down again")
+        pump(1.2)
+        del announced[:]
+        begun = time.monotonic()
+        pump(3.0)
+        seconds = time.monotonic() - begun
+        check(1 <= len(announced) <= seconds + 1,
+              f"the sweep was announced {len(announced)} times in {seconds:.1f} s, at most once a second")
+
     # A gauge is called by what it sets: the divider gauge is the
     # prescaler in pulse mode.
     pulse = named(window, "Pulse")
-    if check(pulse is not None, "the Pulse button is there"):
+    if check(pulse is not None and sweep is not None, "the Pulse button is there"):
+        press(sweep, "Toggle")  # out of sweep mode, where Pulse takes no input
+        check(wait_for(lambda: not sweep.getState().contains(pyatspi.STATE_CHECKED)), "Sweep is up")
         press(pulse, "Toggle")
         check(wait_for(lambda: named(window, "Prescaler") is not None),
               "in pulse mode the divider gauge is the Prescaler")

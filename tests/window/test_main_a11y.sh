@@ -30,10 +30,7 @@ fi
 
 . "$session_lib"
 cleanup() {
-  if [ -n "${zolvek_pid:-}" ]; then
-    kill "$zolvek_pid" 2>/dev/null
-    wait "$zolvek_pid" 2>/dev/null || true
-  fi
+  stop_processes "${zolvek_pid:-}"
   stop_xvfb
 }
 trap cleanup EXIT
@@ -44,6 +41,6 @@ export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 unset AT_SPI_BUS_ADDRESS
 "$zolvek" &
 zolvek_pid=$!
-/usr/bin/python3 "$here/test_main_a11y.py"
+ZOLVEK_PID=$zolvek_pid /usr/bin/python3 "$here/test_main_a11y.py"
 # A sanitizer's report ends the program: it must still be running.
 kill -0 "$zolvek_pid" 2>/dev/null || { echo "FAIL: zolvek ended during the test"; exit 1; }

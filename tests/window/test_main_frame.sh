@@ -7,7 +7,7 @@ binary=$1
 for tool in Xvfb openbox; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
-trap 'kill "${wm_pid:-}" 2>/dev/null; stop_xvfb' EXIT
+trap 'stop_processes "${wm_pid:-}"; stop_xvfb' EXIT
 start_xvfb || { echo "FAIL: no X server" >&2; exit 1; }
 openbox --sm-disable >/dev/null 2>&1 &
 wm_pid=$!
