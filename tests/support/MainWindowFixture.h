@@ -99,18 +99,17 @@ class MainWindowFixture : public ::testing::Test, protected TWindowOnRun {
         timeout);
   }
 
-  // Waits until the device has read nothing new for 30 ms.
-  bool WaitForQuietLine(std::chrono::milliseconds timeout = 5000ms) {
-    std::size_t seen = CommandCount();
-    auto since = std::chrono::steady_clock::now();
+  // Waits until the device holds what the tick last sent, its word and its
+  // marker (the marker goes last in a tick): every command written so far
+  // has been read, however late a busy machine moved the bytes. For a
+  // line the program has stopped writing to (paused, held).
+  bool WaitForDeviceCaughtUp(std::chrono::milliseconds timeout = 5000ms) {
     return WaitUntil(
         [&] {
-          const std::size_t now = CommandCount();
-          if (now != seen) {
-            seen = now;
-            since = std::chrono::steady_clock::now();
-          }
-          return std::chrono::steady_clock::now() - since >= 30ms;
+          const TControlState sent = State();
+          const sim::TDeviceState device = Device->State();
+          return static_cast<std::int32_t>(device.TuningWord) == sent.LastSentWord &&
+                 device.Marker == sent.LastMarkerState;
         },
         timeout);
   }

@@ -499,16 +499,18 @@ TEST_F(CommandsTest, PausedSweepHoldsItsFrequencyAndRestartsOnceToItsStart) {
   // Every tick begun before the pause has written its steps, and the
   // device has read them.
   ASSERT_TRUE(WaitForTicksWritten(2));
-  ASSERT_TRUE(WaitForQuietLine());
+  ASSERT_TRUE(WaitForDeviceCaughtUp());
   const std::size_t paused = CommandCount();
   const std::int32_t heldWord = FrequencyWord();
   ASSERT_TRUE(WaitForTicksWritten(6));
+  ASSERT_TRUE(WaitForDeviceCaughtUp());
   EXPECT_EQ(CommandCount(), paused) << "a paused sweep sends nothing";
   EXPECT_EQ(FrequencyWord(), heldWord);
 
   Form->SwRstBtn->click();
-  ASSERT_TRUE(WaitForTicksWritten(4));
-  ASSERT_TRUE(WaitForQuietLine());
+  ASSERT_TRUE(WaitForCommands(paused + 4));
+  ASSERT_TRUE(WaitForTicksWritten(2));
+  ASSERT_TRUE(WaitForDeviceCaughtUp());
   const auto kinds = ReceivedKinds(paused);
   EXPECT_EQ(kinds,
             (std::vector<Kind>{Kind::MarkerClear, Kind::Coarse, Kind::Fine, Kind::MarkerSet}));
