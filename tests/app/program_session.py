@@ -68,7 +68,8 @@ class ProgramSession:
         self.said = []
         self.said_at = []  # when each line came, on time.monotonic()
         self.lateness = []
-        threading.Thread(target=self._read_said, daemon=True).start()
+        self.reader = threading.Thread(target=self._read_said, daemon=True)
+        self.reader.start()
         self.wait_said(ready)
 
     def _read_said(self):
@@ -99,8 +100,13 @@ class ProgramSession:
     def wait_said(self, text, seconds=60):
         """Waits for the program to say a line containing text."""
         if not wait_for(lambda: any(text in line for line in self.said) or
-                        self.program.poll() is not None, seconds) or \
-                not any(text in line for line in self.said):
+                        self.program.poll() is not None, seconds):
+            self.close()
+            fail(f"the program did not say '{text}' in {seconds} s:", "".join(self.said))
+        if not any(text in line for line in self.said):
+            # The program has ended: its last lines may still be on their way.
+            self.reader.join(5)
+        if not any(text in line for line in self.said):
             self.close()
             fail(f"the program did not say '{text}':", "".join(self.said))
 
