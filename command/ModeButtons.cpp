@@ -3,31 +3,9 @@
 
 #include "command/Connection.h"
 #include "command/DeviceLink.h"
+#include "command/PulseControls.h"
 
 namespace control {
-
-namespace {
-
-// In pulse mode the output frequency and the marker stand for the period
-// and the width: their codes are taken from them when the mode is entered
-// (the marker first brought to half the frequency when above it) ...
-void EnterPulse(TGeneratorSettings& s) {
-  if (s.Marker().GridHz() > s.Frequency().GridHz())
-    s.SetMarker(AskedFrequency(s.Frequency().GridHz() / 2));
-  s.SetPeriodCode(screen::PulseCode(PeriodCodeMin, s.Frequency().GridHz()));
-  s.SetWidthCode(screen::PulseCode(WidthCodeMin, s.Marker().GridHz()));
-}
-
-// ... and a period or width changed in pulse mode leaves its pointer, with
-// the frequency of its place, when the mode is left.
-void LeavePulse(TGeneratorSettings& s) {
-  if (s.PeriodCode() != screen::PulseCode(PeriodCodeMin, s.Frequency().GridHz()))
-    s.SetFrequency(PlacedFrequency(screen::PulseCodeFrequency(s.PeriodCode())));
-  if (s.WidthCode() != screen::PulseCode(WidthCodeMin, s.Marker().GridHz()))
-    s.SetMarker(PlacedFrequency(screen::PulseCodeFrequency(s.WidthCode())));
-}
-
-}  // namespace
 
 void TModeButtons::RunBtnClick(bool down) {
   if (down && Frame.State().DeviceOnline && !Frame.Link.Identify()) {
@@ -60,7 +38,7 @@ void TModeButtons::SetModeLocked(TMode mode) {
   TGeneratorSettings& s = Frame.Settings();
   const int shownBefore = s.Attenuation();
   if (mode == TMode::Sweep) Frame.Shared.State.LastMarkerState = false;
-  if (s.Mode() == TMode::Pulse && mode != TMode::Pulse) LeavePulse(s);
+  if (s.Mode() == TMode::Pulse && mode != TMode::Pulse) LeavePulseMode(s);
   s.SetMode(mode);
   // The divider gauge comes back to 0 at every change of its meaning, and
   // the amplitude gauge shows the attenuator of the mode; each sends its
@@ -70,7 +48,7 @@ void TModeButtons::SetModeLocked(TMode mode) {
     s.SetAttenuation(mode == TMode::Pulse ? TWaveform::Square : s.Waveform(), s.Attenuation());
   // Every mode change stops the generator; the user presses Run again.
   if (s.Run()) SetRunLocked(false);
-  if (mode == TMode::Pulse) EnterPulse(s);
+  if (mode == TMode::Pulse) EnterPulseMode(s);
 }
 
 TOutcome TModeButtons::SetRun(bool on) {

@@ -1,9 +1,35 @@
-// Pulse timing by meaning, the prescaler and the Invert button.
+// Pulse timing by meaning and by pointer, the mode's entry and exit, the
+// prescaler and the Invert button.
 #include "command/PulseControls.h"
+
+#include <algorithm>
 
 #include "command/SettingLimits.h"
 
 namespace control {
+
+void EnterPulseMode(TGeneratorSettings& s) {
+  if (s.Marker().GridHz() > s.Frequency().GridHz())
+    s.SetMarker(AskedFrequency(s.Frequency().GridHz() / 2));
+  s.SetPeriodCode(screen::PulseCode(PeriodCodeMin, s.Frequency().GridHz()));
+  s.SetWidthCode(screen::PulseCode(WidthCodeMin, s.Marker().GridHz()));
+}
+
+void LeavePulseMode(TGeneratorSettings& s) {
+  if (s.PeriodCode() != screen::PulseCode(PeriodCodeMin, s.Frequency().GridHz()))
+    s.SetFrequency(PlacedFrequency(screen::PulseCodeFrequency(s.PeriodCode())));
+  if (s.WidthCode() != screen::PulseCode(WidthCodeMin, s.Marker().GridHz()))
+    s.SetMarker(PlacedFrequency(screen::PulseCodeFrequency(s.WidthCode())));
+}
+
+void PlacePulsePointer(TGeneratorSettings& s, TSetting setting, double gridHz) {
+  if (setting == TSetting::PulsePeriod) {
+    s.SetPeriodCode(screen::PulseCode(PeriodCodeMin, gridHz));
+    if (s.PeriodCode() < s.WidthCode()) s.SetWidthCode(screen::PulseCode(WidthCodeMin, gridHz));
+  } else if (setting == TSetting::PulseWidth) {
+    s.SetWidthCode(std::min(screen::PulseCode(WidthCodeMin, gridHz), s.PeriodCode()));
+  }
+}
 
 void TPulseControls::InvertBtnClick(bool down) {
   Frame.Change([&] { Frame.Settings().SetInvert(down); });

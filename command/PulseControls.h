@@ -8,6 +8,17 @@
 
 namespace control {
 
+// In pulse mode the output frequency's and the marker's pointers stand for
+// the period and the width. Entering the mode takes their codes from them
+// (the marker first brought to half the frequency when above it); leaving it
+// puts a pointer whose code changed at the frequency of its code's place.
+void EnterPulseMode(TGeneratorSettings& s);
+void LeavePulseMode(TGeneratorSettings& s);
+// The period's or the width's pointer (the setting) taken to gridHz of the
+// scale: a period that passes the width takes it along, and the width does
+// not go beyond the period. Other settings are left alone.
+void PlacePulsePointer(TGeneratorSettings& s, TSetting setting, double gridHz);
+
 class TPulseControls {
  public:
   explicit TPulseControls(TPanelFrame& frame) : Frame(frame) {}

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "command/PulseControls.h"
 #include "command/SettingLimits.h"
 
 namespace control {
@@ -19,11 +20,6 @@ using screen::StopSlot;
 // The frequency at scale position p, as a pointer puts it.
 TFrequency At(const screen::TZOLScreenModel& m, double p) {
   return PlacedFrequency(m.PositionToFreq(p));
-}
-
-// The pulse code at scale position p: of the grid frequency found there.
-int CodeAt(const screen::TZOLScreenModel& m, double p, int minCode) {
-  return screen::PulseCode(minCode, At(m, p).GridHz());
 }
 
 }  // namespace
@@ -60,19 +56,15 @@ void TScreenPointer::Release() {
     if (const std::optional<TSetting> setting =
             state.DragSlot >= 0 ? SettingOfSlot(state.DragSlot, Frame.Settings().Mode())
                                 : std::nullopt;
-        setting && Frame.Takes(*setting)) {
-      TGeneratorSettings& s = Frame.Settings();
-      if (*setting == TSetting::Frequency) s.SetFrequency(s.Frequency());
-      if (*setting == TSetting::PulsePeriod) s.SetPeriodCode(s.PeriodCode());
-      if (*setting == TSetting::PulseWidth) s.SetWidthCode(s.WidthCode());
-    }
+        setting && Frame.Takes(*setting))
+      Frame.Settings().StoreAgain(*setting);
     state.DragSlot = -1;
   });
 }
 
 // A pointer taken to column x: the marker stays between Start and Stop,
-// Start and Stop do not cross, and a pointer that passes the marker (the
-// pulse period its width) takes it along.
+// Start and Stop do not cross, and a pointer that passes the marker takes
+// it along.
 void TScreenPointer::DragLocked(int slot, int x) {
   TGeneratorSettings& s = Frame.Settings();
   const std::optional<TSetting> setting = SettingOfSlot(slot, s.Mode());
@@ -96,15 +88,9 @@ void TScreenPointer::DragLocked(int slot, int x) {
     case TSetting::Marker:
       s.SetMarker(MarkerWithinLimits(At(m, p), s));
       break;
-    case TSetting::PulsePeriod:
-      s.SetPeriodCode(CodeAt(m, p, PeriodCodeMin));
-      // The width never goes beyond the period.
-      if (s.PeriodCode() < s.WidthCode()) s.SetWidthCode(CodeAt(m, p, WidthCodeMin));
-      break;
-    case TSetting::PulseWidth:
-      s.SetWidthCode(std::min(CodeAt(m, p, WidthCodeMin), s.PeriodCode()));
-      break;
     default:
+      // The pulse period's and its width's pointers: the pulse part's rules.
+      PlacePulsePointer(s, *setting, At(m, p).GridHz());
       break;
   }
 }

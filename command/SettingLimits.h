@@ -5,7 +5,7 @@
 // The dialogs, the operations by meaning, the remote commands with their
 // MINimum, MAXimum and DEFault, and the panel's gauge ranges read them.
 // Beside them, the rules between settings: Start not above Stop, the
-// sweep's marker between them, the pulse width not beyond the period (by
+// sweep's marker between them, a pulse's width not beyond its period (by
 // codes).
 //
 // Plain C++, no state; any thread.

@@ -75,14 +75,13 @@ void ShowOnScreen(const TGeneratorSettings& s, screen::TZOLScreenModel& m) {
   show(screen::StartSlot, s.Start());
   show(screen::StopSlot, s.Stop());
   if (pulse) {
-    m.ShowPulseCode(screen::FrequencySlot, s.PeriodCode());
-    m.ShowPulseCode(screen::MarkerSlot, s.WidthCode());
+    m.ShowPulseCode(screen::FrequencySlot, s.PeriodCode(), s.PulseTime(s.PeriodCode()));
+    m.ShowPulseCode(screen::MarkerSlot, s.WidthCode(), s.PulseTime(s.WidthCode()));
   } else {
     show(screen::FrequencySlot, s.Frequency());
     show(screen::MarkerSlot, s.Marker());
   }
-  m.PeriodCode = s.PeriodCode();
-  m.WidthCode = s.WidthCode();
+  m.PulseRate = pulse ? s.PulseRate() : 0.0;
   m.Step = s.Step();
   const int waveform = static_cast<int>(s.Waveform());
   m.Waveform = pulse ? -waveform : waveform;

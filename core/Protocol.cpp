@@ -1,5 +1,6 @@
-// The device command protocol: packets, text commands and the update steps
-// that turn the settings into commands.
+// The device command protocol: packets, text commands, the commands that
+// send each setting, and the update tick's order.
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/UpdateCycle.h"
@@ -16,6 +17,47 @@ std::string Bytes1(char command, int value8) {
   text += static_cast<char>(value8 & 0xFF);
   return text;
 }
+
+// A setting that one command of its own sends: the command for the settings
+// as they are, or nothing to send.
+struct TSettingCommand {
+  TMark Mark;
+  bool Packet;
+  std::string (*Encode)(const TGeneratorSettings& s);
+};
+
+std::string AttenuationPacket(std::uint32_t command, int step) {
+  return EncodePacket(command + static_cast<std::uint32_t>(step & 0xFF));
+}
+
+const TSettingCommand SettingCommands[] = {
+    {&TUpdateFlags::AmpAnalogDirty, true,
+     [](const TGeneratorSettings& s) {
+       return AttenuationPacket(0x040000u, s.Attenuation(TWaveform::Sine));
+     }},
+    {&TUpdateFlags::AmpSquareDirty, true,
+     [](const TGeneratorSettings& s) {
+       return AttenuationPacket(0x020000u, s.Attenuation(TWaveform::Square));
+     }},
+    {&TUpdateFlags::PulseModeDirty, true,
+     [](const TGeneratorSettings& s) {
+       return EncodePacket(s.Mode() == TMode::Pulse ? 0x010001u : 0x010000u);
+     }},
+    // The width goes out in pulse mode only.
+    {&TUpdateFlags::PulseWidthDirty, false,
+     [](const TGeneratorSettings& s) {
+       return s.Mode() == TMode::Pulse ? EncodeTextCommand('w', s.WidthCode()) : std::string();
+     }},
+    {&TUpdateFlags::InvertDirty, false,
+     [](const TGeneratorSettings& s) { return Bytes1('m', s.Invert() ? 1 : 0); }},
+    {&TUpdateFlags::PulseDivDirty, false,
+     [](const TGeneratorSettings& s) { return Bytes1('d', s.Divider() + 1); }},
+};
+
+// The settings a resync sends in pulse mode only; outside it their marks
+// are dropped.
+constexpr TMark PulseOnly[] = {&TUpdateFlags::PulseModeDirty, &TUpdateFlags::PulseWidthDirty,
+                               &TUpdateFlags::InvertDirty, &TUpdateFlags::PulseDivDirty};
 
 }  // namespace
 
@@ -35,29 +77,22 @@ std::string EncodePacket(std::uint32_t value) {
   return packet;
 }
 
-void TUpdateCycle::SendCode(std::uint32_t value) {
+void TUpdateCycle::Queue(std::string bytes, bool packet, bool wait) {
   if (!Shared.State.DeviceOnline) return;
-  Queued.push_back({EncodePacket(value), true, false});
+  Queued.push_back({std::move(bytes), packet, wait});
 }
 
-void TUpdateCycle::SendText(const std::string& text, bool wait) {
-  if (!Shared.State.DeviceOnline) return;
-  Queued.push_back({text, false, wait});
-}
+void TUpdateCycle::SendCode(std::uint32_t value) { Queue(EncodePacket(value), true, false); }
 
-void TUpdateCycle::SendAmpAnalog() {
-  Settings.Unmark(&TUpdateFlags::AmpAnalogDirty);
-  SendCode(0x040000u + static_cast<std::uint32_t>(Settings.Attenuation(TWaveform::Sine) & 0xFF));
-}
+void TUpdateCycle::SendText(const std::string& text, bool wait) { Queue(text, false, wait); }
 
-void TUpdateCycle::SendAmpSquare() {
-  Settings.Unmark(&TUpdateFlags::AmpSquareDirty);
-  SendCode(0x020000u + static_cast<std::uint32_t>(Settings.Attenuation(TWaveform::Square) & 0xFF));
-}
-
-void TUpdateCycle::SendPulseMode() {
-  Settings.Unmark(&TUpdateFlags::PulseModeDirty);
-  SendCode(Settings.Mode() == TMode::Pulse ? 0x010001u : 0x010000u);
+void TUpdateCycle::Send(TMark mark) {
+  const auto command = std::find_if(std::begin(SettingCommands), std::end(SettingCommands),
+                                    [mark](const TSettingCommand& c) { return c.Mark == mark; });
+  if (command == std::end(SettingCommands)) return;
+  Settings.Unmark(mark);
+  std::string bytes = command->Encode(Settings);
+  if (!bytes.empty()) Queue(std::move(bytes), command->Packet, false);
 }
 
 void TUpdateCycle::SendWaveform(bool stop) {
@@ -103,20 +138,53 @@ void TUpdateCycle::SendFrequency(bool markerBelow) {
   }
 }
 
-void TUpdateCycle::SendPulseWidth() {
-  Settings.Unmark(&TUpdateFlags::PulseWidthDirty);
-  if (Settings.Mode() != TMode::Pulse) return;
-  SendText(EncodeTextCommand('w', Settings.WidthCode()), false);
-}
+void TUpdateCycle::UpdateTick() {
+  TGeneratorSettings& s = Settings;
+  const bool pulse = s.Mode() == TMode::Pulse;
+  const bool sweep = s.Mode() == TMode::Sweep;
 
-void TUpdateCycle::SendInvert() {
-  Settings.Unmark(&TUpdateFlags::InvertDirty);
-  SendText(Bytes1('m', Settings.Invert() ? 1 : 0), false);
-}
+  if (s.IsMarked(&TUpdateFlags::ResyncAll)) {
+    s.Unmark(&TUpdateFlags::ResyncAll);
+    if (s.Run()) {
+      // The pulse settings go out in pulse mode only; the rest always.
+      for (TMark mark : PulseOnly) {
+        if (pulse)
+          s.Mark(mark);
+        else
+          s.Unmark(mark);
+      }
+      for (TMark mark :
+           {&TUpdateFlags::AmpAnalogDirty, &TUpdateFlags::AmpSquareDirty, &TUpdateFlags::WaveDirty})
+        s.Mark(mark);
+      s.Mark(sweep ? &TUpdateFlags::SweepRestart : &TUpdateFlags::FreqDirty);
+    } else {
+      SendWaveform(true);
+    }
+  }
 
-void TUpdateCycle::SendPulseDivider() {
-  Settings.Unmark(&TUpdateFlags::PulseDivDirty);
-  SendText(Bytes1('d', Settings.Divider() + 1), false);
+  // While Run is up marked settings wait; the next Run press resyncs anyway.
+  if (!s.Run()) return;
+
+  const auto sendMarked = [&](TMark mark) {
+    if (s.IsMarked(mark)) Send(mark);
+  };
+  sendMarked(&TUpdateFlags::AmpAnalogDirty);
+  sendMarked(&TUpdateFlags::AmpSquareDirty);
+  if (s.IsMarked(&TUpdateFlags::PulseModeDirty)) {
+    // The device expects a stop right before every change of pulse mode.
+    SendWaveform(true);
+    Send(&TUpdateFlags::PulseModeDirty);
+  }
+  if (sweep) {
+    // A paused sweep can still be reset to its start.
+    if (!s.Pause() || s.IsMarked(&TUpdateFlags::SweepRestart)) SweepStep();
+  } else if (s.IsMarked(&TUpdateFlags::FreqDirty) || s.IsMarked(&TUpdateFlags::FreqStepDirty)) {
+    SendFrequency(false);
+  }
+  if (s.IsMarked(&TUpdateFlags::WaveDirty)) SendWaveform(false);
+  for (TMark mark :
+       {&TUpdateFlags::PulseWidthDirty, &TUpdateFlags::InvertDirty, &TUpdateFlags::PulseDivDirty})
+    sendMarked(mark);
 }
 
 }  // namespace control

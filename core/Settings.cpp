@@ -31,6 +31,10 @@ double TGeneratorSettings::PulseTime(int code) const {
                              screen::PulseClock);
 }
 
+double TGeneratorSettings::PulseRate() const {
+  return screen::PulseClock / ((FPeriodCode + 1.0) * Prescaler());
+}
+
 void TGeneratorSettings::SetRun(bool on) { Store(FRun, on, &TUpdateFlags::ResyncAll); }
 
 void TGeneratorSettings::SetWaveform(TWaveform waveform) {
@@ -59,6 +63,19 @@ void TGeneratorSettings::SetPeriodCode(int code) {
 
 void TGeneratorSettings::SetWidthCode(int code) {
   Store(FWidthCode, code, &TUpdateFlags::PulseWidthDirty);
+}
+
+void TGeneratorSettings::StoreAgain(TSetting setting) {
+  switch (setting) {
+    case TSetting::Frequency:
+      return SetFrequency(FFrequency);
+    case TSetting::PulsePeriod:
+      return SetPeriodCode(FPeriodCode);
+    case TSetting::PulseWidth:
+      return SetWidthCode(FWidthCode);
+    default:
+      return;
+  }
 }
 
 }  // namespace control

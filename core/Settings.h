@@ -144,6 +144,8 @@ class TGeneratorSettings {
   int DividerFactor() const;
   // (code + 1) x prescaler / 16 MHz, in seconds.
   double PulseTime(int code) const;
+  // The pulse repetition rate in hertz: 16 MHz over the period's clocks.
+  double PulseRate() const;
 
   // The setters: each stores and marks what its setting is sent by.
   void SetMode(TMode mode) { FMode = mode; }
@@ -175,6 +177,10 @@ class TGeneratorSettings {
   void SetSweepTime(int seconds) { FSweepTime = seconds; }
   void SetLogSpacing(bool on) { FLogSpacing = on; }
   void SetDirection(TDirection direction) { FDirection = direction; }
+
+  // A setting stored again as it is, which sends it once more; of those a
+  // pointer carries, the sweep's start, stop and marker are not sent.
+  void StoreAgain(TSetting setting);
 
   // Requests that mark more than one setting: the whole state at the next
   // tick (its flags worked out there), and a restart of the sweep.

@@ -8,7 +8,8 @@
 // under Shared.Lock it works out the tick's commands, then, holding only
 // Shared.PortLock, writes them. The update steps (SendCode ... RestartSweep)
 // expect the caller to hold Shared.Lock; they queue commands, they never
-// write; TakeQueued takes them for WriteCommands.
+// write; TakeQueued takes them for WriteCommands. The tick's order and the
+// commands are in Protocol.cpp.
 // Commands are queued only while State.DeviceOnline is true, so the GUI
 // thread may use the port without PortLock while it is false.
 
@@ -57,18 +58,17 @@ class TUpdateCycle {
   void SendCode(std::uint32_t value);
   // Queues text; with wait its write is waited for.
   void SendText(const std::string& text, bool wait);
-  void SendAmpAnalog();
-  void SendAmpSquare();
-  void SendPulseMode();
+  // Queues the command of a setting that one command of its own sends
+  // (mark names it) and unmarks it; a mark of another is left as it is.
+  void Send(TMark mark);
+  // The waveform's command, or with stop the stop command.
   void SendWaveform(bool stop);
   void SendFrequency(bool markerBelow);
-  void SendPulseWidth();
-  void SendInvert();
-  void SendPulseDivider();
   void SweepStep();
   void RestartSweep();
 
  private:
+  void Queue(std::string bytes, bool packet, bool wait);
   void SweepStepLog();
   void SweepStepLinear();
   int SweepSeconds() const;

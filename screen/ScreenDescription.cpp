@@ -24,9 +24,9 @@ std::string Volts(long double volts) { return Trimmed(FormatVolts(volts)); }
 // The large readout.
 std::string Value(const TZOLScreenModel& m) {
   if (m.Waveform >= 0) return "Frequency " + Frequency(m, 2, m.Slots[FrequencySlot].Freq) + ".";
-  std::string text = "Pulse period " + Period(m.PulseTime(m.PulsePeriodCode())) + ", width " +
-                     Period(m.PulseTime(m.PulseWidthCode())) + ", rate " +
-                     Frequency(m, 1, m.PulseRate()) + ".";
+  std::string text = "Pulse period " + Period(m.Slots[FrequencySlot].Time) + ", width " +
+                     Period(m.Slots[MarkerSlot].Time) + ", rate " + Frequency(m, 1, m.PulseRate) +
+                     ".";
   if (m.Divider != 0) text += " Prescaler " + std::to_string(m.Prescaler()) + ".";
   return text;
 }

@@ -46,7 +46,7 @@ void TZOLScreen::DrawReadouts(TCanvas& canvas, const TZOLScreenModel& m) const {
   }
   if (m.Waveform < 0) {
     canvas.SetFontColor(FrequencyColor);
-    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, m.PulseRate()));
+    canvas.TextOut((R - w) / 2 + 14, y, frequency(1, m.PulseRate));
   }
   DrawValue(canvas, m);
   DrawAmplitude(canvas, m);
@@ -60,7 +60,7 @@ void TZOLScreen::DrawValue(TCanvas& canvas, const TZOLScreenModel& m) const {
   if (!NarrowFont()) h = Round(h * 0.9);
   canvas.SetFontHeight(h);
   const QString text =
-      m.Waveform < 0 ? Text(FormatPeriod(m.PulseTime(m.PulsePeriodCode())))
+      m.Waveform < 0 ? Text(FormatPeriod(m.Slots[FrequencySlot].Time))
                      : Text(FormatFrequency(2, m.Slots[FrequencySlot].Freq, m.Waveform, m.Divider));
   const QSize extent = canvas.TextExtent(text);
   canvas.TextOut(m.ScaleLeft + Round((m.ScaleWidth - extent.width()) / 2.0),
@@ -104,8 +104,8 @@ void TZOLScreen::DrawAmplitude(TCanvas& canvas, const TZOLScreenModel& m) const 
       break;
     default:
       height(h0);
-      // The pulse width, at the left above the scale.
-      canvas.TextOut(m.ScaleLeft, B - 64, Text(FormatPeriod(m.PulseTime(m.PulseWidthCode()))));
+      // The width, the marker pointer's time, at the left above the scale.
+      canvas.TextOut(m.ScaleLeft, B - 64, Text(FormatPeriod(m.Slots[MarkerSlot].Time)));
       t = height(h0 - 5);
       if (m.Divider != 0)
         canvas.TextOut(R - t - 6 + 2 * k, B - 64,

@@ -87,8 +87,6 @@ TZOLScreenModel::TZOLScreenModel() {
   SetSlotFreq(StopSlot, TopFreq);
   SetSlotFreq(MarkerSlot, 500.0);
   Slots[StartSlot].Position = 0.0;
-  PeriodCode = PulseCode(3, Slots[FrequencySlot].Freq);
-  WidthCode = PulseCode(1, Slots[MarkerSlot].Freq);
   AnalogAmpTable = {0.123f, 0.130f, 0.138f, 0.146f, 0.158f, 0.170f, 0.184f, 0.200f,
                     0.216f, 0.237f, 0.267f, 0.300f, 0.355f, 0.414f, 0.516f, 0.650f};
   // Entry 14 is 4.6825 (not 4.6875): that is the value the generator ships with.
@@ -136,6 +134,7 @@ void TZOLScreenModel::ShowSlot(int slot, double f, std::int32_t word, bool place
   s.Word = word;
   s.Freq = WordFrequency(word);
   s.Position = SlotPosition(f, word, placed, LogScale);
+  s.Time = 0.0;
 }
 
 void TZOLScreenModel::SetSlotFreq(int slot, double f) {
@@ -144,9 +143,10 @@ void TZOLScreenModel::SetSlotFreq(int slot, double f) {
   ShowSlot(slot, f, GridWord(f), false);
 }
 
-void TZOLScreenModel::ShowPulseCode(int slot, int code) {
+void TZOLScreenModel::ShowPulseCode(int slot, int code, double seconds) {
   const double f = PulseCodeFrequency(code);
   ShowSlot(slot, f, PlacedWord(f), true);
+  if (slot >= 0 && slot <= 3) Slots[static_cast<std::size_t>(slot)].Time = seconds;
 }
 
 int TZOLScreenModel::PositionToX(double position) const {
@@ -193,10 +193,6 @@ int TZOLScreenModel::Prescaler() const {
   return PrescalerTable[static_cast<std::size_t>(std::clamp(Divider, 0, 4))];
 }
 
-double TZOLScreenModel::PulseRate() const {
-  return PulseClock / ((PulsePeriodCode() + 1.0) * Prescaler());
-}
-
 // A model that skipped AdvanceRedraw may carry any level: never index past a table.
 static long double TableEntry(const std::array<float, 16>& table, int level) {
   return table[static_cast<std::size_t>(std::clamp(level, 0, 15))];
@@ -208,10 +204,6 @@ long double TZOLScreenModel::AnalogAmplitude() const {
 
 long double TZOLScreenModel::SquareAmplitude() const {
   return TableEntry(SquareAmpTable, AmpLevelSquare);
-}
-
-double TZOLScreenModel::PulseTime(int code) const {
-  return static_cast<double>((static_cast<long double>(code) + 1.0L) * Prescaler() / PulseClock);
 }
 
 // The inverse of PulseCode: in decade d the codes run from 4^(d+1) to

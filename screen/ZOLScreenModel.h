@@ -38,6 +38,7 @@ struct TFreqSlot {
   double Position = 0.0;  // 0 = 0.1 Hz at the left end, 1 = 12.5 MHz at the right end
   double Freq = 0.0;      // always Word on the grid
   std::int32_t Word = 0;  // tuning word
+  double Time = 0.0;      // seconds: the pulse time of a slot that shows a pulse code
 
   bool operator==(const TFreqSlot&) const = default;
 };
@@ -88,9 +89,8 @@ class TZOLScreenModel {
   std::int32_t Waveform = 1;  // 1 sine, 2 triangle, 3 square; negated in pulse mode
   std::int32_t Divider = 0;
   bool LogScale = false;
-  // The pulse period's and width's codes, shown in pulse mode.
-  std::int32_t PeriodCode = 0;
-  std::int32_t WidthCode = 0;
+  // The pulse repetition rate shown in pulse mode, in hertz.
+  double PulseRate = 0.0;
 
   // Geometry of the last layout (UpdateLayout), in bitmap pixels. The
   // bitmap size is kept here so that the plain model can lay out and hit-test.
@@ -118,9 +118,9 @@ class TZOLScreenModel {
   void ShowSlot(int slot, double f, std::int32_t word, bool placed);
   // By value: ShowSlot with the grid's word of f.
   void SetSlotFreq(int slot, double f);
-  // A slot shows a pulse code (at least minCode): at the code's place on
-  // the scale, with the frequency that place has.
-  void ShowPulseCode(int slot, int code);
+  // A slot shows a pulse code and the time it stands for: at the code's
+  // place on the scale, with the frequency that place has.
+  void ShowPulseCode(int slot, int code, double seconds);
   int PositionToX(double position) const;
   void UpdateLayout();
   // The bitmap the screen is drawn into has this size; lays the scale out.
@@ -133,10 +133,6 @@ class TZOLScreenModel {
   TZOLScreenModel AdvanceRedraw();
   bool operator==(const TZOLScreenModel&) const = default;
 
-  int PulseWidthCode() const { return WidthCode; }
-  int PulsePeriodCode() const { return PeriodCode; }
-  // (code + 1) x prescaler / 16 MHz, in seconds, with the prescaler of Divider.
-  double PulseTime(int code) const;
   // 2 when the square output is divided by two, else 1.
   int DividerFactor() const;
 
@@ -150,8 +146,6 @@ class TZOLScreenModel {
 
   // The prescaler that Divider selects (Divider limited to 0..4).
   int Prescaler() const;
-  // The pulse repetition rate in Hz: 16 MHz over the period's clocks.
-  double PulseRate() const;
   // The amplitude tables' entries for the current levels (limited to 0..15).
   long double AnalogAmplitude() const;
   long double SquareAmplitude() const;

@@ -18,14 +18,14 @@ TEST_F(CommandPathTest, PulseTimesLandOnTheNearestCodeAndTheWidthFitsThePeriod) 
     ASSERT_EQ(Control.Pulse().SetPulseTime(TSetting::PulsePeriod, period), TOutcome::Done)
         << period;
     const screen::TZOLScreenModel m = Control.Model();
-    // One code is 1/16 µs with the prescaler 1.
-    EXPECT_NEAR(m.PulseTime(m.PulsePeriodCode()), period, 0.5 / 16e6 + 1e-12) << period;
+    // One code is 1/16 µs with the prescaler 1; the screen shows that time.
+    EXPECT_NEAR(m.Slots[screen::FrequencySlot].Time, period, 0.5 / 16e6 + 1e-12) << period;
   }
   EXPECT_EQ(Control.Pulse().SetPulseTime(TSetting::PulseWidth, 1e-3), TOutcome::Done);
-  const screen::TZOLScreenModel before = Control.Model();
+  const int widthBefore = Control.Settings().WidthCode();
   EXPECT_EQ(Control.Pulse().SetPulseTime(TSetting::PulseWidth, 4e-3), TOutcome::Invalid)
       << "longer than the period";
-  EXPECT_EQ(Control.Model().PulseWidthCode(), before.PulseWidthCode());
+  EXPECT_EQ(Control.Settings().WidthCode(), widthBefore);
   EXPECT_EQ(Control.Pulse().SetPulseTime(TSetting::PulsePeriod, 1.0), TOutcome::Invalid)
       << "past 65536 codes";
   EXPECT_TRUE(Control.Settings().Marked().PulseWidthDirty);

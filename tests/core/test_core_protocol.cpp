@@ -16,6 +16,22 @@ TEST(EncodeTextCommand, LowByteFirstWithNullBytesKept) {
   EXPECT_EQ(EncodeTextCommand('p', 0xFFFF), Bytes({0x70, 0xFF, 0xFF}));
 }
 
+// A code's time and the rate of the period, with each prescaler.
+TEST(PulseTimes, FollowTheCodeAndThePrescaler) {
+  TGeneratorSettings s;
+  s.SetMode(TMode::Pulse);
+  s.SetPeriodCode(255);
+  for (auto [index, prescaler] : {std::pair{0, 1}, {2, 64}, {4, 1024}}) {
+    s.SetDivider(index);
+    EXPECT_DOUBLE_EQ(s.PulseTime(255), 256.0 * prescaler / 16e6) << prescaler;
+    EXPECT_DOUBLE_EQ(s.PulseTime(0xFFFF), 65536.0 * prescaler / 16e6) << prescaler;
+    EXPECT_DOUBLE_EQ(s.PulseRate(), 16e6 / (256.0 * prescaler)) << prescaler;
+  }
+  // Outside pulse mode the gauge is the square's divider, not a prescaler.
+  s.SetMode(TMode::Normal);
+  EXPECT_DOUBLE_EQ(s.PulseTime(255), 256.0 / 16e6);
+}
+
 class ProtocolTest : public CoreTest {
  protected:
   // Runs one update step under the lock and returns the line's bytes.
@@ -32,8 +48,10 @@ class ProtocolTest : public CoreTest {
 TEST_F(ProtocolTest, AttenuationPackets) {
   Settings.SetAttenuation(TWaveform::Sine, 15);
   Settings.SetAttenuation(TWaveform::Square, 7);
-  EXPECT_EQ(Run([&] { Cycle.SendAmpAnalog(); }), Bytes({0x4C, 0x04, 0x0F, 0x00}));
-  EXPECT_EQ(Run([&] { Cycle.SendAmpSquare(); }), Bytes({0x4C, 0x02, 0x07, 0x00}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::AmpAnalogDirty); }),
+            Bytes({0x4C, 0x04, 0x0F, 0x00}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::AmpSquareDirty); }),
+            Bytes({0x4C, 0x02, 0x07, 0x00}));
 }
 
 TEST_F(ProtocolTest, WaveformCodeFollowsTheWaveformAndTheDivider) {
@@ -53,9 +71,11 @@ TEST_F(ProtocolTest, WaveformCodeFollowsTheWaveformAndTheDivider) {
 
 TEST_F(ProtocolTest, PulseModePackets) {
   Settings.SetMode(TMode::Pulse);
-  EXPECT_EQ(Run([&] { Cycle.SendPulseMode(); }), Bytes({0x4C, 0x01, 0x01, 0x00}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::PulseModeDirty); }),
+            Bytes({0x4C, 0x01, 0x01, 0x00}));
   Settings.SetMode(TMode::Normal);
-  EXPECT_EQ(Run([&] { Cycle.SendPulseMode(); }), Bytes({0x4C, 0x01, 0x00, 0x00}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::PulseModeDirty); }),
+            Bytes({0x4C, 0x01, 0x00, 0x00}));
 }
 
 TEST_F(ProtocolTest, FirstFrequencyIsCoarseAndFineThenSmallStepIsFineOnly) {
@@ -134,26 +154,26 @@ TEST_F(ProtocolTest, PulseModeSendsThePeriodCodeOnly) {
 TEST_F(ProtocolTest, PulseWidthLowByteFirstWithNullBytesKept) {
   Settings.SetMode(TMode::Pulse);
   Settings.SetWidthCode(0x1234);
-  EXPECT_EQ(Run([&] { Cycle.SendPulseWidth(); }), Bytes({0x77, 0x34, 0x12}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::PulseWidthDirty); }), Bytes({0x77, 0x34, 0x12}));
   Settings.SetWidthCode(0x0100);
-  EXPECT_EQ(Run([&] { Cycle.SendPulseWidth(); }), Bytes({0x77, 0x00, 0x01}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::PulseWidthDirty); }), Bytes({0x77, 0x00, 0x01}));
   // Outside pulse mode the mark is consumed and nothing is sent.
   Settings.SetMode(TMode::Normal);
   Settings.SetWidthCode(0x0100);
-  EXPECT_EQ(Run([&] { Cycle.SendPulseWidth(); }), "");
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::PulseWidthDirty); }), "");
   EXPECT_FALSE(Settings.IsMarked(&TUpdateFlags::PulseWidthDirty));
 }
 
 TEST_F(ProtocolTest, InvertAndDividerCommands) {
   Settings.SetInvert(false);
-  EXPECT_EQ(Run([&] { Cycle.SendInvert(); }), Bytes({0x6D, 0x00}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::InvertDirty); }), Bytes({0x6D, 0x00}));
   Settings.SetInvert(true);
-  EXPECT_EQ(Run([&] { Cycle.SendInvert(); }), Bytes({0x6D, 0x01}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::InvertDirty); }), Bytes({0x6D, 0x01}));
   Settings.SetMode(TMode::Pulse);
   Settings.SetDivider(4);
-  EXPECT_EQ(Run([&] { Cycle.SendPulseDivider(); }), Bytes({0x64, 0x05}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::PulseDivDirty); }), Bytes({0x64, 0x05}));
   Settings.SetDivider(0);
-  EXPECT_EQ(Run([&] { Cycle.SendPulseDivider(); }), Bytes({0x64, 0x01}));
+  EXPECT_EQ(Run([&] { Cycle.Send(&TUpdateFlags::PulseDivDirty); }), Bytes({0x64, 0x01}));
 }
 
 TEST_F(ProtocolTest, SendTextWithWaitReturnsWrittenAndLeavesNothingPending) {
@@ -176,14 +196,14 @@ TEST_F(ProtocolTest, OfflineEveryStepClearsItsFlagAndWritesNothing) {
         &TUpdateFlags::PulseDivDirty})
     Settings.Mark(mark);
   const std::string sent = Run([&] {
-    Cycle.SendAmpAnalog();
-    Cycle.SendAmpSquare();
-    Cycle.SendPulseMode();
+    Cycle.Send(&TUpdateFlags::AmpAnalogDirty);
+    Cycle.Send(&TUpdateFlags::AmpSquareDirty);
+    Cycle.Send(&TUpdateFlags::PulseModeDirty);
     Cycle.SendWaveform(false);
     Cycle.SendFrequency(true);
-    Cycle.SendPulseWidth();
-    Cycle.SendInvert();
-    Cycle.SendPulseDivider();
+    Cycle.Send(&TUpdateFlags::PulseWidthDirty);
+    Cycle.Send(&TUpdateFlags::InvertDirty);
+    Cycle.Send(&TUpdateFlags::PulseDivDirty);
     Cycle.RestartSweep();
     Cycle.SendText("Z", true);
     Cycle.SendCode(0x040001);

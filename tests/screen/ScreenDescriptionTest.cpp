@@ -50,19 +50,13 @@ INSTANTIATE_TEST_SUITE_P(
                      m.AmpLevelSquare = 20;
                    },
                    "Frequency 1.0000 KHz. Square, amplitude 5.00 V."},
-        // Period code 256 and width code 149 (the marker at 500 Hz).
-        TDescribed{"Pulse",
-                   [](TZOLScreenModel& m) {
-                     m.Waveform = -3;
-                     m.ShowMarkerSlot(true);
-                   },
+        TDescribed{"Pulse", [](TZOLScreenModel& m) { test::ShowPulse(m); },
                    "Pulse period 16.06 \u00B5S, width 9.375 \u00B5S, rate 62.26 KHz. "
                    "Amplitude 0.31 V."},
         TDescribed{"PulsePrescaled",
                    [](TZOLScreenModel& m) {
-                     m.Waveform = -3;
+                     test::ShowPulse(m, 8);
                      m.Divider = 1;
-                     m.ShowMarkerSlot(true);
                    },
                    "Pulse period 128.5 \u00B5S, width 75.00 \u00B5S, rate 7.782 KHz. Prescaler 8. "
                    "Amplitude 0.31 V."},

@@ -188,7 +188,7 @@ TEST(ScreenModelLayout, GeometryAndColumns) {
   EXPECT_DOUBLE_EQ(m.DecadeWidth, 754 / LogSpan);
 }
 
-TEST(ScreenModelPulse, CodesAndTimes) {
+TEST(ScreenModelPulse, CodesAndPrescalers) {
   for (auto [f, code] : std::initializer_list<std::pair<double, int>>{{1, 4},
                                                                       {10, 16},
                                                                       {100, 64},
@@ -209,11 +209,6 @@ TEST(ScreenModelPulse, CodesAndTimes) {
   EXPECT_EQ(PulseCode(1, std::numeric_limits<double>::infinity()), 0xFFFF);
 
   TZOLScreenModel m;
-  EXPECT_EQ(m.PulsePeriodCode(), 256);
-  m.Divider = 2;
-  EXPECT_DOUBLE_EQ(m.PulseTime(255), 256.0 * 64 / 16000000);
-  m.Divider = 4;
-  EXPECT_DOUBLE_EQ(m.PulseTime(65535), 65536.0 * 1024 / 16000000);
   // A stray divider never reads past the prescaler table.
   m.Divider = 9;
   EXPECT_EQ(m.Prescaler(), 1024);
@@ -227,9 +222,13 @@ TEST(ScreenModelPulse, EveryCodeHasAPlaceWhoseFrequencyGivesItBack) {
     EXPECT_EQ(PulseCode(1, PulseCodeFrequency(code)), code) << code;
   EXPECT_EQ(PulseCode(1, PulseCodeFrequency(0xFFFF)), 0xFFFF);
   TZOLScreenModel m;
-  m.ShowPulseCode(FrequencySlot, 4);
+  m.ShowPulseCode(FrequencySlot, 4, 5e-6);
   EXPECT_DOUBLE_EQ(m.Slots[FrequencySlot].Position, (DecadeCoord(1.0) + 1.0) / LinearSpan);
   EXPECT_GE(m.Slots[FrequencySlot].Word, 1);
+  EXPECT_EQ(m.Slots[FrequencySlot].Time, 5e-6);
+  // A frequency shown there later carries no pulse time.
+  m.SetSlotFreq(FrequencySlot, 1000);
+  EXPECT_EQ(m.Slots[FrequencySlot].Time, 0.0);
 }
 
 TEST(ScreenModelPulse, DividerFactor) {

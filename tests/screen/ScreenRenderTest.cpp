@@ -192,13 +192,12 @@ TEST_F(ScreenRenderTest, SweepReadoutsInTheirColours) {
 }
 
 TEST_F(ScreenRenderTest, PulseModeTimesAndRate) {
-  Screen.Waveform = -3;
-  Screen.ShowMarkerSlot(true);
+  test::ShowPulse(Screen);
   const QImage& image = Render800();
   // Pulse rate in red where the marker readout stands otherwise.
   EXPECT_GT(CountColor(image, ReadoutRow(300, 500), FrequencyColor), 10);
   EXPECT_EQ(CountColor(image, ReadoutRow(300, 500), MarkerColor), 0);
-  // Pulse width at the left above the scale.
+  // The width at the left above the scale.
   const int B = Screen.ScaleBottom;
   EXPECT_GT(CountColor(image, QRect(23, B - 64, 100, 30), Silver), 20);
   EXPECT_EQ(Pixel(image, Screen.PositionToX(Screen.Slots[MarkerSlot].Position), 181), MarkerColor);

@@ -9,6 +9,7 @@
 
 #include "screen/Canvas.h"
 #include "screen/ScreenTables.h"
+#include "tests/screen/ScreenStates.h"
 #include "tests/screen/ScreenPixels.h"
 
 namespace screen {
@@ -72,8 +73,7 @@ TEST_F(ScreenTextTest, DividedSquareHalvesEveryReadout) {
 }
 
 TEST_F(ScreenTextTest, PulseModeShowsPeriodWidthAndRate) {
-  Screen.Waveform = -3;
-  Screen.ShowMarkerSlot(true);
+  test::ShowPulse(Screen);
   EXPECT_EQ(Largest().Text, "16.06 \u00B5S");
   EXPECT_TRUE(Shows("9.375 \u00B5S")) << "the width";
   EXPECT_TRUE(Shows("62.26 KHz")) << "the rate";

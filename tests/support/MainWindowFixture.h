@@ -140,6 +140,10 @@ class MainWindowFixture : public ::testing::Test, protected TWindowOnRun {
     });
   }
 
+  TGeneratorSettings Settings() {
+    return Locked([](TSharedState& s) { return s.Settings; });
+  }
+
   TControlState State() {
     return Locked([](const TControlState& s, const screen::TZOLScreenModel&) { return s; });
   }

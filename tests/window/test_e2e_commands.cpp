@@ -154,9 +154,7 @@ TEST_F(CommandsTest, PulseModeStopsThenSendsPeriodWidthDividerAndInvert) {
                                Kind::PulseMode, Kind::PulsePeriod, Kind::PulseWidth, Kind::Invert,
                                Kind::PulseDivider}));
   auto commands = Received(mark);
-  const auto [period, width] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
-    return std::make_pair(s.PulsePeriodCode(), s.PulseWidthCode());
-  });
+  const int period = Settings().PeriodCode(), width = Settings().WidthCode();
   EXPECT_EQ(commands[4].Value, 1);
   EXPECT_EQ(commands[5].Value, period);
   EXPECT_EQ(commands[6].Value, width);
@@ -265,10 +263,7 @@ TEST_F(CommandsTest, QuickSecondClickOnAnArrowIsAStepToo) {
 
 TEST_F(CommandsTest, DisabledArrowsInPulseModeSendNothing) {
   RunPulseMode();
-  const auto period = [this] {
-    return Locked(
-        [](const TControlState&, const screen::TZOLScreenModel& s) { return s.PulsePeriodCode(); });
-  };
+  const auto period = [this] { return Settings().PeriodCode(); };
   const int periodBefore = period();
   const std::size_t mark = CommandCount();
   // Held past the repeat delay: neither the press nor the repeat steps.
@@ -337,13 +332,13 @@ TEST_F(CommandsTest, ArrowPressedByAScreenReaderStepsOnce) {
 
 TEST_F(CommandsTest, WheelInPulseModeDoesNothing) {
   RunPulseMode();
-  const screen::TZOLScreenModel before = Model();
+  const int periodBefore = Settings().PeriodCode();
   const std::size_t mark = CommandCount();
   Wheel(120);
   Wheel(-360);
   EXPECT_TRUE(WaitForTicks(4));
   EXPECT_EQ(CommandCount(), mark);
-  EXPECT_EQ(Model().PulsePeriodCode(), before.PulsePeriodCode());
+  EXPECT_EQ(Settings().PeriodCode(), periodBefore);
   EXPECT_EQ(Model().StepShowTicks, 0);
 }
 
@@ -396,10 +391,7 @@ TEST_F(CommandsTest, PressOnTheScaleJumpsThePulsePeriod) {
   emit Form->Image321->MousePressed(Qt::LeftButton, x, y);
   emit Form->Image321->MouseReleased(Qt::LeftButton, x, y);
   EXPECT_EQ(KindsAfter(mark, 1), std::vector<Kind>{Kind::PulsePeriod});
-  EXPECT_EQ(Received(mark)[0].Value,
-            Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
-              return s.PulsePeriodCode();
-            }));
+  EXPECT_EQ(Received(mark)[0].Value, Settings().PeriodCode());
 }
 
 TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
@@ -422,9 +414,9 @@ TEST_F(CommandsTest, PulseModeDragLeftPastTheMarkerSendsTheWidthToo) {
   ASSERT_GE(kinds.size(), 2u);
   EXPECT_EQ(kinds[0], Kind::PulsePeriod);
   EXPECT_EQ(kinds[1], Kind::PulseWidth);
-  const auto [period, width,
-              together] = Locked([](const TControlState&, const screen::TZOLScreenModel& s) {
-    return std::make_tuple(s.PulsePeriodCode(), s.PulseWidthCode(),
+  const auto [period, width, together] = Locked([](TSharedState& shared) {
+    const screen::TZOLScreenModel& s = shared.Model;
+    return std::make_tuple(shared.Settings.PeriodCode(), shared.Settings.WidthCode(),
                            s.Slots[screen::MarkerSlot].Word == s.Slots[screen::FrequencySlot].Word);
   });
   EXPECT_TRUE(together) << "the marker is pulled along with the output frequency";

@@ -81,7 +81,7 @@ TEST_F(GateTest, SetAnsweredAfterTheModeChangedChangesNothing) {
   Form->RunBtn->click();
   ASSERT_TRUE(Device->WaitForKind(Kind::PulsePeriod, 3000ms));
   ASSERT_TRUE(WaitForTicks());
-  EXPECT_EQ(Device->State().PulsePeriodCode, Model().PulsePeriodCode());
+  EXPECT_EQ(Device->State().PulsePeriodCode, Settings().PeriodCode());
   EXPECT_EQ(CountOf(Kind::PulsePeriod, mark), 1u) << "only the resync's period";
 }
 
