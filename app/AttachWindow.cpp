@@ -1,5 +1,6 @@
 #include "app/AttachWindow.h"
 
+#include "app/EventWait.h"
 #include "app/GeneratorRun.h"
 #include "window/ZOLMain.h"
 
@@ -7,6 +8,7 @@ namespace app {
 
 void AttachWindow(TGeneratorRun& run, control::TMainForm& window) {
   window.StopTicks = [&run] { run.StopTicks(); };
+  window.WaitWithEvents = WaitProcessingEvents;
   run.Start({[&window] { window.PostRedraw(); }, [&window] { window.PostPortLost(); }});
 }
 

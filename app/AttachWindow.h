@@ -1,6 +1,7 @@
 #pragma once
 // The main window on a run: the tick redraws the window and tells it of a
-// lost port, and closing the window stops the tick. GUI thread only; the run
+// lost port, closing the window stops the tick, and the handshake waits
+// keeping the events going. GUI thread only; the run
 // must outlive the window.
 
 namespace control {

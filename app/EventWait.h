@@ -1,7 +1,8 @@
 #pragma once
 // Waits the given milliseconds while the application keeps handling its
-// events (the tick's redraws, removed ports, the remote clients): the
-// handshake's waits for a program without widgets. Qt Core; GUI thread only.
+// events (the tick's redraws, removed ports, the enabled controls, the
+// remote clients): the handshake's waits, with or without a window. Qt Core;
+// GUI thread only.
 
 namespace app {
 

@@ -1,5 +1,7 @@
 #include "app/ProgramBlock.h"
 
+#include "app/EventWait.h"
+
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
@@ -25,7 +27,6 @@
 #include "serial/ComSel.h"
 #include "ui/Dialogs.h"
 #include "ui/FloatMinimizer.h"
-#include "ui/WaitWithMessages.h"
 
 namespace app {
 
@@ -46,7 +47,7 @@ void ConnectAtStart(control::TMainForm& form, control::TConnection& connection,
   QTimer::singleShot(0, &form, [&connection, name] {
     std::optional<serial::EComPort> openError;
     const control::TOutcome outcome =
-        connection.ConnectOrRelease(name, ui::WaitWithMessages, openError);
+        connection.ConnectOrRelease(name, WaitProcessingEvents, openError);
     if (outcome == control::TOutcome::Done) return;
     std::string why = outcome == control::TOutcome::Invalid
                           ? "not a port name"

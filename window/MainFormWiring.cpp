@@ -26,7 +26,6 @@
 #include "ui/ImageView.h"
 #include "ui/Panel.h"
 #include "ui/SpeedButton.h"
-#include "ui/WaitWithMessages.h"
 #include "window/ZOLMain.h"
 
 namespace control {
@@ -218,7 +217,7 @@ void TMainForm::ConnectBtnClick(bool down) {
     return chosen;
   };
   try {
-    Control.Connection().ConnectBtnClick(choosePort, ui::WaitWithMessages);
+    Control.Connection().ConnectBtnClick(choosePort, WaitWithEvents);
   } catch (const serial::EComPort& error) {
     // The message box stays as it is; the likely cause goes to stderr.
     std::cerr << doctor::LikelyOpenFailureCause(serial::PortPathFor(chosen), error.ErrorNumber())

@@ -68,6 +68,9 @@ class TMainForm : public QMainWindow {
   // Stops the tick; called when the window closes, before the device is
   // stopped. The run sets it.
   std::function<void()> StopTicks;
+  // The handshake's waits, which keep the application's events going (the
+  // redraws, removed ports, the enabled controls). The run sets it.
+  std::function<void(unsigned ms)> WaitWithEvents;
 
   // The other two windows, created after the main window.
   void SetAboutBox(TAboutBox* box) { AboutBox = box; }

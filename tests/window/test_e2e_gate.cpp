@@ -11,7 +11,7 @@
 #include "command/GeneratorControl.h"
 #include "command/RemoteInstrument.h"
 #include "tests/support/MainWindowFixture.h"
-#include "ui/WaitWithMessages.h"
+#include "app/EventWait.h"
 
 namespace control::test {
 namespace {
@@ -33,7 +33,9 @@ class GateTest : public MainWindowFixture {
 
   double SlotFreq(int slot) { return Model().Slots[slot].Freq; }
 
-  TRemoteInstrument Remote() { return TRemoteInstrument(Run->Control(), ui::WaitWithMessages); }
+  TRemoteInstrument Remote() {
+    return TRemoteInstrument(Run->Control(), app::WaitProcessingEvents);
+  }
 };
 
 TEST_F(GateTest, StartAboveStopIsStoredOnlyOnceItsWarningIsClosed) {
