@@ -2,6 +2,9 @@
 
 #include "serial/PortRemovalWatcher.h"
 
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QStringList>
 #include <QTimer>
 
 #include "serial/PortList.h"
@@ -15,8 +18,14 @@ TPortRemovalWatcher::TPortRemovalWatcher(QObject* parent, const QString& virtual
       Directory(virtualDirectory.isEmpty() ? QString::fromStdString(VirtualPortDirectory())
                                            : virtualDirectory) {
   KnownVirtual = PresentVirtualPorts();
-  // Polling copes with the directory being created or removed later, which
-  // a file-system watch would not see.
+  // A link made or removed changes the registry; a generator's pseudo-terminal
+  // that went away under its link changes the link's target folder; the
+  // registry made later changes its parent. The slow look is for what no
+  // watch sees (a parent made later, a system without watches).
+  Watch = new QFileSystemWatcher(this);
+  connect(Watch, &QFileSystemWatcher::directoryChanged, this,
+          &TPortRemovalWatcher::ScanVirtualPorts);
+  WatchVirtualPorts();
   PollTimer = new QTimer(this);
   connect(PollTimer, &QTimer::timeout, this, &TPortRemovalWatcher::ScanVirtualPorts);
   PollTimer->start(pollMs);
@@ -34,7 +43,32 @@ QSet<QString> TPortRemovalWatcher::PresentVirtualPorts() const {
   return names;
 }
 
+void TPortRemovalWatcher::WatchVirtualPorts() {
+  if (Directory.isEmpty()) return;
+  QStringList wanted;
+  const QFileInfo registry(Directory);
+  if (registry.isDir()) {
+    wanted.append(Directory);
+    for (const TPortEntry& port : EnumerateVirtualPorts(Directory.toStdString())) {
+      const QString target = QFileInfo(QString::fromStdString(port.DevNode)).symLinkTarget();
+      if (!target.isEmpty()) wanted.append(QFileInfo(target).absolutePath());
+    }
+  } else if (QFileInfo(registry.absolutePath()).isDir()) {
+    // Until the registry is made, its parent folder tells when it is.
+    wanted.append(registry.absolutePath());
+  }
+  wanted.removeDuplicates();
+  QStringList stale, added;
+  for (const QString& folder : Watch->directories())
+    if (!wanted.contains(folder)) stale.append(folder);
+  for (const QString& folder : wanted)
+    if (!Watch->directories().contains(folder)) added.append(folder);
+  if (!stale.isEmpty()) Watch->removePaths(stale);
+  if (!added.isEmpty()) Watch->addPaths(added);
+}
+
 void TPortRemovalWatcher::ScanVirtualPorts() {
+  WatchVirtualPorts();
   const QSet<QString> present = PresentVirtualPorts();
   const QSet<QString> gone = KnownVirtual - present;
   const QSet<QString> added = present - KnownVirtual;

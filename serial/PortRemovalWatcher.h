@@ -17,6 +17,7 @@
 #include <QString>
 #include <memory>
 
+class QFileSystemWatcher;
 class QTimer;
 
 namespace serial {
@@ -26,8 +27,10 @@ class TPortRemovalWatcher : public QObject {
 
  public:
   // virtualDirectory: the registry to watch; empty means VirtualPortDirectory().
+  // The registry (its parent until it is made) and the folders of its links'
+  // targets are watched; a look every pollMs finds what no watch sees.
   explicit TPortRemovalWatcher(QObject* parent = nullptr, const QString& virtualDirectory = {},
-                               int pollMs = 200);
+                               int pollMs = 2000);
   ~TPortRemovalWatcher() override;
 
   bool MonitoringDevices() const;
@@ -41,10 +44,14 @@ class TPortRemovalWatcher : public QObject {
 
   void ScanVirtualPorts();
   QSet<QString> PresentVirtualPorts() const;
+  // Watches the registry, or its parent while it is missing, and the folders
+  // its links point into, as they are now.
+  void WatchVirtualPorts();
 
   QString Directory;
   QSet<QString> KnownVirtual;
   QTimer* PollTimer = nullptr;
+  QFileSystemWatcher* Watch = nullptr;
   std::unique_ptr<TDeviceWatch> Devices;
 };
 

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <thread>
 
@@ -136,6 +137,9 @@ class TLibraryOverride {
   ~TLibraryOverride() { SetSetupApiLibrary(DefaultSetupApiLibrary()); }
 };
 
+// The watches alone must tell these: the look at the registry comes once an hour.
+constexpr int HourlyLook = 3600 * 1000;
+
 TEST(PortRemovalWatcherTest, VanishedOrStaleLinksAreReported) {
   TLibraryOverride library("libzolvek-no-such-udev.so.1");
   test::TTempDir registry;
@@ -143,16 +147,42 @@ TEST(PortRemovalWatcherTest, VanishedOrStaleLinksAreReported) {
   std::ofstream(registry() / "b") << "x";
   fs::create_symlink(registry() / "a", registry() / "zolsim0");
   fs::create_symlink(registry() / "b", registry() / "zolsim1");
-  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(registry().string()), 20);
+  auto pty = std::make_unique<test_support::TPtyPair>();
+  fs::create_symlink(pty->SlavePath(), registry() / "zolsim2");
+  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(registry().string()), HourlyLook);
   EXPECT_FALSE(watcher.MonitoringDevices());
   QSignalSpy spy(&watcher, &TPortRemovalWatcher::PortRemoved);
   fs::remove(registry() / "zolsim0");
   ASSERT_TRUE(spy.wait(2000));
   EXPECT_EQ(spy.takeFirst().at(0).toString(), "zolsim0");
-  fs::remove(registry() / "b");  // the generator's pty went away, its link stays
+  fs::remove(registry() / "b");  // a target gone from the registry's own folder
   ASSERT_TRUE(spy.wait(2000));
   EXPECT_EQ(spy.takeFirst().at(0).toString(), "zolsim1");
+  pty.reset();  // the generator's pseudo-terminal went away, its link stays
+  ASSERT_TRUE(spy.wait(2000));
+  EXPECT_EQ(spy.takeFirst().at(0).toString(), "zolsim2");
   EXPECT_FALSE(spy.wait(100)) << "each removal is told once";
+}
+
+// A generator that starts after the program, answers and hangs up at once.
+TEST(PortRemovalWatcherTest, ARegistryMadeLaterIsWatchedAtOnce) {
+  TLibraryOverride library("libzolvek-no-such-udev.so.1");
+  test::TTempDir parent;
+  const fs::path registry = parent() / "ports";
+  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(registry.string()), HourlyLook);
+  QSignalSpy added(&watcher, &TPortRemovalWatcher::PortAdded);
+  QSignalSpy removed(&watcher, &TPortRemovalWatcher::PortRemoved);
+  for (int round = 0; round < 2; ++round) {  // the second time after the registry went
+    fs::create_directory(registry);
+    std::ofstream(registry / "a") << "x";
+    fs::create_symlink(registry / "a", registry / "zolsim0");
+    ASSERT_TRUE(added.wait(2000)) << round;
+    EXPECT_EQ(added.takeFirst().at(0).toString(), "zolsim0");
+    fs::remove(registry / "zolsim0");
+    ASSERT_TRUE(removed.wait(2000)) << round;
+    fs::remove_all(registry);
+    QTest::qWait(50);
+  }
 }
 
 TEST(PortRemovalWatcherTest, NewLinksAreReportedAsArrivals) {
@@ -160,7 +190,7 @@ TEST(PortRemovalWatcherTest, NewLinksAreReportedAsArrivals) {
   test::TTempDir registry;
   std::ofstream(registry() / "a") << "x";
   fs::create_symlink(registry() / "a", registry() / "zolsim0");
-  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(registry().string()), 20);
+  TPortRemovalWatcher watcher(nullptr, QString::fromStdString(registry().string()), HourlyLook);
   QSignalSpy added(&watcher, &TPortRemovalWatcher::PortAdded);
   QSignalSpy removed(&watcher, &TPortRemovalWatcher::PortRemoved);
   EXPECT_FALSE(added.wait(100)) << "a port there from the start has not arrived";
