@@ -3,9 +3,12 @@
 #include "serial/PortRemovalWatcher.h"
 
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QStringList>
 #include <QTimer>
+#include <QtGlobal>
+#if QT_CONFIG(filesystemwatcher)
+#include <QFileSystemWatcher>
+#endif
 
 #include "serial/PortList.h"
 #include "serial/PortRemovalWatcherDevices.h"
@@ -22,9 +25,6 @@ TPortRemovalWatcher::TPortRemovalWatcher(QObject* parent, const QString& virtual
   // that went away under its link changes the link's target folder; the
   // registry made later changes its parent. The slow look is for what no
   // watch sees (a parent made later, a system without watches).
-  Watch = new QFileSystemWatcher(this);
-  connect(Watch, &QFileSystemWatcher::directoryChanged, this,
-          &TPortRemovalWatcher::ScanVirtualPorts);
   WatchVirtualPorts();
   PollTimer = new QTimer(this);
   connect(PollTimer, &QTimer::timeout, this, &TPortRemovalWatcher::ScanVirtualPorts);
@@ -43,8 +43,16 @@ QSet<QString> TPortRemovalWatcher::PresentVirtualPorts() const {
   return names;
 }
 
+// A Qt without file-system watches (the one built for Windows, which has no
+// virtual ports) only looks.
 void TPortRemovalWatcher::WatchVirtualPorts() {
+#if QT_CONFIG(filesystemwatcher)
   if (Directory.isEmpty()) return;
+  if (!Watch) {
+    Watch = new QFileSystemWatcher(this);
+    connect(Watch, &QFileSystemWatcher::directoryChanged, this,
+            &TPortRemovalWatcher::ScanVirtualPorts);
+  }
   QStringList wanted;
   const QFileInfo registry(Directory);
   if (registry.isDir()) {
@@ -65,6 +73,7 @@ void TPortRemovalWatcher::WatchVirtualPorts() {
     if (!Watch->directories().contains(folder)) added.append(folder);
   if (!stale.isEmpty()) Watch->removePaths(stale);
   if (!added.isEmpty()) Watch->addPaths(added);
+#endif
 }
 
 void TPortRemovalWatcher::ScanVirtualPorts() {
