@@ -9,7 +9,7 @@ namespace app {
 void AttachWindow(TGeneratorRun& run, control::TMainForm& window) {
   window.StopTicks = [&run] { run.StopTicks(); };
   window.WaitWithEvents = WaitProcessingEvents;
-  run.Start({[&window] { window.PostRedraw(); }, [&window] { window.PostPortLost(); }});
+  run.Start({[&window] { window.TickRedraw(); }, [&window] { window.TickPortLost(); }});
 }
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "app/RemoteControl.h"
+#include "app/TickHandOver.h"
 #include "command/DeviceLink.h"
 #include "command/GeneratorControl.h"
 #include "core/UpdateCycle.h"
@@ -27,13 +28,19 @@ TGeneratorRun::TGeneratorRun()
 TGeneratorRun::~TGeneratorRun() { StopTicks(); }
 
 void TGeneratorRun::Start(TTickListener listener) {
-  // Both run on the timer thread; the listener posts them to its own.
-  FCycle->PostRedraw = std::move(listener.Redraw);
-  FCycle->PortLost = [lost = std::move(listener.PortLost)](const std::string&) { lost(); };
+  // Both come on the timer thread and are posted to this one.
+  FHandOver =
+      std::make_unique<TTickHandOver>(std::move(listener.Redraw), std::move(listener.PortLost));
+  FCycle->PostRedraw = [handOver = FHandOver.get()] { handOver->PostTick(); };
+  FCycle->PortLost = [handOver = FHandOver.get()](const std::string&) { handOver->PostPortLost(); };
   FTimer->Start(TickPeriod, [cycle = FCycle.get()] { cycle->TimerCallback(); });
 }
 
-void TGeneratorRun::StopTicks() { FTimer->Stop(); }
+void TGeneratorRun::StopTicks() {
+  FTimer->Stop();
+  // A listener that stops the tick as it goes hears nothing after.
+  if (FHandOver) FHandOver->DropPosted();
+}
 
 TRemoteControl& TGeneratorRun::Remote(const TProgramOptions& options) {
   return Remote(options, TellOnStandardError);

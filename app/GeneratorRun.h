@@ -33,10 +33,12 @@ class TTinyComPort;
 namespace app {
 
 class TRemoteControl;
+class TTickHandOver;
 struct TProgramOptions;
 
 // What the tick tells, on the timer thread: the listener posts both to its
 // own thread.
+// Told on the thread that started the run.
 struct TTickListener {
   // A tick ran: redraw, and answer who waits for the wire.
   std::function<void()> Redraw;
@@ -63,9 +65,10 @@ class TGeneratorRun {
   TRemoteControl& Remote(const TProgramOptions& options,
                          std::function<void(const std::string&)> notice);
 
-  // The tick tells the listener from now on; it starts now.
+  // The tick tells the listener from now on, on this thread; it starts now.
   void Start(TTickListener listener);
-  // Waits for a running tick to end; no tick follows.
+  // Waits for a running tick to end; no tick follows, and no notice of one
+  // is told after.
   void StopTicks();
 
  private:
@@ -75,6 +78,7 @@ class TGeneratorRun {
   std::unique_ptr<control::TGeneratorControl> FControl;
   std::unique_ptr<control::TUpdateCycle> FCycle;
   std::unique_ptr<platform::TMultimediaTimer> FTimer;
+  std::unique_ptr<TTickHandOver> FHandOver;
   std::unique_ptr<TRemoteControl> FRemote;
 };
 

@@ -21,7 +21,6 @@
 #include "bridge/Journal.h"
 #include "bridge/PortNames.h"
 #include "bridge/Reconnect.h"
-#include "bridge/TickHandOver.h"
 #include "remote/Admission.h"
 #include "remote/ListenAddress.h"
 #include "serial/PortList.h"
@@ -162,8 +161,7 @@ int RunBridge(int& argc, char** argv) {
 
   app::TGeneratorRun run;
   TGeneratorCalls calls(run.Control(), app::WaitProcessingEvents);
-  TTickHandOver handOver([&calls] { calls.TickRan(); }, [&calls] { calls.PortLost(); });
-  run.Start({[&handOver] { handOver.PostTick(); }, [&handOver] { handOver.PostPortLost(); }});
+  run.Start({[&calls] { calls.TickRan(); }, [&calls] { calls.PortLost(); }});
 
   app::TRemoteControl& remote = run.Remote(
       options, [](const std::string& text) { SayOnStandardError(TLevel::Notice, text); });

@@ -14,7 +14,6 @@
 #include "window/About.h"
 #include "command/GeneratorControl.h"
 #include "window/HiddenText.h"
-#include "window/TickEvents.h"
 #include "screen/ScreenDescription.h"
 #include "screen/ZOLScreen.h"
 #include "serial/PortRemovalWatcher.h"
@@ -57,15 +56,15 @@ void TMainForm::FormCreate() {
   InitControlState();
   ShowPanel();
   Image321Resize();
-  // The tick posts them from its thread: that is how they reach this one.
-  TickEvents = new TTickEvents(
-      this, [this] { Guarded([this] { WMRedraw(); }); },
-      [this] { Guarded([this] { Control.Connection().PortLost(); }); });
 }
 
-void TMainForm::PostRedraw() { TickEvents->PostRedraw(); }
+void TMainForm::TickRedraw() {
+  Guarded([this] { WMRedraw(); });
+}
 
-void TMainForm::PostPortLost() { TickEvents->PostPortLost(); }
+void TMainForm::TickPortLost() {
+  Guarded([this] { Control.Connection().PortLost(); });
+}
 
 void TMainForm::InitControlState() {
   FLeftBtn->Tag = 1;

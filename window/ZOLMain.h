@@ -8,8 +8,8 @@
 // they ask the questions (dialogs), hand the user's change to the command
 // path and show its panel on the widgets (ShowPanel); they never hold the
 // state lock.
-// Thread contract: every member function runs on the GUI thread, except
-// PostRedraw and PostPortLost, which the tick calls on the timer thread.
+// Thread contract: every member function runs on the GUI thread; the run
+// posts the tick's notices there.
 #include <QEvent>
 #include <QFont>
 #include <QSize>
@@ -52,7 +52,6 @@ namespace control {
 enum class TEntry;
 class TAboutBox;
 class TGeneratorControl;
-class TTickEvents;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -61,10 +60,10 @@ class TMainForm : public QMainWindow {
   explicit TMainForm(TGeneratorControl& control, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  // The tick's notifications, from the timer thread: a redraw is due, a
-  // port error ended a tick.
-  void PostRedraw();
-  void PostPortLost();
+  // The tick's notices, on the GUI thread (the run posts them): a redraw is
+  // due, a port error ended a tick.
+  void TickRedraw();
+  void TickPortLost();
   // Stops the tick; called when the window closes, before the device is
   // stopped. The run sets it.
   std::function<void()> StopTicks;
@@ -192,7 +191,6 @@ class TMainForm : public QMainWindow {
   // Reports the removal of serial ports (child object).
   serial::TPortRemovalWatcher* PortWatcher = nullptr;
   // Receives the tick's redraw and port-lost events (child object).
-  TTickEvents* TickEvents = nullptr;
   TAboutBox* AboutBox = nullptr;
   serial::TComSelBox* ComSelBox = nullptr;
   bool Closed = false;

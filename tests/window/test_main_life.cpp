@@ -100,7 +100,7 @@ TEST_F(TMainFormLife, RedrawEventRendersAndShowsTheScreen) {
   Run->StopTicks();
   QCoreApplication::processEvents();
   const auto before = RedrawCount;
-  Form->PostRedraw();
+  Form->TickRedraw();
   QCoreApplication::processEvents();
   EXPECT_EQ(RedrawCount, before + 1);
   std::lock_guard<std::mutex> guard(Run->Shared().Lock);

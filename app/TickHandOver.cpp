@@ -1,8 +1,8 @@
-#include "bridge/TickHandOver.h"
+#include "app/TickHandOver.h"
 
 #include <QCoreApplication>
 
-namespace bridge {
+namespace app {
 
 TTickHandOver::TTickHandOver(std::function<void()> onTick, std::function<void()> onPortLost)
     : OnTick(std::move(onTick)), OnPortLost(std::move(onPortLost)) {}
@@ -11,6 +11,8 @@ void TTickHandOver::Post(QEvent::Type type) {
   std::lock_guard<std::mutex> guard(HandOver);
   QCoreApplication::postEvent(this, new QEvent(type));
 }
+
+void TTickHandOver::DropPosted() { QCoreApplication::removePostedEvents(this); }
 
 bool TTickHandOver::event(QEvent* e) {
   { std::lock_guard<std::mutex> guard(HandOver); }
@@ -25,4 +27,4 @@ bool TTickHandOver::event(QEvent* e) {
   return QObject::event(e);
 }
 
-}  // namespace bridge
+}  // namespace app
